@@ -1,0 +1,187 @@
+#include "support/fake_os.h"
+
+#include <cctype>
+
+namespace velmora::testing {
+namespace {
+
+std::uint32_t Combo(std::uint32_t modifiers, std::uint32_t vk) { return (modifiers << 16) | vk; }
+
+class FakeWriteFile : public WriteFile {
+public:
+    FakeWriteFile(FakeOs& os, std::string path) : os_(os), path_(std::move(path)) {
+        ++os_.openWriteFiles;
+        os_.files[path_].clear();
+    }
+    ~FakeWriteFile() override {
+        if (open_) Close();
+    }
+    IoError Write(const void* data, std::size_t size) override {
+        os_.calls.push_back("Write " + path_);
+        if (++os_.writes == os_.failWriteAt) {
+            // A failed write may still have put part of the data on disk.
+            os_.files[path_].append(static_cast<const char*>(data), size / 2);
+            return os_.injectedError;
+        }
+        os_.files[path_].append(static_cast<const char*>(data), size);
+        return 0;
+    }
+    IoError Flush() override {
+        os_.calls.push_back("Flush " + path_);
+        return ++os_.flushes == os_.failFlushAt ? os_.injectedError : 0;
+    }
+    IoError Close() override {
+        if (!open_) return 0;
+        open_ = false;
+        --os_.openWriteFiles;
+        os_.calls.push_back("Close " + path_);
+        return ++os_.closes == os_.failCloseAt ? os_.injectedError : 0;
+    }
+
+private:
+    FakeOs& os_;
+    std::string path_;
+    bool open_ = true;
+};
+
+}  // namespace
+
+bool FakeOs::RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers, std::uint32_t vk) {
+    calls.push_back("RegisterHotKey " + std::to_string(id) + " " + std::to_string(modifiers) + " " +
+                    std::to_string(vk));
+    registered.push_back({owner, id, modifiers, vk});
+    std::uint32_t combo = Combo(modifiers, vk);
+    if (refusedCombos.count(combo)) return false;
+    if (refuseHeldCombos) {
+        for (const auto& [heldId, heldCombo] : held)
+            if (heldCombo == combo) return false;
+    }
+    if (held.count(id)) return false;  // Windows refuses an id already in use
+    held[id] = combo;
+    return true;
+}
+
+void FakeOs::UnregisterHotKey(WindowHandle, int id) {
+    calls.push_back("UnregisterHotKey " + std::to_string(id));
+    unregistered.push_back(id);
+    held.erase(id);
+}
+
+void FakeOs::ShellExecute(WindowHandle owner, const std::string& operation, const std::string& file,
+                          const std::string& parameters, const std::string& directory, int showCommand) {
+    calls.push_back("ShellExecute " + file);
+    executed.push_back({owner, operation, file, parameters, directory, showCommand});
+}
+
+std::string FakeOs::ModuleFileName() { return moduleFileName; }
+
+bool FakeOs::FileExists(const std::string& path) { return files.count(path) != 0 || readErrors.count(path) != 0; }
+
+IoError FakeOs::ReadWholeFile(const std::string& path, std::string& contents) {
+    calls.push_back("Read " + path);
+    if (auto e = readErrors.find(path); e != readErrors.end()) return e->second;
+    auto f = files.find(path);
+    if (f == files.end()) return 2;
+    contents = f->second;
+    return 0;
+}
+
+WriteFile* FakeOs::CreateForWrite(const std::string& path, IoError& error) {
+    calls.push_back("Create " + path);
+    if (auto e = createErrors.find(path); e != createErrors.end()) {
+        error = e->second;
+        return nullptr;
+    }
+    error = 0;
+    return new FakeWriteFile(*this, path);
+}
+
+IoError FakeOs::ReplaceFile(const std::string& source, const std::string& target) {
+    calls.push_back("Replace " + source + " -> " + target);
+    if (++replaces == failReplaceAt) return injectedError;
+    auto f = files.find(source);
+    if (f == files.end()) return 2;
+    files[target] = f->second;
+    files.erase(source);
+    return 0;
+}
+
+void FakeOs::DeleteFile(const std::string& path) {
+    calls.push_back("Delete " + path);
+    files.erase(path);
+}
+
+void FakeOs::ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) {
+    calls.push_back("ErrorBox " + text);
+    errorBoxes.push_back({owner, caption, text});
+}
+
+bool FakeOs::WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
+                     const std::string& macro) {
+    calls.push_back("WinHelp " + std::to_string(command) + " " + macro);
+    helpCalls.push_back({owner, helpFile, command, macro});
+    return winHelpResult;
+}
+
+Point FakeOs::CursorPos() {
+    calls.push_back("GetCursorPos");
+    return cursor;
+}
+
+bool FakeOs::TaskbarRect(Rect& rect) {
+    calls.push_back("TaskbarRect");
+    if (!taskbarAvailable) return false;
+    rect = taskbar;
+    return true;
+}
+
+bool FakeOs::ShellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) {
+    calls.push_back("ShellNotifyIcon " + std::to_string(message) + " " + std::to_string(data.uID));
+    notifyCalls.push_back({message, data});
+    return notifyResult ? notifyResult(message, data) : true;
+}
+
+void FakeOs::SetForegroundWindow(WindowHandle window) {
+    calls.push_back("SetForegroundWindow");
+    foregrounded.push_back(window);
+}
+
+void FakeOs::ProcessMessages() {
+    calls.push_back("ProcessMessages");
+    ++processMessagesCalls;
+    if (onProcessMessages) onProcessMessages();
+}
+
+void FakeOs::TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) {
+    calls.push_back("TrackPopupMenu " + std::to_string(x) + " " + std::to_string(y));
+    popups.push_back({menu, owner, x, y});
+}
+
+std::int16_t FakeOs::VkKeyScan(char ch) {
+    if (auto v = vkKeyScan.find(ch); v != vkKeyScan.end()) return v->second;
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c >= 'a' && c <= 'z') return static_cast<std::int16_t>(std::toupper(c));
+    if (c >= 'A' && c <= 'Z') return static_cast<std::int16_t>(0x100 | c);
+    if (c >= '0' && c <= '9') return static_cast<std::int16_t>(c);
+    if (c == ' ') return 0x20;
+    return -1;
+}
+
+bool FakeOs::GetOpenFileName(const OpenFileRequest& request, std::string& chosen) {
+    calls.push_back("GetOpenFileName " + request.initialDir + " " + request.fileName);
+    openRequests.push_back(request);
+    if (openDialogResult) chosen = openDialogChoice;
+    return openDialogResult;
+}
+
+void FakeOs::DragAcceptFiles(WindowHandle window, bool accept) {
+    calls.push_back(std::string("DragAcceptFiles ") + (accept ? "1" : "0"));
+    dragAccept.emplace_back(window, accept);
+}
+
+void FakeOs::PostQuitMessage(int exitCode) {
+    calls.push_back("PostQuitMessage " + std::to_string(exitCode));
+    quitPosted.push_back(exitCode);
+}
+
+}  // namespace velmora::testing

@@ -1,0 +1,119 @@
+// A recording fake of the operating-system services.
+//
+// Every call is appended to `calls` as one readable line (texts in code page
+// 932 as handed over), and the interesting ones are kept in typed records.
+// Results are set through the public fields before the code under test runs.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/os_services.h"
+
+namespace velmora::testing {
+
+class FakeOs : public OsServices {
+public:
+    // --- hotkeys ---------------------------------------------------------
+    struct HotkeyCall { WindowHandle owner; int id; std::uint32_t modifiers; std::uint32_t vk; };
+    std::vector<HotkeyCall> registered;       // successful and refused RegisterHotKey calls
+    std::vector<int> unregistered;            // ids passed to UnregisterHotKey
+    // Combinations (modifiers << 16 | vk) that RegisterHotKey refuses.
+    std::set<std::uint32_t> refusedCombos;
+    // When true, a combination already held (registered and not unregistered)
+    // is refused, as Windows does.
+    bool refuseHeldCombos = true;
+    std::map<int, std::uint32_t> held;        // id -> combo currently held
+
+    // --- shell ------------------------------------------------------------
+    struct ShellCall { WindowHandle owner; std::string op, file, params, dir; int show; };
+    std::vector<ShellCall> executed;
+
+    // --- files --------------------------------------------------------------
+    std::string moduleFileName = "C:\\Velmora\\velmora.exe";
+    std::map<std::string, std::string> files;            // path -> contents
+    std::map<std::string, IoError> readErrors;           // path -> error on read
+    std::map<std::string, IoError> createErrors;         // path -> error on create
+    // Fault injection for the save: the n-th (1-based) call of each kind fails.
+    int failWriteAt = 0;
+    int failFlushAt = 0;
+    int failCloseAt = 0;
+    int failReplaceAt = 0;
+    IoError injectedError = 112;   // ERROR_DISK_FULL
+    int writes = 0, flushes = 0, closes = 0, replaces = 0;
+    int openWriteFiles = 0;        // files created and not yet closed
+
+    // --- error box, help --------------------------------------------------
+    struct ErrorBoxCall { WindowHandle owner; std::string caption, text; };
+    std::vector<ErrorBoxCall> errorBoxes;
+    struct HelpCall { WindowHandle owner; std::string file; std::uint32_t command; std::string macro; };
+    std::vector<HelpCall> helpCalls;
+    bool winHelpResult = true;
+
+    // --- cursor, taskbar, screen -------------------------------------------
+    Point cursor{100, 200};
+    bool taskbarAvailable = true;
+    Rect taskbar{0, 738, 1024, 768};
+    int screenWidth = 1024, screenHeight = 768;
+    Rect workArea{0, 0, 1024, 738};
+
+    // --- notification area ------------------------------------------------
+    struct NotifyCall { NotifyIconMessage message; NotifyIconData data; };
+    std::vector<NotifyCall> notifyCalls;
+    std::function<bool(NotifyIconMessage, const NotifyIconData&)> notifyResult;   // default: true
+    std::vector<WindowHandle> foregrounded;
+    int processMessagesCalls = 0;
+    std::function<void()> onProcessMessages;
+    struct PopupCall { std::uintptr_t menu; WindowHandle owner; int x, y; };
+    std::vector<PopupCall> popups;
+
+    // --- keyboard -----------------------------------------------------------
+    // VkKeyScan answers: by character, else the US layout's for letters and
+    // digits, else -1.
+    std::map<char, std::int16_t> vkKeyScan;
+
+    // --- dialogs and drops ---------------------------------------------------
+    std::vector<OpenFileRequest> openRequests;
+    bool openDialogResult = false;
+    std::string openDialogChoice;
+    std::vector<std::pair<WindowHandle, bool>> dragAccept;
+
+    std::vector<int> quitPosted;
+
+    // Every call, one line each, in order.
+    std::vector<std::string> calls;
+
+    // --- OsServices -----------------------------------------------------------
+    bool RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers, std::uint32_t vk) override;
+    void UnregisterHotKey(WindowHandle owner, int id) override;
+    void ShellExecute(WindowHandle owner, const std::string& operation, const std::string& file,
+                      const std::string& parameters, const std::string& directory, int showCommand) override;
+    std::string ModuleFileName() override;
+    bool FileExists(const std::string& path) override;
+    IoError ReadWholeFile(const std::string& path, std::string& contents) override;
+    WriteFile* CreateForWrite(const std::string& path, IoError& error) override;
+    IoError ReplaceFile(const std::string& source, const std::string& target) override;
+    void DeleteFile(const std::string& path) override;
+    void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
+    bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
+                 const std::string& macro) override;
+    Point CursorPos() override;
+    bool TaskbarRect(Rect& rect) override;
+    int ScreenWidth() override { return screenWidth; }
+    int ScreenHeight() override { return screenHeight; }
+    Rect WorkArea() override { return workArea; }
+    bool ShellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
+    void SetForegroundWindow(WindowHandle window) override;
+    void ProcessMessages() override;
+    void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
+    std::int16_t VkKeyScan(char ch) override;
+    bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
+    void DragAcceptFiles(WindowHandle window, bool accept) override;
+    void PostQuitMessage(int exitCode) override;
+};
+
+}  // namespace velmora::testing
