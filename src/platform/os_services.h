@@ -133,6 +133,9 @@ public:
     // Shows the Open dialog; true with the chosen full path on OK.
     virtual bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) = 0;
     virtual void DragAcceptFiles(WindowHandle window, bool accept) = 0;
+    // The full paths of the files of a WM_DROPFILES drop (whatever their
+    // length), in drop order; releases the drop (DragFinish).
+    virtual std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) = 0;
 
     // --- message loop ---------------------------------------------------
     virtual void PostQuitMessage(int exitCode) = 0;

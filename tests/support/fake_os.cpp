@@ -179,6 +179,13 @@ void FakeOs::DragAcceptFiles(WindowHandle window, bool accept) {
     dragAccept.emplace_back(window, accept);
 }
 
+std::vector<std::string> FakeOs::TakeDroppedFiles(std::uintptr_t drop) {
+    calls.push_back("TakeDroppedFiles");
+    dropsFinished.push_back(drop);
+    auto d = drops.find(drop);
+    return d == drops.end() ? std::vector<std::string>{} : d->second;
+}
+
 void FakeOs::PostQuitMessage(int exitCode) {
     calls.push_back("PostQuitMessage " + std::to_string(exitCode));
     quitPosted.push_back(exitCode);

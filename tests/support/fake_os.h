@@ -81,6 +81,8 @@ public:
     bool openDialogResult = false;
     std::string openDialogChoice;
     std::vector<std::pair<WindowHandle, bool>> dragAccept;
+    std::map<std::uintptr_t, std::vector<std::string>> drops;   // drop handle -> files
+    std::vector<std::uintptr_t> dropsFinished;
 
     std::vector<int> quitPosted;
 
@@ -113,6 +115,7 @@ public:
     std::int16_t VkKeyScan(char ch) override;
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
+    std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) override;
     void PostQuitMessage(int exitCode) override;
 };
 
