@@ -266,6 +266,14 @@ public:
     std::function<void(CloseAction& action)> OnClose;
     std::function<void(bool& canClose)> OnCloseQuery;
 
+    // Lays the children out for a new client size: aligned controls (Top,
+    // Bottom, Left, Right, Client) are docked in child order, the rest keep
+    // their place.  Called with the design size when the form is built and
+    // by the backend whenever the window is resized.
+    void Resize(int newClientWidth, int newClientHeight);
+    // The smallest outer window size the user may drag to (0: no limit).
+    int minTrackWidth = 0, minTrackHeight = 0;
+
     // Enter/Escape/Tab as a dialog does them.  Returns true when handled.
     bool DialogKey(std::uint16_t key, ShiftState shift);
     // Every control that can take the focus, in tab order.
