@@ -1,0 +1,23 @@
+// Splitting code page 932 paths.  The second byte of a double-byte character
+// may have the value of '\\' (0x5C), so a plain byte search would cut such a
+// character in half; these functions walk the text character by character.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace velmora {
+
+// Lead bytes of code page 932: 0x81-0x9F and 0xE0-0xFC.
+bool IsCp932LeadByte(unsigned char b);
+
+// Index of the last '\\' or ':' that is a character of its own, or npos.
+std::size_t LastPathSeparator(const std::string& path);
+
+// Up to and including that separator; "" when there is none.
+std::string FolderOfPath(const std::string& path);
+
+// What follows the separator (the whole path when there is none).
+std::string NameOfPath(const std::string& path);
+
+}  // namespace velmora

@@ -1,0 +1,93 @@
+// The unit-level state of the hotkey service: the live table, its list file,
+// registration of the table's hotkeys and dispatch of a pressed hotkey.
+// One object per program (tests make fresh ones); all OS access goes through
+// OsServices, all window access through MainWindowPort.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "hkmainf/hotkey_table.h"
+#include "hkmainf/io_error.h"
+#include "platform/os_services.h"
+
+namespace velmora {
+
+// What the hotkey service needs of the main window; implemented by the form.
+class MainWindowPort {
+public:
+    virtual ~MainWindowPort() = default;
+    virtual WindowHandle MainHandle() = 0;
+    virtual bool MainVisible() = 0;
+    virtual void ShowMainWindow() = 0;      // show (or bring to front)
+    virtual void ShowMessageBox() = 0;      // shows MessageText with OK
+    virtual bool ConfirmMessageBox() = 0;   // OK and Cancel; true on OK
+};
+
+class HotkeyService {
+public:
+    explicit HotkeyService(OsServices& os);
+    HotkeyService(const HotkeyService&) = delete;
+    HotkeyService& operator=(const HotkeyService&) = delete;
+
+    void AttachMainWindow(MainWindowPort* window);
+
+    EntryTable HotkeyTable;
+    std::int32_t HotkeyCount = 0;
+    std::int32_t NextHotkeyId = 256;
+    std::string MessageText;
+    std::string HelpFile;
+
+    std::string ProgramFolder() const;   // folder of the program file, with its trailing backslash
+    std::string ListFilePath() const;    // ProgramFolder() + "Velmora.Lst"
+    std::string HelpFilePath() const;    // ProgramFolder() + "Velmora.Hlp"
+
+    // Fills the table from the list file, or with the two defaults when there
+    // is none or it holds nothing.  Throws InOutError when the file cannot be
+    // read or a number field is not an integer; HotkeyCount then stays as it
+    // was and SaveAllowed() becomes false.
+    void LoadHotkeyList();
+    // Writes slots 1..HotkeyCount to a temporary file beside the list and
+    // puts it in the list's place in one step, so a failure leaves the old
+    // list untouched.  Throws InOutError.  Does nothing when !SaveAllowed().
+    void SaveHotkeyList();
+    // False after a failed load: the table does not hold the file's contents,
+    // and writing it would destroy the user's list.
+    bool SaveAllowed() const;
+
+    // Registers one slot with NextHotkeyId; a refused combination disables the
+    // slot and shows the warning through the main window's message box.
+    void RegisterEntry(int slot);
+    void UnregisterEntry(int slot);
+    void RegisterAll();     // NextHotkeyId = 256, then slots 1..HotkeyCount in order
+    void UnregisterAll();   // slots 1..HotkeyCount
+
+    // The start of the program's life: NextHotkeyId 256, HelpFile, load,
+    // register.  A load error propagates (nothing is registered then).
+    void Start();
+    // The end: save (when allowed), then unregister.  A save error propagates
+    // and the unregistering is skipped.
+    void Finish();
+    // Shows an input/output error in the standard error box, captioned
+    // "Velmora", owned by the main window.
+    void ReportIoError(const InOutError& error);
+
+    static std::int32_t ShowCommandOf(std::int32_t size);
+
+    // WM_HOTKEY with wParam `id`.
+    void HotkeyPressed(std::uintptr_t id);
+
+    OsServices& Os();
+
+private:
+    OsServices& os_;
+    MainWindowPort* window_ = nullptr;
+    bool saveAllowed_ = true;
+
+    WindowHandle Owner();
+};
+
+// The warning shown when Windows refuses a slot's combination.
+std::string RefusedHotkeyWarning(const THK& entry);
+
+}  // namespace velmora
