@@ -124,6 +124,19 @@ public:
     virtual void ProcessMessages() = 0;
     // Shows a popup menu at a screen position (TrackPopupMenu).
     virtual void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) = 0;
+    // Number of a message registered by name (RegisterWindowMessage), e.g. the
+    // shell's "TaskbarCreated" broadcast; 0 on failure.
+    virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
+
+    // --- icons ------------------------------------------------------------
+    // Icon handles handed out here belong to the caller, who gives each back
+    // exactly once through DestroyIcon.
+    // Loads an icon resource of the program by name ("MAINICON"; "#1" for a
+    // numeric id); 0 when there is none.
+    virtual std::uintptr_t LoadIconResource(const std::string& name) = 0;
+    // A new handle with the same picture; 0 on failure.
+    virtual std::uintptr_t CopyIcon(std::uintptr_t icon) = 0;
+    virtual void DestroyIcon(std::uintptr_t icon) = 0;
 
     // --- keyboard -------------------------------------------------------
     // VkKeyScanA of one code page 932 character: low byte key, high byte shift state.

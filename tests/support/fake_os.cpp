@@ -157,6 +157,38 @@ void FakeOs::TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int 
     popups.push_back({menu, owner, x, y});
 }
 
+std::uint32_t FakeOs::RegisterWindowMessage(const std::string& name) {
+    calls.push_back("RegisterWindowMessage " + name);
+    auto found = registeredMessages.find(name);
+    if (found != registeredMessages.end()) return found->second;
+    std::uint32_t number = 0xC000 + static_cast<std::uint32_t>(registeredMessages.size());
+    registeredMessages[name] = number;
+    return number;
+}
+
+std::uintptr_t FakeOs::LoadIconResource(const std::string& name) {
+    calls.push_back("LoadIconResource " + name);
+    if (!iconResources.count(name)) return 0;
+    std::uintptr_t handle = nextIcon++;
+    liveIcons[handle] = name;
+    return handle;
+}
+
+std::uintptr_t FakeOs::CopyIcon(std::uintptr_t icon) {
+    calls.push_back("CopyIcon " + std::to_string(icon));
+    auto source = liveIcons.find(icon);
+    if (copyIconFails || source == liveIcons.end()) return 0;
+    std::uintptr_t handle = nextIcon++;
+    liveIcons[handle] = source->second;
+    return handle;
+}
+
+void FakeOs::DestroyIcon(std::uintptr_t icon) {
+    calls.push_back("DestroyIcon " + std::to_string(icon));
+    destroyedIcons.push_back(icon);
+    if (liveIcons.erase(icon) == 0) ++badIconDestroys;
+}
+
 std::int16_t FakeOs::VkKeyScan(char ch) {
     if (auto v = vkKeyScan.find(ch); v != vkKeyScan.end()) return v->second;
     unsigned char c = static_cast<unsigned char>(ch);

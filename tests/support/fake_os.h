@@ -70,6 +70,16 @@ public:
     std::function<void()> onProcessMessages;
     struct PopupCall { std::uintptr_t menu; WindowHandle owner; int x, y; };
     std::vector<PopupCall> popups;
+    std::map<std::string, std::uint32_t> registeredMessages;   // name -> number (from 0xC000)
+
+    // --- icons --------------------------------------------------------------
+    // Resource names LoadIconResource knows; each load hands out a fresh handle.
+    std::set<std::string> iconResources{"MAINICON", "#1"};
+    std::uintptr_t nextIcon = 0x1000;
+    std::map<std::uintptr_t, std::string> liveIcons;   // handle -> resource it shows
+    std::vector<std::uintptr_t> destroyedIcons;
+    int badIconDestroys = 0;        // DestroyIcon of a handle not live (double free)
+    bool copyIconFails = false;
 
     // --- keyboard -----------------------------------------------------------
     // VkKeyScan answers: by character, else the US layout's for letters and
@@ -112,6 +122,10 @@ public:
     void SetForegroundWindow(WindowHandle window) override;
     void ProcessMessages() override;
     void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
+    std::uint32_t RegisterWindowMessage(const std::string& name) override;
+    std::uintptr_t LoadIconResource(const std::string& name) override;
+    std::uintptr_t CopyIcon(std::uintptr_t icon) override;
+    void DestroyIcon(std::uintptr_t icon) override;
     std::int16_t VkKeyScan(char ch) override;
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
