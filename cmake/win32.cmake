@@ -1,0 +1,51 @@
+# Windows build (cross-compiled with cmake/mingw-i686.cmake): velmora.exe,
+# one static program without runtime DLLs, and the tools the end-to-end
+# tests run beside it under Wine.
+
+# Everything on the Windows side calls the wide API; texts are converted
+# explicitly (platform/win32/wide.h), never through the ANSI code page.
+target_compile_definitions(velmora_core PUBLIC UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+target_link_libraries(velmora_core PUBLIC comctl32 comdlg32 shell32 gdi32 user32 advapi32)
+
+set(VELMORA_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+# --- resources ---------------------------------------------------------------
+# windres runs directly rather than as CMake's RC language: the project-wide
+# compile options (input and execution character sets) are not windres flags.
+set(VELMORA_GEN_DIR ${CMAKE_BINARY_DIR}/generated)
+file(GLOB VELMORA_FORM_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.form)
+file(GLOB VELMORA_ICON_FILE CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/velmora.ico)
+set(VELMORA_FORMS_RC "// Generated from res/*.form by cmake/win32.cmake.\n")
+foreach(form_file IN LISTS VELMORA_FORM_FILES)
+  get_filename_component(form_stem ${form_file} NAME_WE)
+  string(TOUPPER ${form_stem} form_id)
+  string(APPEND VELMORA_FORMS_RC "${form_id} RCDATA \"${form_file}\"\n")
+endforeach()
+# Written only when it changes, so an unchanged list does not relink.
+file(CONFIGURE OUTPUT ${VELMORA_GEN_DIR}/velmora_forms.rc CONTENT "${VELMORA_FORMS_RC}" @ONLY)
+
+set(VELMORA_RC_DEFINES)
+if(VELMORA_ICON_FILE)
+  list(APPEND VELMORA_RC_DEFINES -DVELMORA_HAVE_ICON)
+endif()
+set(VELMORA_RES_OBJECT ${VELMORA_GEN_DIR}/velmora_res.o)
+add_custom_command(
+  OUTPUT ${VELMORA_RES_OBJECT}
+  COMMAND ${CMAKE_RC_COMPILER} ${VELMORA_RC_DEFINES}
+          -I${CMAKE_SOURCE_DIR}/res -I${VELMORA_GEN_DIR}
+          -O coff -i ${CMAKE_SOURCE_DIR}/res/velmora.rc -o ${VELMORA_RES_OBJECT}
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/velmora.rc ${CMAKE_SOURCE_DIR}/res/velmora.manifest
+          ${VELMORA_GEN_DIR}/velmora_forms.rc ${VELMORA_FORM_FILES} ${VELMORA_ICON_FILE}
+  COMMENT "Compiling resources of velmora.exe"
+  VERBATIM)
+
+# --- the program ---------------------------------------------------------------
+file(GLOB VELMORA_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
+add_executable(velmora WIN32 ${VELMORA_APP_SOURCES} ${VELMORA_RES_OBJECT})
+target_link_libraries(velmora PRIVATE velmora_core)
+target_link_options(velmora PRIVATE ${VELMORA_STATIC_LINK} -municode -mwindows -s)
+
+# --- end-to-end test tools -------------------------------------------------------
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/tools.cmake)
+  include(${CMAKE_SOURCE_DIR}/tests/e2e/tools.cmake)
+endif()

@@ -1,0 +1,79 @@
+// Program entry: the resident hotkey launcher starts with its main window
+// hidden and runs one message loop until it is told to quit.
+#include "platform/win32/win32.h"
+
+#include <exception>
+#include <memory>
+
+#include "forms/forms.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_services.h"
+
+#if __has_include("forms/win32/win32_backend.h") && __has_include("hkmainf/main_form.h")
+#define VELMORA_HAVE_UI 1
+#include "forms/win32/win32_backend.h"
+#include "hkmainf/hotkey_service.h"
+#include "hkmainf/main_form.h"
+#else
+#define VELMORA_HAVE_UI 0
+#endif
+
+namespace {
+
+// DLLs are looked up only in the system folder, and the current directory is
+// the system folder too: neither a DLL nor a target named without a folder
+// can then be picked up from wherever the program was started.
+void HardenSearchPaths() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll")) {
+        auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+        if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+    wchar_t system[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) SetCurrentDirectoryW(system);
+}
+
+void ReportFatal(const char* what) {
+    // `what` is a code page 932 text of the program, or an English text of
+    // the standard library; both read correctly through code page 932.
+    MessageBoxW(nullptr, velmora::Cp932ToWide(what).c_str(), L"Velmora", MB_OK | MB_ICONSTOP);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    HardenSearchPaths();
+    velmora::forms::App().title = "Velmora";
+#if VELMORA_HAVE_UI
+    int exitCode = 0;
+    try {
+        velmora::Win32Services os;
+        velmora::forms::win32::Win32Backend backend(instance, os);
+        velmora::forms::App().backend = &backend;
+        {
+            velmora::HotkeyService hotkeys(os);
+            auto mainForm = std::make_unique<velmora::TMainForm>(hotkeys, os);
+            velmora::forms::App().mainForm = mainForm.get();
+            velmora::forms::LoadForm(*mainForm, "TMainForm");
+            exitCode = backend.RunMessageLoop();
+            // Destroying the main window runs its FormDestroy: the list is
+            // written and the hotkeys are given back.
+            mainForm.reset();
+            velmora::forms::App().mainForm = nullptr;
+        }
+        velmora::forms::App().backend = nullptr;
+    } catch (const std::exception& error) {
+        velmora::forms::App().mainForm = nullptr;
+        velmora::forms::App().backend = nullptr;
+        ReportFatal(error.what());
+        return 1;
+    }
+    return exitCode;
+#else
+    (void)instance;
+    ReportFatal("The user interface is not part of this build.");
+    return 1;
+#endif
+}

@@ -1,0 +1,321 @@
+#include "platform/win32/win32_services.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "platform/win32/wide.h"
+#include "platform/win32/win32.h"
+
+namespace velmora {
+namespace {
+
+HWND Hwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
+
+class Win32WriteFile : public WriteFile {
+public:
+    explicit Win32WriteFile(HANDLE file) : file_(file) {}
+    ~Win32WriteFile() override {
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
+    Win32WriteFile(const Win32WriteFile&) = delete;
+    Win32WriteFile& operator=(const Win32WriteFile&) = delete;
+
+    IoError Write(const void* data, std::size_t size) override {
+        if (file_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+        const char* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
+            DWORD written = 0;
+            if (!::WriteFile(file_, bytes, chunk, &written, nullptr)) return GetLastError();
+            // A write that takes nothing would loop for ever; the disk is full.
+            if (written == 0) return ERROR_DISK_FULL;
+            bytes += written;
+            size -= written;
+        }
+        return 0;
+    }
+
+    IoError Flush() override {
+        if (file_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+        return FlushFileBuffers(file_) ? 0 : GetLastError();
+    }
+
+    IoError Close() override {
+        if (file_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+        HANDLE file = file_;
+        file_ = INVALID_HANDLE_VALUE;
+        return CloseHandle(file) ? 0 : GetLastError();
+    }
+
+private:
+    HANDLE file_;
+};
+
+// A "|"-separated filter as the form stores it, in the double-NUL form the
+// dialog takes.  Split after the conversion: in code page 932 the byte of
+// "|" can be the second half of a double-byte character.
+std::wstring DialogFilter(const std::string& filter) {
+    std::wstring wide = Cp932ToWide(filter);
+    std::replace(wide.begin(), wide.end(), L'|', L'\0');
+    wide.push_back(L'\0');
+    wide.push_back(L'\0');
+    return wide;
+}
+
+}  // namespace
+
+bool Win32Services::RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers,
+                                   std::uint32_t virtualKey) {
+    return ::RegisterHotKey(Hwnd(owner), id, modifiers, virtualKey) != FALSE;
+}
+
+void Win32Services::UnregisterHotKey(WindowHandle owner, int id) { ::UnregisterHotKey(Hwnd(owner), id); }
+
+void Win32Services::ShellExecute(WindowHandle owner, const std::string& operation, const std::string& file,
+                                 const std::string& parameters, const std::string& directory,
+                                 int showCommand) {
+    const std::wstring op = Cp932ToWide(operation);
+    const std::wstring target = Cp932ToWide(file);
+    const std::wstring params = Cp932ToWide(parameters);
+    const std::wstring folder = Cp932ToWide(directory);
+    ::ShellExecuteW(Hwnd(owner), op.c_str(), target.c_str(), params.c_str(), folder.c_str(), showCommand);
+}
+
+std::string Win32Services::ModuleFileName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::string();
+        if (length < path.size()) {
+            path.resize(length);
+            return WideToCp932(path);
+        }
+        if (path.size() >= 32768) return std::string();
+        path.resize(path.size() * 2);
+    }
+}
+
+bool Win32Services::FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Cp932ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+IoError Win32Services::ReadWholeFile(const std::string& path, std::string& contents) {
+    contents.clear();
+    HANDLE file = CreateFileW(Cp932ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    IoError result = 0;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        result = GetLastError();
+    } else if (size.QuadPart > INT_MAX / 2) {
+        // Far beyond any list of 100 entries; refuse rather than exhaust memory.
+        result = ERROR_NOT_ENOUGH_MEMORY;
+    } else {
+        contents.resize(static_cast<std::size_t>(size.QuadPart));
+        std::size_t done = 0;
+        while (done < contents.size()) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(contents.size() - done);
+            if (!::ReadFile(file, contents.data() + done, want, &got, nullptr)) {
+                result = GetLastError();
+                break;
+            }
+            if (got == 0) break;   // the file shrank while being read
+            done += got;
+        }
+        contents.resize(done);
+    }
+    CloseHandle(file);
+    if (result != 0) contents.clear();
+    return result;
+}
+
+WriteFile* Win32Services::CreateForWrite(const std::string& path, IoError& error) {
+    HANDLE file = CreateFileW(Cp932ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return nullptr;
+    }
+    error = 0;
+    return new Win32WriteFile(file);
+}
+
+IoError Win32Services::ReplaceFile(const std::string& source, const std::string& target) {
+    const std::wstring from = Cp932ToWide(source);
+    const std::wstring to = Cp932ToWide(target);
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                           nullptr)) {
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        // Only a failure that left both files as they were may be retried by a
+        // plain move; any other state is reported as it is.
+        if (error != ERROR_UNABLE_TO_REMOVE_REPLACED && error != ERROR_CALL_NOT_IMPLEMENTED) return error;
+    }
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    return GetLastError();
+}
+
+void Win32Services::DeleteFile(const std::string& path) { ::DeleteFileW(Cp932ToWide(path).c_str()); }
+
+void Win32Services::ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) {
+    ::MessageBoxW(Hwnd(owner), Cp932ToWide(text).c_str(), Cp932ToWide(caption).c_str(), MB_OK | MB_ICONSTOP);
+}
+
+bool Win32Services::WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
+                            const std::string& macro) {
+    const std::wstring file = Cp932ToWide(helpFile);
+    const std::wstring text = Cp932ToWide(macro);
+    const ULONG_PTR data = macro.empty() ? 0 : reinterpret_cast<ULONG_PTR>(text.c_str());
+    return ::WinHelpW(Hwnd(owner), file.c_str(), command, data) != FALSE;
+}
+
+Point Win32Services::CursorPos() {
+    POINT p{};
+    ::GetCursorPos(&p);
+    return Point{p.x, p.y};
+}
+
+bool Win32Services::TaskbarRect(Rect& rect) {
+    APPBARDATA data{};
+    data.cbSize = sizeof(data);
+    if (!::SHAppBarMessage(ABM_GETTASKBARPOS, &data)) return false;
+    rect = Rect{data.rc.left, data.rc.top, data.rc.right, data.rc.bottom};
+    return true;
+}
+
+int Win32Services::ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
+
+int Win32Services::ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
+
+Rect Win32Services::WorkArea() {
+    RECT r{};
+    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) {
+        return Rect{0, 0, ScreenWidth(), ScreenHeight()};
+    }
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+bool Win32Services::ShellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) {
+    DWORD command = NIM_ADD;
+    switch (message) {
+        case NimAdd: command = NIM_ADD; break;
+        case NimModify: command = NIM_MODIFY; break;
+        case NimDelete: command = NIM_DELETE; break;
+        default: return false;
+    }
+    NOTIFYICONDATAW wide{};
+    // The original, smallest record: every shell since the first takes it.
+    wide.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    wide.hWnd = Hwnd(data.hWnd);
+    wide.uID = data.uID;
+    wide.uFlags = data.uFlags & (NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    wide.uCallbackMessage = data.uCallbackMessage;
+    wide.hIcon = reinterpret_cast<HICON>(data.hIcon);
+    const std::string tip(data.szTip, strnlen(data.szTip, sizeof(data.szTip)));
+    const std::wstring wideTip = Cp932ToWide(tip);
+    const std::size_t tipLength = std::min<std::size_t>(wideTip.size(), 63);
+    std::copy_n(wideTip.begin(), tipLength, wide.szTip);
+    wide.szTip[tipLength] = L'\0';
+    return ::Shell_NotifyIconW(command, &wide) != FALSE;
+}
+
+void Win32Services::SetForegroundWindow(WindowHandle window) { ::SetForegroundWindow(Hwnd(window)); }
+
+void Win32Services::ProcessMessages() {
+    if (pump_) {
+        pump_();
+        return;
+    }
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave the quit message for the loop that owns it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void Win32Services::TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) {
+    ::TrackPopupMenu(reinterpret_cast<HMENU>(menu), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Hwnd(owner),
+                     nullptr);
+    // Without a message after the menu, a second click on the icon can fail to
+    // open it again (the shell's known behaviour with notify windows).
+    ::PostMessageW(Hwnd(owner), WM_NULL, 0, 0);
+}
+
+std::int16_t Win32Services::VkKeyScan(char ch) {
+    const std::wstring wide = Cp932ToWide(std::string(1, ch));
+    if (wide.size() != 1) return -1;
+    return static_cast<std::int16_t>(::VkKeyScanW(wide[0]));
+}
+
+bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string& chosen) {
+    const std::wstring title = Cp932ToWide(request.title);
+    const std::wstring filter = DialogFilter(request.filter);
+    const std::wstring initialDir = Cp932ToWide(request.initialDir);
+    std::wstring buffer(32768, L'\0');
+    const std::wstring preset = Cp932ToWide(request.fileName);
+    std::copy_n(preset.begin(), std::min<std::size_t>(preset.size(), buffer.size() - 1), buffer.begin());
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = Hwnd(request.owner);
+    ofn.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(std::max(request.filterIndex, 0));
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    // The program keeps the system folder as its current directory, so that a
+    // bare target name never finds a file planted elsewhere; the dialog must
+    // not move it.
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    if (request.hideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
+    if (request.fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
+    if (!::GetOpenFileNameW(&ofn)) return false;
+
+    bool lossy = false;
+    std::string path = WideToCp932(std::wstring(buffer.c_str()), &lossy);
+    // A name that code page 932 cannot spell would launch some other file or
+    // none at all; treat it as no choice.
+    if (lossy || path.empty()) return false;
+    chosen = std::move(path);
+    return true;
+}
+
+void Win32Services::DragAcceptFiles(WindowHandle window, bool accept) {
+    ::DragAcceptFiles(Hwnd(window), accept ? TRUE : FALSE);
+}
+
+std::vector<std::string> Win32Services::TakeDroppedFiles(std::uintptr_t drop) {
+    std::vector<std::string> files;
+    HDROP handle = reinterpret_cast<HDROP>(drop);
+    if (!handle) return files;
+    const UINT count = ::DragQueryFileW(handle, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = ::DragQueryFileW(handle, i, nullptr, 0);
+        if (length == 0) continue;
+        std::wstring name(length + 1, L'\0');
+        const UINT got = ::DragQueryFileW(handle, i, name.data(), length + 1);
+        name.resize(got);
+        bool lossy = false;
+        std::string path = WideToCp932(name, &lossy);
+        // Same reason as the Open dialog: an unspellable name names no file.
+        if (!lossy && !path.empty()) files.push_back(std::move(path));
+    }
+    ::DragFinish(handle);
+    return files;
+}
+
+void Win32Services::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
+
+}  // namespace velmora

@@ -1,0 +1,56 @@
+// OsServices on Windows: the wide API, with every text converted from and to
+// code page 932 through platform/win32/wide.h.
+#pragma once
+
+#include <functional>
+
+#include "platform/os_services.h"
+
+namespace velmora {
+
+class Win32Services : public OsServices {
+public:
+    Win32Services() = default;
+    Win32Services(const Win32Services&) = delete;
+    Win32Services& operator=(const Win32Services&) = delete;
+
+    // ProcessMessages runs this instead of its own plain loop once the forms
+    // backend installs it, so that dialog keys and deferred destruction work
+    // the same in a nested pump as in the main loop.
+    void SetMessagePump(std::function<void()> pump) { pump_ = std::move(pump); }
+
+    bool RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers,
+                        std::uint32_t virtualKey) override;
+    void UnregisterHotKey(WindowHandle owner, int id) override;
+    void ShellExecute(WindowHandle owner, const std::string& operation, const std::string& file,
+                      const std::string& parameters, const std::string& directory,
+                      int showCommand) override;
+    std::string ModuleFileName() override;
+    bool FileExists(const std::string& path) override;
+    IoError ReadWholeFile(const std::string& path, std::string& contents) override;
+    WriteFile* CreateForWrite(const std::string& path, IoError& error) override;
+    IoError ReplaceFile(const std::string& source, const std::string& target) override;
+    void DeleteFile(const std::string& path) override;
+    void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
+    bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
+                 const std::string& macro) override;
+    Point CursorPos() override;
+    bool TaskbarRect(Rect& rect) override;
+    int ScreenWidth() override;
+    int ScreenHeight() override;
+    Rect WorkArea() override;
+    bool ShellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
+    void SetForegroundWindow(WindowHandle window) override;
+    void ProcessMessages() override;
+    void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
+    std::int16_t VkKeyScan(char ch) override;
+    bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
+    void DragAcceptFiles(WindowHandle window, bool accept) override;
+    std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) override;
+    void PostQuitMessage(int exitCode) override;
+
+private:
+    std::function<void()> pump_;
+};
+
+}  // namespace velmora
