@@ -10,6 +10,7 @@
 
 #undef DeleteFile
 #undef GetOpenFileName
+#undef RegisterWindowMessage
 #undef ReplaceFile
 #undef ShellExecute
 #undef VkKeyScan

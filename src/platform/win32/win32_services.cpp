@@ -252,6 +252,42 @@ void Win32Services::TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int 
     ::PostMessageW(Hwnd(owner), WM_NULL, 0, 0);
 }
 
+std::uint32_t Win32Services::RegisterWindowMessage(const std::string& name) {
+    return ::RegisterWindowMessageW(Cp932ToWide(name).c_str());
+}
+
+std::uintptr_t Win32Services::LoadIconResource(const std::string& name) {
+    HINSTANCE self = ::GetModuleHandleW(nullptr);
+    std::wstring wideName;
+    LPCWSTR resource = nullptr;
+    if (name.size() > 1 && name[0] == '#') {
+        // "#1": a numeric id, as resource scripts write it.
+        unsigned long id = 0;
+        for (std::size_t i = 1; i < name.size(); ++i) {
+            if (name[i] < '0' || name[i] > '9' || id > 0xFFFF) return 0;
+            id = id * 10 + static_cast<unsigned long>(name[i] - '0');
+        }
+        if (id == 0 || id > 0xFFFF) return 0;
+        resource = MAKEINTRESOURCEW(id);
+    } else {
+        wideName = Cp932ToWide(name);
+        if (wideName.empty()) return 0;
+        resource = wideName.c_str();
+    }
+    // Not LR_SHARED: the caller owns the handle and destroys it.
+    HANDLE icon = ::LoadImageW(self, resource, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
+    return reinterpret_cast<std::uintptr_t>(icon);
+}
+
+std::uintptr_t Win32Services::CopyIcon(std::uintptr_t icon) {
+    if (icon == 0) return 0;
+    return reinterpret_cast<std::uintptr_t>(::CopyIcon(reinterpret_cast<HICON>(icon)));
+}
+
+void Win32Services::DestroyIcon(std::uintptr_t icon) {
+    if (icon != 0) ::DestroyIcon(reinterpret_cast<HICON>(icon));
+}
+
 std::int16_t Win32Services::VkKeyScan(char ch) {
     const std::wstring wide = Cp932ToWide(std::string(1, ch));
     if (wide.size() != 1) return -1;

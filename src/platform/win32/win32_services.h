@@ -43,6 +43,10 @@ public:
     void SetForegroundWindow(WindowHandle window) override;
     void ProcessMessages() override;
     void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
+    std::uint32_t RegisterWindowMessage(const std::string& name) override;
+    std::uintptr_t LoadIconResource(const std::string& name) override;
+    std::uintptr_t CopyIcon(std::uintptr_t icon) override;
+    void DestroyIcon(std::uintptr_t icon) override;
     std::int16_t VkKeyScan(char ch) override;
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
