@@ -1,0 +1,173 @@
+#include "hkmainf/hotkey_service.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "hkmainf/cp932_path.h"
+#include "hkmainf/keynames.h"
+#include "hkmainf/listfile.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::int32_t kFirstHotkeyId = 256;
+constexpr std::int32_t kSwShow = 5, kSwShowMaximized = 3, kSwShowMinimized = 2;
+
+bool IsSlot(int slot) { return slot >= 1 && slot <= kMaxHotkeys; }
+
+}  // namespace
+
+std::string RefusedHotkeyWarning(const THK& entry) {
+    std::string text = "[警告] ホットキーが重複しているため、\r以下のショートカットが無効化されます.\r\r";
+    text += ModifierText(entry.Modifiers);
+    text += KeyText(entry.VirtualKey);
+    text += "\r\r";
+    text += entry.Path;
+    if (!entry.Parameter.empty()) {
+        text += ' ';
+        text += entry.Parameter;
+    }
+    return text;
+}
+
+HotkeyService::HotkeyService(OsServices& os) : os_(os) {}
+
+void HotkeyService::AttachMainWindow(MainWindowPort* window) { window_ = window; }
+
+OsServices& HotkeyService::Os() { return os_; }
+
+WindowHandle HotkeyService::Owner() { return window_ ? window_->MainHandle() : 0; }
+
+std::string HotkeyService::ProgramFolder() const { return FolderOfPath(os_.ModuleFileName()); }
+
+std::string HotkeyService::ListFilePath() const { return ProgramFolder() + "Velmora.Lst"; }
+
+std::string HotkeyService::HelpFilePath() const { return ProgramFolder() + "Velmora.Hlp"; }
+
+bool HotkeyService::SaveAllowed() const { return saveAllowed_; }
+
+void HotkeyService::LoadHotkeyList() {
+    const std::string path = ListFilePath();
+    int count = 0;
+    if (os_.FileExists(path)) {
+        std::string contents;
+        if (IoError error = os_.ReadWholeFile(path, contents); error != 0) {
+            saveAllowed_ = false;
+            throw InOutError{error};
+        }
+        ParseResult parsed = ParseHotkeyList(contents, HotkeyTable);
+        if (parsed.error != 0) {
+            saveAllowed_ = false;
+            throw InOutError{parsed.error};
+        }
+        count = parsed.count;
+    }
+    HotkeyCount = CompleteLoadedTable(HotkeyTable, count);
+    saveAllowed_ = true;
+}
+
+void HotkeyService::SaveHotkeyList() {
+    if (!saveAllowed_) return;
+    const std::string target = ListFilePath();
+    const std::string temp = target + ".tmp";
+    const std::string bytes = SerializeHotkeyList(HotkeyTable, HotkeyCount);
+
+    IoError error = 0;
+    std::unique_ptr<WriteFile> file(os_.CreateForWrite(temp, error));
+    if (!file) throw InOutError{error != 0 ? error : 5u};
+
+    // The list is replaced only once the new one is completely on disk, so a
+    // full disk or a failing drive leaves the user's list as it was.
+    error = file->Write(bytes.data(), bytes.size());
+    if (error == 0) error = file->Flush();
+    IoError closeError = file->Close();
+    if (error == 0) error = closeError;
+    file.reset();
+    if (error == 0) error = os_.ReplaceFile(temp, target);
+    if (error != 0) {
+        os_.DeleteFile(temp);
+        throw InOutError{error};
+    }
+}
+
+void HotkeyService::RegisterEntry(int slot) {
+    if (!IsSlot(slot)) return;
+    THK& entry = HotkeyTable[slot];
+    // A slot without a key holds no registration; handing key 0 to Windows
+    // would either hold a meaningless hotkey or warn about an empty slot.
+    if (entry.Valid == 0 || entry.VirtualKey == 0) {
+        entry.HotkeyId = -1;
+        return;
+    }
+    if (os_.RegisterHotKey(Owner(), NextHotkeyId, entry.Modifiers, entry.VirtualKey)) {
+        entry.HotkeyId = NextHotkeyId++;
+        return;
+    }
+    entry.Valid = 0;
+    entry.HotkeyId = -1;
+    MessageText = RefusedHotkeyWarning(entry);
+    if (window_) window_->ShowMessageBox();
+}
+
+void HotkeyService::UnregisterEntry(int slot) {
+    if (!IsSlot(slot)) return;
+    const THK& entry = HotkeyTable[slot];
+    if (entry.HotkeyId >= kFirstHotkeyId) os_.UnregisterHotKey(Owner(), entry.HotkeyId);
+}
+
+void HotkeyService::RegisterAll() {
+    NextHotkeyId = kFirstHotkeyId;
+    const int count = std::min<int>(HotkeyCount, kMaxHotkeys);
+    for (int n = 1; n <= count; ++n) RegisterEntry(n);
+}
+
+void HotkeyService::UnregisterAll() {
+    const int count = std::min<int>(HotkeyCount, kMaxHotkeys);
+    for (int n = 1; n <= count; ++n) UnregisterEntry(n);
+}
+
+void HotkeyService::Start() {
+    NextHotkeyId = kFirstHotkeyId;
+    HelpFile = HelpFilePath();
+    LoadHotkeyList();
+    RegisterAll();
+}
+
+void HotkeyService::Finish() {
+    SaveHotkeyList();
+    UnregisterAll();
+}
+
+void HotkeyService::ReportIoError(const InOutError& error) {
+    os_.ErrorBox(Owner(), "Velmora", IoErrorText(error.code));
+}
+
+std::int32_t HotkeyService::ShowCommandOf(std::int32_t size) {
+    switch (size) {
+        case 1: return kSwShowMaximized;
+        case 2: return kSwShowMinimized;
+        default: return kSwShow;
+    }
+}
+
+void HotkeyService::HotkeyPressed(std::uintptr_t id) {
+    if (!window_ || window_->MainVisible()) return;
+    const auto wanted = static_cast<std::int32_t>(static_cast<std::uint32_t>(id));
+    // Windows also sends WM_HOTKEY with its own negative ids (the snapshot
+    // keys); those must not match the -1 of a disabled slot.
+    if (wanted < kFirstHotkeyId) return;
+    const int count = std::min<int>(HotkeyCount, kMaxHotkeys);
+    for (int n = 1; n <= count; ++n) {
+        const THK& entry = HotkeyTable[n];
+        if (entry.HotkeyId != wanted) continue;
+        if (entry.Path == kShowMainWindowTarget) {
+            window_->ShowMainWindow();
+        } else {
+            os_.ShellExecute(Owner(), "open", entry.Path, entry.Parameter, FolderOfPath(entry.Path),
+                             ShowCommandOf(entry.Size));
+        }
+        return;
+    }
+}
+
+}  // namespace velmora

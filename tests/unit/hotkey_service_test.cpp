@@ -1,0 +1,464 @@
+#include "hkmainf/hotkey_service.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hkmainf/listfile.h"
+#include "support/fake_os.h"
+
+namespace velmora {
+namespace {
+
+constexpr WindowHandle kMainHandle = 0x1234;
+const std::string kList = "C:\\Velmora\\Velmora.Lst";
+const std::string kTemp = "C:\\Velmora\\Velmora.Lst.tmp";
+
+class FakeWindow : public MainWindowPort {
+public:
+    explicit FakeWindow(HotkeyService& service) : service_(service) {}
+    bool visible = false;
+    int shown = 0;
+    std::vector<std::string> messages;   // MessageText at each ShowMessageBox
+
+    WindowHandle MainHandle() override { return kMainHandle; }
+    bool MainVisible() override { return visible; }
+    void ShowMainWindow() override { ++shown; }
+    void ShowMessageBox() override { messages.push_back(service_.MessageText); }
+    bool ConfirmMessageBox() override { return true; }
+
+private:
+    HotkeyService& service_;
+};
+
+class HotkeyServiceTest : public ::testing::Test {
+protected:
+    testing::FakeOs os;
+    HotkeyService service{os};
+    FakeWindow window{service};
+
+    void SetUp() override { service.AttachMainWindow(&window); }
+
+    void SetEntries(const std::vector<THK>& entries) {
+        for (std::size_t i = 0; i < entries.size(); ++i) service.HotkeyTable[static_cast<int>(i) + 1] = entries[i];
+        service.HotkeyCount = static_cast<std::int32_t>(entries.size());
+    }
+};
+
+THK Entry(const std::string& path, std::uint16_t mods, std::uint16_t vk, std::int32_t valid = 1,
+          const std::string& param = "", std::int32_t size = 0) {
+    THK e;
+    e.Path = path;
+    e.Parameter = param;
+    e.Modifiers = mods;
+    e.VirtualKey = vk;
+    e.Valid = valid;
+    e.Size = size;
+    return e;
+}
+
+// --- registration ------------------------------------------------------------
+
+TEST_F(HotkeyServiceTest, RegisterAll_ShouldHandOutIdsFrom256InSlotOrder_SkippingDisabledSlots) {
+    SetEntries({Entry("a", 2, 65), Entry("b", 2, 66, 0), Entry("c", 4, 67), Entry("d", 1, 68)});
+    service.NextHotkeyId = 999;
+    service.RegisterAll();
+    ASSERT_EQ(os.registered.size(), 3u);
+    EXPECT_EQ(os.registered[0].id, 256);
+    EXPECT_EQ(os.registered[0].owner, kMainHandle);
+    EXPECT_EQ(os.registered[0].modifiers, 2u);
+    EXPECT_EQ(os.registered[0].vk, 65u);
+    EXPECT_EQ(os.registered[1].id, 257);
+    EXPECT_EQ(os.registered[1].vk, 67u);
+    EXPECT_EQ(os.registered[2].id, 258);
+    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, 256);
+    EXPECT_EQ(service.HotkeyTable[2].HotkeyId, -1);
+    EXPECT_EQ(service.HotkeyTable[3].HotkeyId, 257);
+    EXPECT_EQ(service.HotkeyTable[4].HotkeyId, 258);
+    EXPECT_EQ(service.NextHotkeyId, 259);
+    EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(HotkeyServiceTest, RefusedCombination_ShouldDisableTheSlotAndWarnOnceWithTheExactText) {
+    SetEntries({Entry("calc.exe", 6, 67), Entry("C:\\表\\x.exe", 1, 220, 1, "-p 表"), Entry("z", 2, 90)});
+    os.refusedCombos = {(6u << 16) | 67u, (1u << 16) | 220u};
+    service.RegisterAll();
+
+    EXPECT_EQ(service.HotkeyTable[1].Valid, 0);
+    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, -1);
+    EXPECT_EQ(service.HotkeyTable[2].Valid, 0);
+    EXPECT_EQ(service.HotkeyTable[3].HotkeyId, 256);   // refused slots use up no id
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[0],
+              "[警告] ホットキーが重複しているため、\r以下のショートカットが無効化されます.\r\r"
+              "Ctrl + Shift + C\r\rcalc.exe");
+    EXPECT_EQ(window.messages[1],
+              "[警告] ホットキーが重複しているため、\r以下のショートカットが無効化されます.\r\r"
+              "Alt + $DC\r\rC:\\表\\x.exe -p 表");
+
+    // Disabled for good: the next pass does not try it again.
+    service.UnregisterAll();
+    os.registered.clear();
+    service.RegisterAll();
+    EXPECT_EQ(os.registered.size(), 1u);
+    EXPECT_EQ(window.messages.size(), 2u);
+}
+
+TEST_F(HotkeyServiceTest, DoubledCombination_ShouldLeaveTheLowerSlotRegisteredAndDisableTheHigher) {
+    SetEntries({Entry("first", 2, 65), Entry("second", 2, 65)});
+    service.RegisterAll();
+    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, 256);
+    EXPECT_EQ(service.HotkeyTable[1].Valid, 1);
+    EXPECT_EQ(service.HotkeyTable[2].HotkeyId, -1);
+    EXPECT_EQ(service.HotkeyTable[2].Valid, 0);
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_NE(window.messages[0].find("second"), std::string::npos);
+    // ... and it is saved disabled.
+    service.SaveHotkeyList();
+    EXPECT_EQ(os.files[kList], "first\r\n\r\n2 65 1 0\r\nsecond\r\n\r\n2 65 0 0\r\n");
+}
+
+TEST_F(HotkeyServiceTest, SlotWithoutKey_ShouldNotBeRegisteredNorWarned) {
+    SetEntries({Entry("", 0, 0, 1), Entry("b", 2, 66)});
+    service.RegisterAll();
+    ASSERT_EQ(os.registered.size(), 1u);
+    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, -1);
+    EXPECT_EQ(service.HotkeyTable[2].HotkeyId, 256);
+    EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(HotkeyServiceTest, ReRegistration_ShouldStartAgainAt256AfterUnregisteringTheOldTable) {
+    SetEntries({Entry("a", 2, 65), Entry("b", 0, 0x70), Entry("c", 2, 67)});
+    service.RegisterAll();
+    service.UnregisterAll();
+    EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257, 258}));
+    EXPECT_TRUE(os.held.empty());
+
+    SetEntries({Entry("c", 2, 67), Entry("a", 2, 65, 0)});
+    os.registered.clear();
+    service.RegisterAll();
+    ASSERT_EQ(os.registered.size(), 1u);
+    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, 256);
+    EXPECT_EQ(service.HotkeyTable[2].HotkeyId, -1);
+    EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(HotkeyServiceTest, UnregisterEntry_ShouldOnlyReleaseIdsFrom256) {
+    SetEntries({Entry("a", 2, 65), Entry("b", 2, 66), Entry("c", 2, 67)});
+    service.HotkeyTable[1].HotkeyId = 256;
+    service.HotkeyTable[2].HotkeyId = -1;
+    service.HotkeyTable[3].HotkeyId = 0;   // never registered
+    service.UnregisterAll();
+    EXPECT_EQ(os.unregistered, std::vector<int>{256});
+    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, 256);   // unchanged
+}
+
+TEST_F(HotkeyServiceTest, EmptyTable_ShouldRegisterNothing) {
+    service.RegisterAll();
+    EXPECT_TRUE(os.registered.empty());
+    EXPECT_TRUE(window.messages.empty());
+}
+
+// --- dispatch ------------------------------------------------------------------
+
+TEST(ShowCommandOf, ShouldMapSizesToShowCommands) {
+    EXPECT_EQ(HotkeyService::ShowCommandOf(0), 5);
+    EXPECT_EQ(HotkeyService::ShowCommandOf(1), 3);
+    EXPECT_EQ(HotkeyService::ShowCommandOf(2), 2);
+    for (int other : {3, 7, -1, INT32_MIN, INT32_MAX}) EXPECT_EQ(HotkeyService::ShowCommandOf(other), 5) << other;
+}
+
+TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldOpenTheTargetWithItsFolderAndShowCommand) {
+    SetEntries({Entry("calc.exe", 6, 67), Entry("C:\\Tools\\x.exe", 2, 88, 1, "-a b", 1),
+                Entry("D:\\表\\y.txt", 2, 89, 1, "", 7)});
+    service.RegisterAll();
+    service.HotkeyPressed(256);
+    service.HotkeyPressed(257);
+    service.HotkeyPressed(258);
+    ASSERT_EQ(os.executed.size(), 3u);
+    const auto& calc = os.executed[0];
+    EXPECT_EQ(calc.owner, kMainHandle);
+    EXPECT_EQ(calc.op, "open");
+    EXPECT_EQ(calc.file, "calc.exe");
+    EXPECT_EQ(calc.params, "");
+    EXPECT_EQ(calc.dir, "");
+    EXPECT_EQ(calc.show, 5);
+    EXPECT_EQ(os.executed[1].file, "C:\\Tools\\x.exe");
+    EXPECT_EQ(os.executed[1].params, "-a b");
+    EXPECT_EQ(os.executed[1].dir, "C:\\Tools\\");
+    EXPECT_EQ(os.executed[1].show, 3);
+    EXPECT_EQ(os.executed[2].dir, "D:\\表\\");
+    EXPECT_EQ(os.executed[2].show, 5);
+}
+
+TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldDoNothingWhileTheMainWindowIsVisible) {
+    SetEntries({Entry("calc.exe", 6, 67), Entry(kShowMainWindowTarget, 2, 220)});
+    service.RegisterAll();
+    window.visible = true;
+    service.HotkeyPressed(256);
+    service.HotkeyPressed(257);
+    EXPECT_TRUE(os.executed.empty());
+    EXPECT_EQ(window.shown, 0);
+}
+
+TEST_F(HotkeyServiceTest, PseudoTarget_ShouldShowTheMainWindow_OnlyWhenSpelledExactly) {
+    SetEntries({Entry(kShowMainWindowTarget, 2, 220), Entry("velmora_showmainwindow", 2, 221),
+                Entry("VELMORA_SHOWMAINWINDOW ", 2, 222)});
+    service.RegisterAll();
+    service.HotkeyPressed(256);
+    EXPECT_EQ(window.shown, 1);
+    EXPECT_TRUE(os.executed.empty());
+    service.HotkeyPressed(257);
+    service.HotkeyPressed(258);
+    EXPECT_EQ(window.shown, 1);
+    ASSERT_EQ(os.executed.size(), 2u);
+    EXPECT_EQ(os.executed[0].file, "velmora_showmainwindow");
+}
+
+TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldIgnoreIdsOfNoLiveSlot) {
+    SetEntries({Entry("a.exe", 2, 65), Entry("b.exe", 2, 66, 0)});
+    service.RegisterAll();
+    service.HotkeyTable[3] = Entry("above.exe", 2, 67);
+    service.HotkeyTable[3].HotkeyId = 300;   // above the count: not live
+    for (std::uintptr_t id : {std::uintptr_t{0}, std::uintptr_t{255}, std::uintptr_t{257}, std::uintptr_t{300},
+                              std::uintptr_t{0xFFFFFFFF}, std::uintptr_t{0xFFFFFFFE}})
+        service.HotkeyPressed(id);
+    EXPECT_TRUE(os.executed.empty());
+    EXPECT_EQ(window.shown, 0);
+}
+
+TEST_F(HotkeyServiceTest, SystemHotkeyIds_ShouldNotLaunchDisabledSlots) {
+    // Windows' own snapshot hotkeys arrive as WM_HOTKEY with ids -1 and -2;
+    // -1 is also the id of every disabled slot.
+    SetEntries({Entry("disabled.exe", 2, 65, 0)});
+    service.RegisterAll();
+    ASSERT_EQ(service.HotkeyTable[1].HotkeyId, -1);
+    service.HotkeyPressed(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(-1)));
+    service.HotkeyPressed(static_cast<std::uintptr_t>(-1));
+    EXPECT_TRUE(os.executed.empty());
+}
+
+TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldLaunchOnlyTheFirstSlotWithTheId) {
+    SetEntries({Entry("a.exe", 2, 65), Entry("b.exe", 2, 66)});
+    service.HotkeyTable[1].HotkeyId = 256;
+    service.HotkeyTable[2].HotkeyId = 256;
+    service.HotkeyPressed(256);
+    ASSERT_EQ(os.executed.size(), 1u);
+    EXPECT_EQ(os.executed[0].file, "a.exe");
+}
+
+// --- paths ---------------------------------------------------------------------
+
+TEST_F(HotkeyServiceTest, ListAndHelpFiles_ShouldLieInTheProgramFolder) {
+    os.moduleFileName = "D:\\表\\bin\\velmora.exe";
+    EXPECT_EQ(service.ProgramFolder(), "D:\\表\\bin\\");
+    EXPECT_EQ(service.ListFilePath(), "D:\\表\\bin\\Velmora.Lst");
+    EXPECT_EQ(service.HelpFilePath(), "D:\\表\\bin\\Velmora.Hlp");
+    os.moduleFileName = "E:\\ソ\\velmora.exe";
+    EXPECT_EQ(service.ListFilePath(), "E:\\ソ\\Velmora.Lst");
+}
+
+// --- load ----------------------------------------------------------------------
+
+TEST_F(HotkeyServiceTest, Load_WithoutFile_ShouldSetUpTheDefaults) {
+    for (int n = 1; n <= kMaxHotkeys; ++n) service.HotkeyTable[n].VirtualKey = 1;
+    service.LoadHotkeyList();
+    EXPECT_EQ(service.HotkeyCount, 2);
+    EXPECT_EQ(service.HotkeyTable[1].Path, "calc.exe");
+    EXPECT_EQ(service.HotkeyTable[2].Path, kShowMainWindowTarget);
+    for (int n = 3; n <= kMaxHotkeys; ++n) EXPECT_EQ(service.HotkeyTable[n].VirtualKey, 0) << n;
+    EXPECT_TRUE(service.SaveAllowed());
+}
+
+TEST_F(HotkeyServiceTest, Load_OfAnEmptyOrCtrlZFile_ShouldSetUpTheDefaults) {
+    for (const std::string& contents : {std::string(), std::string("\x1A" "junk")}) {
+        HotkeyService fresh(os);
+        os.files[kList] = contents;
+        fresh.LoadHotkeyList();
+        EXPECT_EQ(fresh.HotkeyCount, 2);
+        EXPECT_EQ(fresh.HotkeyTable[1].VirtualKey, 67);
+    }
+}
+
+TEST_F(HotkeyServiceTest, Load_ShouldReadTheFileInTheProgramFolder) {
+    os.files[kList] = "a.exe\r\n\r\n2 65 1 0\r\nb.exe\r\n-x\r\n4 66 0 1\r\n\r\n";
+    service.HotkeyTable[1].HotkeyId = 777;
+    service.LoadHotkeyList();
+    EXPECT_EQ(service.HotkeyCount, 3);   // the extra empty line is one more entry
+    EXPECT_EQ(service.HotkeyTable[2].Parameter, "-x");
+    EXPECT_EQ(service.HotkeyTable[3].Path, "");
+    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, 777);
+    service.RegisterAll();
+    EXPECT_EQ(os.registered.size(), 1u);   // slot 2 is disabled, slot 3 empty
+}
+
+TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSave) {
+    const std::string original = "a.exe\r\n\r\n2 65 1\r\nb.exe\r\n\r\n2 66 1 0\r\n";
+    os.files[kList] = original;
+    try {
+        service.LoadHotkeyList();
+        FAIL() << "no error";
+    } catch (const InOutError& e) {
+        EXPECT_EQ(e.code, 106u);
+    }
+    EXPECT_EQ(service.HotkeyCount, 0);
+    EXPECT_EQ(service.HotkeyTable[1].Path, "a.exe");   // what was read stays, unused
+    EXPECT_FALSE(service.SaveAllowed());
+
+    os.calls.clear();
+    service.Finish();   // no rewrite, no error
+    EXPECT_EQ(os.files[kList], original);
+    for (const auto& call : os.calls) EXPECT_EQ(call.rfind("Create", 0), std::string::npos) << call;
+    EXPECT_TRUE(os.errorBoxes.empty());
+    EXPECT_EQ(os.openWriteFiles, 0);
+}
+
+TEST_F(HotkeyServiceTest, Load_OfAnUnreadableFile_ShouldThrowItsErrorAndForbidTheSave) {
+    os.files[kList] = "a.exe\r\n\r\n2 65 1 0\r\n";
+    os.readErrors[kList] = 5;
+    try {
+        service.LoadHotkeyList();
+        FAIL() << "no error";
+    } catch (const InOutError& e) {
+        EXPECT_EQ(e.code, 5u);
+    }
+    EXPECT_EQ(service.HotkeyCount, 0);
+    EXPECT_FALSE(service.SaveAllowed());
+    service.SaveHotkeyList();
+    EXPECT_EQ(os.files[kList], "a.exe\r\n\r\n2 65 1 0\r\n");
+}
+
+// --- save ----------------------------------------------------------------------
+
+TEST_F(HotkeyServiceTest, Save_ShouldWriteATempFileCompletelyThenReplaceTheList) {
+    os.files[kList] = "old";
+    service.LoadHotkeyList();   // "old" is one entry without a key
+    SetEntries({Entry("calc.exe", 6, 67)});
+    os.calls.clear();
+    service.SaveHotkeyList();
+    EXPECT_EQ(os.calls, (std::vector<std::string>{"Create " + kTemp, "Write " + kTemp, "Flush " + kTemp,
+                                                  "Close " + kTemp, "Replace " + kTemp + " -> " + kList}));
+    EXPECT_EQ(os.files[kList], "calc.exe\r\n\r\n6 67 1 0\r\n");
+    EXPECT_EQ(os.files.count(kTemp), 0u);
+}
+
+TEST_F(HotkeyServiceTest, Save_WhenAnyStepFails_ShouldThrowAndLeaveTheOldListAsItWas) {
+    struct Fault { const char* name; int write, flush, close, replace; IoError createError; IoError expected; };
+    const Fault faults[] = {
+        {"create", 0, 0, 0, 0, 5, 5},
+        {"write", 1, 0, 0, 0, 0, 112},
+        {"flush", 0, 1, 0, 0, 0, 112},
+        {"close", 0, 0, 1, 0, 0, 112},
+        {"replace", 0, 0, 0, 1, 0, 112},
+    };
+    const std::string original = "keep.exe\r\n\r\n2 65 1 0\r\n";
+    for (const auto& f : faults) {
+        testing::FakeOs fos;
+        fos.files[kList] = original;
+        fos.failWriteAt = f.write;
+        fos.failFlushAt = f.flush;
+        fos.failCloseAt = f.close;
+        fos.failReplaceAt = f.replace;
+        if (f.createError) fos.createErrors[kTemp] = f.createError;
+        HotkeyService s(fos);
+        s.LoadHotkeyList();
+        s.HotkeyTable[1].Path = "changed.exe";
+        try {
+            s.SaveHotkeyList();
+            ADD_FAILURE() << f.name << ": no error";
+        } catch (const InOutError& e) {
+            EXPECT_EQ(e.code, f.expected) << f.name;
+        }
+        EXPECT_EQ(fos.files[kList], original) << f.name;
+        EXPECT_EQ(fos.files.count(kTemp), 0u) << f.name;
+        EXPECT_EQ(fos.openWriteFiles, 0) << f.name;
+    }
+}
+
+TEST_F(HotkeyServiceTest, SaveWithoutAnyEntry_ShouldWriteAnEmptyList) {
+    os.files[kList] = "x.exe\r\n\r\n0 0 1 0\r\n";
+    service.LoadHotkeyList();
+    service.SaveHotkeyList();
+    EXPECT_EQ(os.files[kList], "");
+}
+
+TEST_F(HotkeyServiceTest, SaveThenLoad_ShouldGiveBackTheSameTable) {
+    SetEntries({Entry("C:\\表\\a b.exe", 7, 0xFFFF, 0, "\"quoted\" 表", -3), Entry("z", 0, 1, 1, "", 2)});
+    service.SaveHotkeyList();
+    const std::string first = os.files[kList];
+    HotkeyService again(os);
+    again.LoadHotkeyList();
+    ASSERT_EQ(again.HotkeyCount, 2);
+    EXPECT_EQ(again.HotkeyTable[1].Parameter, "\"quoted\" 表");
+    EXPECT_EQ(again.HotkeyTable[1].Size, -3);
+    again.SaveHotkeyList();
+    EXPECT_EQ(os.files[kList], first);
+}
+
+// --- start and end -------------------------------------------------------------
+
+TEST_F(HotkeyServiceTest, Start_ShouldNameTheHelpFileLoadAndRegister) {
+    service.Start();
+    EXPECT_EQ(service.HelpFile, "C:\\Velmora\\Velmora.Hlp");
+    EXPECT_EQ(service.HotkeyCount, 2);
+    ASSERT_EQ(os.registered.size(), 2u);
+    EXPECT_EQ(os.registered[0].id, 256);
+    EXPECT_EQ(os.registered[1].modifiers, 2u);
+    EXPECT_EQ(os.registered[1].vk, 220u);
+}
+
+TEST_F(HotkeyServiceTest, Start_WithABadList_ShouldThrowAndRegisterNothing) {
+    os.files[kList] = "a\r\nb\r\nx\r\n";
+    EXPECT_THROW(service.Start(), InOutError);
+    EXPECT_TRUE(os.registered.empty());
+    EXPECT_EQ(service.HelpFile, "C:\\Velmora\\Velmora.Hlp");
+}
+
+TEST_F(HotkeyServiceTest, Finish_ShouldSaveThenUnregister) {
+    service.Start();
+    os.calls.clear();
+    service.Finish();
+    ASSERT_FALSE(os.calls.empty());
+    EXPECT_EQ(os.calls.front(), "Create " + kTemp);
+    EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257}));
+    EXPECT_EQ(os.files[kList], "calc.exe\r\n\r\n6 67 1 0\r\nVELMORA_SHOWMAINWINDOW\r\n\r\n2 220 1 0\r\n");
+}
+
+TEST_F(HotkeyServiceTest, Finish_WhenTheSaveFails_ShouldSkipTheUnregistering) {
+    service.Start();
+    os.failWriteAt = 1;
+    EXPECT_THROW(service.Finish(), InOutError);
+    EXPECT_TRUE(os.unregistered.empty());
+}
+
+TEST_F(HotkeyServiceTest, ReportIoError_ShouldShowTheTextInTheStandardBox) {
+    service.ReportIoError(InOutError{106});
+    service.ReportIoError(InOutError{32});
+    ASSERT_EQ(os.errorBoxes.size(), 2u);
+    EXPECT_EQ(os.errorBoxes[0].owner, kMainHandle);
+    EXPECT_EQ(os.errorBoxes[0].caption, "Velmora");
+    EXPECT_EQ(os.errorBoxes[0].text, "入力値が数値ではありません.");
+    EXPECT_EQ(os.errorBoxes[1].text, "I/O ｴﾗｰ (32)");
+}
+
+TEST(IoErrorText, ShouldUseTheTableAndAppendAPeriodAfterText) {
+    struct Case { std::uint32_t code; const char* text; };
+    const Case cases[] = {
+        {2, "ﾌｧｲﾙが見つかりません."},
+        {3, "不正なﾌｧｲﾙ名です."},
+        {4, "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます."},
+        {5, "ﾌｧｲﾙへのｱｸｾｽが拒否されました."},
+        {100, "ﾌｧｲﾙの末尾以降を読み込みました."},
+        {101, "ﾃﾞｨｽｸがいっぱいです."},
+        {106, "入力値が数値ではありません."},
+        {0, "I/O ｴﾗｰ (0)"},
+        {32, "I/O ｴﾗｰ (32)"},
+        {112, "I/O ｴﾗｰ (112)"},
+        {0xFFFFFFFF, "I/O ｴﾗｰ (-1)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IoErrorText(c.code), c.text) << c.code;
+}
+
+}  // namespace
+}  // namespace velmora
