@@ -194,13 +194,6 @@ TEST(ParseHotkeyList, MoreThan100Entries_ShouldStopAfterTheHundredth) {
     EXPECT_EQ(p.table[100].VirtualKey, 100);
 }
 
-TEST(ParseHotkeyList, ShouldNotTouchHotkeyId) {
-    EntryTable table;
-    table[1].HotkeyId = 300;
-    ParseHotkeyList("p\r\nq\r\n1 2 3 4\r\n", table);
-    EXPECT_EQ(table[1].HotkeyId, 300);
-}
-
 TEST(SerializeHotkeyList, DefaultEntries_ShouldBeTheSixKnownLines) {
     EntryTable table;
     SetDefaultEntries(table);
