@@ -1,0 +1,233 @@
+#include "hkmainf/main_form.h"
+
+#include <optional>
+
+#include "forms/formdesc.h"
+#include "hkmain/editor.h"
+#include "hkmainf/placement.h"
+#include "hksub/dlbox.h"
+
+namespace velmora::hkmainf {
+
+namespace {
+
+constexpr std::uint16_t kVkDigit1 = 49;   // the 1 of the main keyboard; the numeric pad's is 97
+const char* const kHelpJump = "JumpID(\"\",\"HID00000002\")";
+
+}  // namespace
+
+const char* const TMainForm::kVersionText =
+    "Velmora ver 1.01\r"
+    "by Velmora developers\r"
+    "(velmora@example.org)\r"
+    "\r"
+    "\r"
+    "ご意見ご要望等をお寄せください.";
+const char* const TMainForm::kQuitQuestion = "終了します.よろしいですか？";
+
+TMainForm::TMainForm(HotkeyService& service, OsServices& os)
+    : Form("MainForm"), service_(service), os_(os) {
+    SetClassName("TMainForm");
+    notifyHandlers["FormCreate"] = [this] {
+        BindControls();
+        FormCreate();
+    };
+    notifyHandlers["FormDestroy"] = [this] { FormDestroy(); };
+    notifyHandlers["FormShow"] = [this] { FormShow(); };
+    notifyHandlers["EditBtnClick"] = [this] { EditBtnClick(); };
+    notifyHandlers["HelpBtnClick"] = [this] { HelpBtnClick(); };
+    notifyHandlers["VerBtnClick"] = [this] { VerBtnClick(); };
+    notifyHandlers["CloseBtnClick"] = [this] { CloseBtnClick(); };
+    notifyHandlers["ExitBtnClick"] = [this] { ExitBtnClick(); };
+    keyHandlers["FormKeyDown"] = [this](std::uint16_t& key, forms::ShiftState shift) { FormKeyDown(key, shift); };
+    closeQueryHandlers["FormCloseQuery"] = [this](bool& canClose) { FormCloseQuery(canClose); };
+    taskbarCreatedMessage_ = tasktray::TaskbarCreatedMessage(os_);
+    service_.AttachMainWindow(this);
+}
+
+TMainForm::~TMainForm() {
+    // FormDestroy still needs the whole window (the hotkeys belong to its
+    // handle, an error box is owned by it), so it runs before anything is
+    // torn down.  The tray member goes next and removes the icon, while its
+    // notify window (a child of this form) still exists.
+    Destroying();
+    TaskTray1.reset();
+    service_.AttachMainWindow(nullptr);
+}
+
+void TMainForm::BindControls() {
+    EditBtn = Find("EditBtn");
+    HelpBtn = Find("HelpBtn");
+    VerBtn = Find("VerBtn");
+    CloseBtn = Find("CloseBtn");
+    ExitBtn = Find("ExitBtn");
+}
+
+bool TMainForm::LoadComponent(const forms::ObjectDesc& desc) {
+    if (desc.className != "TTaskTray" || desc.name != "TaskTray1" || TaskTray1) return Form::LoadComponent(desc);
+    tasktray::EventTable events;
+    events.dblClick["TaskTray1DblClick"] = [this](tasktray::TTaskTray& sender, tasktray::TMouseButton button) {
+        TaskTray1DblClick(sender, button);
+    };
+    events.mouse["TaskTray1MouseUp"] = [this](tasktray::TTaskTray& sender, tasktray::TMouseButton button,
+                                              tasktray::TShiftState shift, int x, int y) {
+        TaskTray1MouseUp(sender, button, shift, x, y);
+    };
+    auto tray = std::make_unique<tasktray::TTaskTray>(*this, os_);
+    // Applying the stored properties (Registered last) puts the icon into
+    // the notification area before FormCreate runs.
+    tray->LoadFromDesc(desc, events);
+    TaskTray1 = std::move(tray);
+    return true;
+}
+
+// --- start and end ---------------------------------------------------------
+
+void TMainForm::FormCreate() {
+    try {
+        service_.Start();
+    } catch (const InOutError& error) {
+        // An unreadable list leaves the table empty; the program stays
+        // resident with its icon so the user can still quit it normally.
+        service_.ReportIoError(error);
+    }
+}
+
+void TMainForm::FormDestroy() {
+    try {
+        service_.Finish();
+    } catch (const InOutError& error) {
+        service_.ReportIoError(error);
+    }
+}
+
+void TMainForm::EndSession() {
+    // Should the process live on after all, the loop ends and the ordinary
+    // destruction finds both steps done.
+    os_.PostQuitMessage(0);
+    Destroying();
+    if (TaskTray1) TaskTray1->RemoveIcon();
+}
+
+bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
+                              std::intptr_t& result) {
+    switch (msg) {
+        case forms::WmHotkey:
+            service_.HotkeyPressed(wParam);
+            result = 0;
+            return true;
+        case forms::WmQueryEndSession:
+            // Consent at once; the loop ends and the usual destruction saves
+            // the list.  The close query is not asked: it only ever hides.
+            os_.PostQuitMessage(0);
+            result = 1;
+            return true;
+        case forms::WmEndSession:
+            if (wParam != 0) EndSession();
+            result = 0;
+            return true;
+        default:
+            break;
+    }
+    if (taskbarCreatedMessage_ != 0 && msg == taskbarCreatedMessage_) {
+        tasktray::TaskbarCreated();
+        result = 0;
+        return true;
+    }
+    return Form::HandleMessage(msg, wParam, lParam, result);
+}
+
+// --- showing and hiding --------------------------------------------------
+
+WindowHandle TMainForm::MainHandle() { return Handle(); }
+
+bool TMainForm::MainVisible() { return Visible(); }
+
+void TMainForm::ShowMainWindow() {
+    // Show() runs FormShow only on the way from hidden to visible, so a
+    // window already shown keeps its place and only comes to the front.
+    Show();
+    BringToFront();
+}
+
+void TMainForm::FormShow() {
+    Rect bar;
+    std::optional<Rect> taskbar;
+    if (os_.TaskbarRect(bar)) taskbar = bar;
+    const int outerWidth = width > 0 ? width : clientWidth;
+    const int outerHeight = height > 0 ? height : clientHeight;
+    const WindowPlace place = PlaceBesideTaskbar(taskbar, os_.ScreenWidth(), os_.ScreenHeight(), outerWidth,
+                                                 outerHeight, os_.WorkArea());
+    SetBounds(place.left, place.top, width, height);
+}
+
+void TMainForm::FormCloseQuery(bool& canClose) {
+    canClose = false;
+    Hide();
+}
+
+void TMainForm::CloseBtnClick() { Hide(); }
+
+void TMainForm::FormKeyDown(std::uint16_t& key, forms::ShiftState) {
+    if (key == forms::VkEscape)
+        Hide();
+    else if (key == kVkDigit1)
+        EditBtnClick();
+}
+
+// --- commands --------------------------------------------------------------
+
+void TMainForm::EditBtnClick() {
+    if (hkmain::REditor) {
+        // One editor at a time: two working copies would each commit over
+        // the other's registrations.
+        hkmain::REditor->BringToFront();
+        return;
+    }
+    auto editor = std::make_unique<hkmain::TREditor>(this, service_, os_, *this);
+    int result = forms::mrNone;
+    {
+        struct Current {
+            explicit Current(hkmain::TREditor* e) { hkmain::REditor = e; }
+            ~Current() { hkmain::REditor = nullptr; }
+        } current(editor.get());
+        result = editor->ShowModal();
+    }
+    forms::Form::Release(std::move(editor));
+    if (result == forms::mrOk) Hide();
+}
+
+void TMainForm::TaskTray1DblClick(tasktray::TTaskTray&, tasktray::TMouseButton button) {
+    if (button == tasktray::mbLeft) EditBtnClick();
+}
+
+void TMainForm::TaskTray1MouseUp(tasktray::TTaskTray&, tasktray::TMouseButton button, tasktray::TShiftState,
+                                 int, int) {
+    if (button == tasktray::mbRight) ShowMainWindow();
+}
+
+void TMainForm::HelpBtnClick() {
+    const WindowHandle self = Handle();
+    if (os_.WinHelp(self, service_.HelpFile, HelpContents, ""))
+        os_.WinHelp(self, service_.HelpFile, HelpCommandMacro, kHelpJump);
+}
+
+void TMainForm::VerBtnClick() {
+    service_.MessageText = kVersionText;
+    ShowMessageBox();
+}
+
+void TMainForm::ExitBtnClick() {
+    service_.MessageText = kQuitQuestion;
+    if (ConfirmMessageBox()) os_.PostQuitMessage(0);
+}
+
+// --- the message box ---------------------------------------------------------
+
+void TMainForm::ShowMessageBox() { hksub::RunMessageBox(this, service_.MessageText, false); }
+
+bool TMainForm::ConfirmMessageBox() {
+    return hksub::RunMessageBox(this, service_.MessageText, true) == forms::mrOk;
+}
+
+}  // namespace velmora::hkmainf

@@ -1,0 +1,427 @@
+#include "hkmainf/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TaskTray/task_tray.h"
+#include "forms/formdesc.h"
+#include "forms/headless.h"
+#include "hkmain/editor.h"
+#include "hkmainf/io_error.h"
+#include "hkmainf/listfile.h"
+#include "hksub/dlbox.h"
+#include "support/fake_os.h"
+
+namespace velmora::hkmainf {
+namespace {
+
+using forms::Form;
+using testing::FakeOs;
+
+const std::string kListPath = "C:\\Velmora\\Velmora.Lst";
+const std::string kHelpPath = "C:\\Velmora\\Velmora.Hlp";
+constexpr std::uint16_t kVkC = 'C';
+
+class MainFormTest : public ::testing::Test {
+protected:
+    forms::HeadlessApp app;
+    FakeOs os;
+    HotkeyService service{os};
+    std::unique_ptr<TMainForm> main;
+
+    ~MainFormTest() override {
+        main.reset();
+        app.backend().ProcessMessages();
+        tasktray::ResetUnitStateForTests();
+    }
+
+    forms::HeadlessBackend& backend() { return app.backend(); }
+
+    void Start() {
+        main = std::make_unique<TMainForm>(service, os);
+        forms::LoadForm(*main, "TMainForm");
+    }
+    // The program's end: released windows go, then the main window.
+    void End() {
+        backend().ProcessMessages();
+        main.reset();
+    }
+
+    void AnswerBoxWith(int buttonResult) {
+        backend().ExpectModal([buttonResult](Form& f) {
+            auto& box = static_cast<hksub::TDLBox&>(f);
+            (buttonResult == forms::mrOk ? box.OkButton : box.CancelBtn)->UserClick();
+        });
+    }
+    void AnswerEditorWith(int result) {
+        backend().ExpectModal([result](Form& f) {
+            EXPECT_EQ(hkmain::REditor, &f);
+            f.SetModalResult(result);
+        });
+    }
+    std::size_t Count(const std::string& prefix) const {
+        return std::count_if(os.calls.begin(), os.calls.end(),
+                             [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    }
+    std::size_t IndexOf(const std::string& call) const {
+        return std::find(os.calls.begin(), os.calls.end(), call) - os.calls.begin();
+    }
+
+    static std::string ListOf(std::vector<THK> entries) {
+        EntryTable table;
+        for (std::size_t i = 0; i < entries.size(); ++i) table[int(i) + 1] = entries[i];
+        return SerializeHotkeyList(table, int(entries.size()));
+    }
+    static THK Entry(std::string path, std::string param, std::uint16_t mods, std::uint16_t vk, int valid = 1) {
+        THK e;
+        e.Path = std::move(path);
+        e.Parameter = std::move(param);
+        e.Modifiers = mods;
+        e.VirtualKey = vk;
+        e.Valid = valid;
+        return e;
+    }
+};
+
+// --- start-up and end ----------------------------------------------------
+
+TEST_F(MainFormTest, StartWithoutListRegistersTheDefaultsFrom256ForTheMainWindow) {
+    Start();
+    ASSERT_EQ(os.registered.size(), 2u);
+    EXPECT_EQ(os.registered[0].id, 256);
+    EXPECT_EQ(os.registered[0].modifiers, ModCtrl | ModShift);
+    EXPECT_EQ(os.registered[0].vk, kVkC);
+    EXPECT_EQ(os.registered[1].id, 257);
+    for (const auto& r : os.registered) EXPECT_EQ(r.owner, main->Handle());
+    EXPECT_EQ(service.HelpFile, kHelpPath);
+    EXPECT_TRUE(backend().ModalLog().empty());
+    EXPECT_TRUE(os.errorBoxes.empty());
+    EXPECT_FALSE(main->Visible());
+}
+
+TEST_F(MainFormTest, TrayIconIsInTheTrayBeforeTheListIsRead) {
+    Start();
+    ASSERT_TRUE(main->TaskTray1);
+    EXPECT_TRUE(main->TaskTray1->IconAdded());
+    EXPECT_EQ(main->TaskTray1->TipString(), "Velmora");
+    EXPECT_EQ(main->TaskTray1->IconID(), 1);
+    EXPECT_LT(IndexOf("ShellNotifyIcon 0 1"), IndexOf("RegisterHotKey 256 6 67"));
+}
+
+TEST_F(MainFormTest, DoubledCombinationWarnsOnceDisablesTheSlotAndSavesItDisabled) {
+    os.files[kListPath] = ListOf({Entry("calc.exe", "", ModCtrl | ModShift, kVkC),
+                                  Entry("notepad.exe", "a.txt", ModCtrl | ModShift, kVkC)});
+    AnswerBoxWith(forms::mrOk);
+    Start();
+    ASSERT_EQ(backend().ModalLog().size(), 1u);
+    const auto& box = backend().ModalLog()[0];
+    EXPECT_EQ(box.formName, "DLBox");
+    EXPECT_FALSE(box.visible.at("CancelBtn"));
+    EXPECT_EQ(box.texts.at("Content"),
+              "[警告] ホットキーが重複しているため、\r以下のショートカットが無効化されます.\r\r"
+              "Ctrl + Shift + C\r\rnotepad.exe a.txt");
+    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, 256);
+    EXPECT_EQ(service.HotkeyTable[2].Valid, 0);
+    EXPECT_EQ(service.HotkeyTable[2].HotkeyId, -1);
+    EXPECT_EQ(service.NextHotkeyId, 257);
+
+    End();
+    EntryTable saved;
+    ASSERT_EQ(ParseHotkeyList(os.files[kListPath], saved).count, 2);
+    EXPECT_EQ(saved[1].Valid, 1);
+    EXPECT_EQ(saved[2].Valid, 0);
+    EXPECT_EQ(os.unregistered, std::vector<int>{256});
+}
+
+TEST_F(MainFormTest, UnreadableListShowsOneErrorBoxRegistersNothingAndKeepsTheFile) {
+    os.files[kListPath] = "original";
+    os.readErrors[kListPath] = 5;
+    Start();
+    ASSERT_EQ(os.errorBoxes.size(), 1u);
+    EXPECT_EQ(os.errorBoxes[0].caption, "Velmora");
+    EXPECT_EQ(os.errorBoxes[0].text, IoErrorText(5));
+    EXPECT_EQ(os.errorBoxes[0].owner, main->Handle());
+    EXPECT_TRUE(os.registered.empty());
+    EXPECT_EQ(service.HotkeyCount, 0);
+    EXPECT_TRUE(backend().ModalLog().empty());
+    // The tray icon stays so the user can still reach the program.
+    EXPECT_TRUE(main->TaskTray1->IconAdded());
+
+    End();
+    EXPECT_EQ(Count("Create "), 0u);
+    EXPECT_EQ(os.files[kListPath], "original");
+    EXPECT_EQ(os.errorBoxes.size(), 1u);
+}
+
+TEST_F(MainFormTest, EndSavesThenUnregistersThenRemovesTheIcon) {
+    Start();
+    End();
+    const std::size_t replace = IndexOf("Replace " + kListPath + ".tmp -> " + kListPath);
+    const std::size_t unreg = IndexOf("UnregisterHotKey 256");
+    const std::size_t iconGone = IndexOf("ShellNotifyIcon 2 1");
+    ASSERT_LT(iconGone, os.calls.size());
+    EXPECT_LT(replace, unreg);
+    EXPECT_LT(unreg, IndexOf("UnregisterHotKey 257"));
+    EXPECT_LT(IndexOf("UnregisterHotKey 257"), iconGone);
+}
+
+TEST_F(MainFormTest, FailedSaveShowsTheErrorBoxAndSkipsTheUnregistering) {
+    Start();
+    os.createErrors[kListPath + ".tmp"] = 5;
+    End();
+    ASSERT_EQ(os.errorBoxes.size(), 1u);
+    EXPECT_EQ(os.errorBoxes[0].text, IoErrorText(5));
+    EXPECT_TRUE(os.unregistered.empty());
+    EXPECT_EQ(Count("ShellNotifyIcon 2"), 1u);
+}
+
+// --- window messages -------------------------------------------------------
+
+TEST_F(MainFormTest, QueryEndSessionPostsQuitAndConsentsWithoutClosing) {
+    Start();
+    main->Show();
+    std::intptr_t result = 0;
+    ASSERT_TRUE(main->HandleMessage(forms::WmQueryEndSession, 0, 0, result));
+    EXPECT_NE(result, 0);
+    EXPECT_EQ(os.quitPosted, std::vector<int>{0});
+    EXPECT_TRUE(main->Visible());
+    EXPECT_EQ(Count("Create "), 0u);
+}
+
+TEST_F(MainFormTest, EndSessionSavesUnregistersAndRemovesTheIconBeforeReturning) {
+    Start();
+    std::intptr_t result = 0;
+    ASSERT_TRUE(main->HandleMessage(forms::WmEndSession, 1, 0, result));
+    EXPECT_EQ(os.files.count(kListPath), 1u);
+    EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257}));
+    EXPECT_EQ(Count("ShellNotifyIcon 2 1"), 1u);
+    EXPECT_FALSE(main->TaskTray1->IconAdded());
+    EXPECT_EQ(os.quitPosted, std::vector<int>{0});
+
+    // Should the process not be ended, the ordinary end does nothing twice.
+    End();
+    EXPECT_EQ(Count("Create "), 1u);
+    EXPECT_EQ(Count("UnregisterHotKey"), 2u);
+    EXPECT_EQ(Count("ShellNotifyIcon 2"), 1u);
+}
+
+TEST_F(MainFormTest, EndSessionThatIsCancelledChangesNothing) {
+    Start();
+    const std::size_t calls = os.calls.size();
+    std::intptr_t result = 0;
+    main->HandleMessage(forms::WmEndSession, 0, 0, result);
+    EXPECT_EQ(os.calls.size(), calls);
+    EXPECT_TRUE(main->TaskTray1->IconAdded());
+}
+
+TEST_F(MainFormTest, HotkeyMessageLaunchesOnlyWhileHidden) {
+    Start();
+    std::intptr_t result = 0;
+    ASSERT_TRUE(main->HandleMessage(forms::WmHotkey, 256, 0, result));
+    ASSERT_EQ(os.executed.size(), 1u);
+    EXPECT_EQ(os.executed[0].file, "calc.exe");
+    main->ShowMainWindow();
+    main->HandleMessage(forms::WmHotkey, 256, 0, result);
+    EXPECT_EQ(os.executed.size(), 1u);
+}
+
+TEST_F(MainFormTest, PseudoTargetHotkeyShowsAndPlacesTheWindow) {
+    Start();
+    std::intptr_t result = 0;
+    main->HandleMessage(forms::WmHotkey, 257, 0, result);
+    EXPECT_TRUE(main->Visible());
+    EXPECT_EQ(main->left, 1024 - 222);
+    EXPECT_EQ(main->top, 738 - 173);
+}
+
+TEST_F(MainFormTest, TaskbarCreatedPutsTheIconBackOnce) {
+    Start();
+    const std::uint32_t msg = os.registeredMessages.at("TaskbarCreated");
+    std::intptr_t result = 0;
+    ASSERT_TRUE(main->HandleMessage(msg, 0, 0, result));
+    EXPECT_EQ(Count("ShellNotifyIcon 0 1"), 2u);
+}
+
+// --- showing, placing, hiding ---------------------------------------------
+
+TEST_F(MainFormTest, ShowPlacesOnlyWhenHiddenAndAlwaysComesToFront) {
+    Start();
+    main->ShowMainWindow();
+    EXPECT_EQ(main->left, 1024 - 222);
+    EXPECT_EQ(main->top, 738 - 173);
+    os.taskbar = {0, 0, 64, 768};
+    main->ShowMainWindow();   // already visible: stays where it is
+    EXPECT_EQ(main->left, 1024 - 222);
+    EXPECT_EQ(Count("TaskbarRect"), 1u);
+    main->Hide();
+    main->ShowMainWindow();
+    EXPECT_EQ(main->left, 65);
+    EXPECT_EQ(main->top, 768 - 173);
+}
+
+TEST_F(MainFormTest, ShowWithoutTaskbarUsesTheWorkAreaCorner) {
+    Start();
+    os.taskbarAvailable = false;
+    os.workArea = {0, 0, 800, 600};
+    main->ShowMainWindow();
+    EXPECT_EQ(main->left, 800 - 222);
+    EXPECT_EQ(main->top, 600 - 173);
+}
+
+TEST_F(MainFormTest, TrayRightButtonReleaseShowsOtherButtonsDoNot) {
+    Start();
+    for (auto button : {tasktray::mbLeft, tasktray::mbMiddle}) {
+        main->TaskTray1MouseUp(*main->TaskTray1, button, 0, 5, 5);
+        EXPECT_FALSE(main->Visible());
+    }
+    main->TaskTray1MouseUp(*main->TaskTray1, tasktray::mbRight, forms::ssRight, 5, 5);
+    EXPECT_TRUE(main->Visible());
+}
+
+TEST_F(MainFormTest, CloseBoxCloseButtonAndEscapeOnlyHide) {
+    Start();
+    const auto hideWays = std::vector<std::function<void()>>{
+        [&] { main->Close(); },
+        [&] { main->CloseBtn->UserClick(); },
+        [&] { main->UserKeyDown(forms::VkEscape, 0); },
+        [&] { main->UserKeyDown(forms::VkEscape, forms::ssShift); },
+    };
+    for (const auto& hide : hideWays) {
+        main->ShowMainWindow();
+        hide();
+        EXPECT_FALSE(main->Visible());
+    }
+    EXPECT_TRUE(main->TaskTray1->IconAdded());
+    EXPECT_TRUE(os.unregistered.empty());
+    EXPECT_TRUE(os.quitPosted.empty());
+}
+
+TEST_F(MainFormTest, KeyOneOpensTheEditorWhateverTheModifiersNumpadOneDoesNot) {
+    Start();
+    main->ShowMainWindow();
+    for (forms::ShiftState shift : {0u, unsigned(forms::ssShift), unsigned(forms::ssCtrl)}) {
+        AnswerEditorWith(forms::mrCancel);
+        main->UserKeyDown(49, shift);
+    }
+    EXPECT_EQ(backend().PendingAnswers(), 0u);
+    EXPECT_EQ(backend().ModalLog().size(), 3u);
+    main->UserKeyDown(97, 0);   // numeric pad 1
+    main->UserKeyDown('2', 0);
+    EXPECT_EQ(backend().ModalLog().size(), 3u);
+    EXPECT_TRUE(main->Visible());
+}
+
+// --- commands ----------------------------------------------------------------
+
+TEST_F(MainFormTest, EditorClosedWithOkHidesTheWindowOtherwiseItStays) {
+    Start();
+    struct Way { std::function<void()> open; int result; bool visibleAfter; };
+    const std::vector<Way> ways{
+        {[&] { main->EditBtn->UserClick(); }, forms::mrOk, false},
+        {[&] { main->EditBtn->UserClick(); }, forms::mrCancel, true},
+        {[&] { main->UserKeyDown(49, 0); }, forms::mrOk, false},
+        {[&] { main->TaskTray1DblClick(*main->TaskTray1, tasktray::mbLeft); }, forms::mrOk, false},
+        {[&] { main->TaskTray1DblClick(*main->TaskTray1, tasktray::mbLeft); }, forms::mrCancel, true},
+    };
+    for (const Way& way : ways) {
+        main->ShowMainWindow();
+        AnswerEditorWith(way.result);
+        way.open();
+        EXPECT_EQ(main->Visible(), way.visibleAfter);
+        EXPECT_EQ(hkmain::REditor, nullptr);
+    }
+    EXPECT_EQ(backend().ModalLog().size(), ways.size());
+    EXPECT_EQ(backend().ModalLog()[0].formName, "REditor");
+    // Editors are released for the loop to destroy, not destroyed in the handler.
+    EXPECT_EQ(backend().ReleasedPending(), ways.size());
+}
+
+TEST_F(MainFormTest, EditorOkRegistersTheTableAnewFrom256) {
+    Start();
+    AnswerEditorWith(forms::mrOk);
+    main->EditBtnClick();
+    EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257}));
+    ASSERT_EQ(os.registered.size(), 4u);
+    EXPECT_EQ(os.registered[2].id, 256);
+}
+
+TEST_F(MainFormTest, RightDoubleClickOnTheTrayOpensNothing) {
+    Start();
+    main->TaskTray1DblClick(*main->TaskTray1, tasktray::mbRight);
+    main->TaskTray1DblClick(*main->TaskTray1, tasktray::mbMiddle);
+    EXPECT_TRUE(backend().ModalLog().empty());
+}
+
+TEST_F(MainFormTest, SecondEditorRequestWhileOneIsOpenOpensNoSecond) {
+    Start();
+    backend().ExpectModal([&](Form& f) {
+        main->TaskTray1DblClick(*main->TaskTray1, tasktray::mbLeft);
+        main->EditBtnClick();
+        EXPECT_EQ(hkmain::REditor, &f);
+        f.SetModalResult(forms::mrCancel);
+    });
+    main->EditBtnClick();
+    EXPECT_EQ(backend().ModalLog().size(), 1u);
+}
+
+TEST_F(MainFormTest, VersionBoxShowsSixLinesWithOkOnly) {
+    Start();
+    AnswerBoxWith(forms::mrOk);
+    main->VerBtn->UserClick();
+    ASSERT_EQ(backend().ModalLog().size(), 1u);
+    const auto& box = backend().ModalLog()[0];
+    EXPECT_EQ(box.texts.at("Content"),
+              "Velmora ver 1.01\rby Velmora developers\r(velmora@example.org)\r\r\r"
+              "ご意見ご要望等をお寄せください.");
+    EXPECT_FALSE(box.visible.at("CancelBtn"));
+    EXPECT_EQ(service.MessageText, box.texts.at("Content"));
+}
+
+TEST_F(MainFormTest, QuitAsksAndPostsQuitOnlyOnOk) {
+    Start();
+    main->ShowMainWindow();
+    AnswerBoxWith(forms::mrCancel);
+    main->ExitBtn->UserClick();
+    EXPECT_TRUE(os.quitPosted.empty());
+    EXPECT_TRUE(main->Visible());
+
+    AnswerBoxWith(forms::mrOk);
+    main->ExitBtn->UserClick();
+    EXPECT_EQ(os.quitPosted, std::vector<int>{0});
+    ASSERT_EQ(backend().ModalLog().size(), 2u);
+    for (const auto& box : backend().ModalLog()) {
+        EXPECT_EQ(box.texts.at("Content"), "終了します.よろしいですか？");
+        EXPECT_TRUE(box.visible.at("CancelBtn"));
+    }
+}
+
+TEST_F(MainFormTest, QuitConfirmationInterruptedByQuitMessageIsNotConsent) {
+    Start();
+    backend().ExpectModal([&](Form&) { backend().PostQuit(); });
+    main->ExitBtnClick();
+    EXPECT_TRUE(os.quitPosted.empty());
+}
+
+TEST_F(MainFormTest, HelpOpensContentsThenJumpsOnlyIfTheFirstCallSucceeded) {
+    Start();
+    main->HelpBtn->UserClick();
+    ASSERT_EQ(os.helpCalls.size(), 2u);
+    EXPECT_EQ(os.helpCalls[0].command, HelpContents);
+    EXPECT_EQ(os.helpCalls[0].macro, "");
+    EXPECT_EQ(os.helpCalls[1].command, HelpCommandMacro);
+    EXPECT_EQ(os.helpCalls[1].macro, "JumpID(\"\",\"HID00000002\")");
+    for (const auto& call : os.helpCalls) {
+        EXPECT_EQ(call.file, kHelpPath);
+        EXPECT_EQ(call.owner, main->Handle());
+    }
+    os.winHelpResult = false;
+    main->HelpBtnClick();
+    EXPECT_EQ(os.helpCalls.size(), 3u);
+}
+
+}  // namespace
+}  // namespace velmora::hkmainf
