@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "forms/formdesc.h"
 #include "forms/forms.h"
 #include "TaskTray/task_tray.h"
 #include "hkmainf/hotkey_service.h"
@@ -74,3 +75,8 @@ private:
 };
 
 }  // namespace velmora::hkmainf
+
+namespace velmora {
+// The program entry names the main window without its unit.
+using hkmainf::TMainForm;
+}  // namespace velmora
