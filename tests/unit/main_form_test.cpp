@@ -137,6 +137,25 @@ TEST_F(MainFormTest, DoubledCombinationWarnsOnceDisablesTheSlotAndSavesItDisable
     EXPECT_EQ(os.unregistered, std::vector<int>{256});
 }
 
+TEST_F(MainFormTest, EachRefusedSlotGetsItsOwnBoxInSlotOrder) {
+    // A second copy of the program: every combination is already held.
+    os.refusedCombos = {(6u << 16) | kVkC, (2u << 16) | 220u};
+    AnswerBoxWith(forms::mrOk);
+    backend().ExpectModal([&](Form& f) {
+        // The first box has been released but not yet destroyed: this one is new.
+        EXPECT_EQ(backend().ReleasedPending(), 1u);
+        EXPECT_EQ(hksub::DLBox, &f);
+        static_cast<hksub::TDLBox&>(f).OkButton->UserClick();
+    });
+    Start();
+    const auto& log = backend().ModalLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_NE(log[0].texts.at("Content").find("calc.exe"), std::string::npos);
+    EXPECT_NE(log[1].texts.at("Content").find("VELMORA_SHOWMAINWINDOW"), std::string::npos);
+    EXPECT_EQ(service.NextHotkeyId, 256);
+    EXPECT_EQ(hksub::DLBox, nullptr);
+}
+
 TEST_F(MainFormTest, UnreadableListShowsOneErrorBoxRegistersNothingAndKeepsTheFile) {
     os.files[kListPath] = "original";
     os.readErrors[kListPath] = 5;
