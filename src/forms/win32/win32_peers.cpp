@@ -1,0 +1,1002 @@
+#include "forms/win32/win32_peers.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <exception>
+
+#include "platform/win32/wide.h"
+
+namespace velmora::forms::win32 {
+
+namespace {
+
+int Clamp0(int v) { return v < 0 ? 0 : v; }
+
+// Labels keep the program's single-CR line breaks as their window text;
+// DrawText is given CR LF so that every CR starts a line.
+std::wstring DisplayLines(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == L'\r' && (i + 1 >= text.size() || text[i + 1] != L'\n')) out += L'\n';
+    }
+    return out;
+}
+
+}  // namespace
+
+// ===========================================================================
+// Win32Peer
+
+Win32Peer::Win32Peer(Win32Backend& backend, Control& control) : backend_(backend), control_(control) {}
+
+Win32Peer::~Win32Peer() {
+    if (formPeer_) {
+        if (HWND h = hwnd_.Get()) formPeer_->RemoveTool(h);
+        formPeer_->Leave(this);
+    }
+    if (HWND h = hwnd_.Get()) DetachWindow(h);
+    hwnd_.Reset();
+}
+
+bool Win32Peer::TakesFocus() const {
+    switch (control_.Kind()) {
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::Edit:
+        case ControlKind::ComboBox:
+        case ControlKind::ListBox:
+        case ControlKind::RadioGroup:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool Win32Peer::Silent() const { return formPeer_ && formPeer_->TearingDown(); }
+
+HWND Win32Peer::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND parent, bool ownClass) {
+    style |= WS_CHILD | WS_CLIPSIBLINGS;
+    if (control_.Visible()) style |= WS_VISIBLE;
+    if (!control_.Enabled()) style |= WS_DISABLED;
+    exStyle |= WS_EX_NOPARENTNOTIFY;
+    const std::wstring text = Cp932ToWide(control_.Text());
+    ++echo_;
+    HWND h = CreateWindowExW(exStyle, windowClass, text.c_str(), style, control_.left, control_.top,
+                             Clamp0(control_.width), Clamp0(control_.height + ExtraHeight()), parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(backend_.NextControlId())),
+                             backend_.Instance(), ownClass ? static_cast<MessageTarget*>(this) : nullptr);
+    --echo_;
+    if (!h) return nullptr;
+    hwnd_ = UniqueWindow(h);
+    if (!ownClass) SubclassWindow(h, this);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+    // Later controls lie above earlier ones, as in the stored description;
+    // a bevel is drawn beneath every control of its parent.
+    SetWindowPos(h, control_.Kind() == ControlKind::Bevel ? HWND_BOTTOM : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (Form* form = control_.OwnerForm()) {
+        formPeer_ = static_cast<FormPeer*>(form->GetPeer());
+        if (formPeer_) {
+            formPeer_->Join(this);
+            if (!control_.hint.empty()) formPeer_->AddTool(h, control_.hint);
+        }
+    }
+    return h;
+}
+
+std::wstring Win32Peer::WindowText() const {
+    HWND h = hwnd_.Get();
+    if (!h) return {};
+    const int n = GetWindowTextLengthW(h);
+    if (n <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(h, text.data(), n + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void Win32Peer::SetWindowTextQuietly(const std::wstring& text) {
+    HWND h = hwnd_.Get();
+    if (!h) return;
+    ++echo_;
+    SetWindowTextW(h, text.c_str());
+    --echo_;
+}
+
+void Win32Peer::TextChanged() {
+    const std::wstring text = Cp932ToWide(control_.Text());
+    // The user's own typing comes back here through the model: leave the
+    // window (and its caret) alone when it already shows the text.
+    if (text == WindowText()) return;
+    SetWindowTextQuietly(text);
+    InvalidateRect(hwnd_.Get(), nullptr, TRUE);
+}
+
+void Win32Peer::VisibleChanged() {
+    if (HWND h = hwnd_.Get()) ShowWindow(h, control_.Visible() ? SW_SHOWNA : SW_HIDE);
+}
+
+void Win32Peer::EnabledChanged() {
+    if (HWND h = hwnd_.Get()) {
+        EnableWindow(h, control_.Enabled() ? TRUE : FALSE);
+        InvalidateRect(h, nullptr, TRUE);
+    }
+}
+
+void Win32Peer::BoundsChanged() {
+    if (HWND h = hwnd_.Get())
+        MoveWindow(h, control_.left, control_.top, Clamp0(control_.width), Clamp0(control_.height + ExtraHeight()),
+                   TRUE);
+}
+
+void Win32Peer::FocusRequested() {
+    HWND h = FocusWindow();
+    if (!h || !formPeer_) return;
+    // Only inside the active form: SetFocus would otherwise activate it.
+    // An inactive form gets the focus back to this control on activation.
+    if (GetActiveWindow() == formPeer_->Hwnd() && IsWindowVisible(h) && IsWindowEnabled(h)) ::SetFocus(h);
+}
+
+void Win32Peer::BringToFront() {
+    if (HWND h = hwnd_.Get()) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32Peer::GainFocus() {
+    if (!formPeer_ || Silent() || !TakesFocus()) return;
+    formPeer_->GetForm().NoteFocus(&control_);
+    if (formPeer_) formPeer_->FocusMoved();
+}
+
+void Win32Peer::LoseFocus(HWND newFocus) {
+    if (!formPeer_ || Silent()) return;
+    // Focus moving to another control is reported by that control; only a
+    // move onto the form (or a panel) itself leaves the form without one.
+    // Leaving the form altogether keeps its focused control, which gets the
+    // focus back when the form is activated again.
+    Win32Peer* next = NearestPeer(newFocus);
+    if (!next || next->formPeer_ != formPeer_ || next->TakesFocus()) return;
+    if (&next->control_ == &control_) return;
+    formPeer_->GetForm().NoteFocus(nullptr);
+    formPeer_->FocusMoved();
+}
+
+void Win32Peer::WindowGone(HWND) { hwnd_.Forget(); }
+
+LRESULT Win32Peer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        LRESULT result = 0;
+        if (BeforeModel(hwnd, msg, wParam, lParam, result)) return result;
+        if (!Silent()) {
+            std::intptr_t answer = 0;
+            if (control_.HandleMessage(msg, wParam, lParam, answer)) return answer;
+        }
+        if (OnMessage(hwnd, msg, wParam, lParam, result)) return result;
+        switch (msg) {
+            case WM_COMMAND:
+                if (lParam && !Silent()) {
+                    Win32Peer* child = nullptr;
+                    if (MessageTarget* t = TargetOf(reinterpret_cast<HWND>(lParam))) child = t->AsPeer();
+                    if (child) child->Notify(HIWORD(wParam));
+                }
+                break;
+            case WM_DRAWITEM: {
+                const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+                if (dis->CtlType == ODT_MENU) break;
+                if (MessageTarget* t = TargetOf(dis->hwndItem)) {
+                    if (Win32Peer* child = t->AsPeer()) {
+                        child->DrawItem(*dis);
+                        return TRUE;
+                    }
+                }
+                break;
+            }
+            case WM_SETFOCUS:
+                GainFocus();
+                break;
+            case WM_KILLFOCUS:
+                LoseFocus(reinterpret_cast<HWND>(wParam));
+                break;
+            default:
+                break;
+        }
+        return CallDefault(hwnd, msg, wParam, lParam);
+    } catch (const std::exception& e) {
+        backend_.ReportError(hwnd, e.what());
+    } catch (...) {
+        backend_.ReportError(hwnd, "Unexpected error");
+    }
+    return 0;
+}
+
+// ===========================================================================
+// Panels and windows of a form's own class
+
+namespace {
+
+class PlainPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+
+    void Create(HWND parent) override {
+        const bool panel = control_.Kind() == ControlKind::Panel;
+        const wchar_t* cls = backend_.ClassFor(control_.ClassName(), false);
+        if (parent) {
+            CreateChild(cls, panel ? WS_CLIPCHILDREN : 0, panel ? WS_EX_CONTROLPARENT : 0, parent, true);
+            return;
+        }
+        // A window of its own with no parent: a hidden top-level window
+        // (broadcasts such as the shell's restart reach only those).
+        const std::wstring text = Cp932ToWide(control_.Text());
+        HWND h = CreateWindowExW(WS_EX_TOOLWINDOW, cls, text.c_str(), WS_POPUP, control_.left, control_.top,
+                                 Clamp0(control_.width), Clamp0(control_.height), nullptr, nullptr,
+                                 backend_.Instance(), static_cast<MessageTarget*>(this));
+        if (h) hwnd_ = UniqueWindow(h);
+    }
+};
+
+// ===========================================================================
+// Labels and bevels: owner-drawn statics, so that the text keeps its CR line
+// breaks as window text while it is drawn centred in both directions.
+
+class LabelPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+
+    void Create(HWND parent) override {
+        DWORD style = SS_OWNERDRAW;
+        if (!control_.hint.empty()) style |= SS_NOTIFY;   // the hint needs the mouse
+        CreateChild(L"STATIC", style, 0, parent, false);
+    }
+
+    void DrawItem(const DRAWITEMSTRUCT& dis) override {
+        HDC dc = dis.hDC;
+        RECT rc = dis.rcItem;
+        FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+        if (control_.Kind() == ControlKind::Bevel) {
+            DrawEdge(dc, &rc, control_.lowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+            return;
+        }
+        const std::wstring text = DisplayLines(WindowText());
+        if (text.empty()) return;
+        HGDIOBJ oldFont = SelectObject(dc, ControlFont());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(IsWindowEnabled(dis.hwndItem) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+        UINT format = DT_NOPREFIX | DT_EXPANDTABS;
+        if (control_.alignment == TextAlign::Center) format |= DT_CENTER;
+        else if (control_.alignment == TextAlign::Right) format |= DT_RIGHT;
+        if (control_.wordWrap) format |= DT_WORDBREAK;
+        if (control_.verticalCenter) {
+            RECT calc = rc;
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &calc, format | DT_CALCRECT);
+            // A block taller than the label is cut at both edges.
+            const int offset = ((rc.bottom - rc.top) - (calc.bottom - calc.top)) / 2;
+            rc.top += offset;
+            rc.bottom = rc.top + (calc.bottom - calc.top);
+        }
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, format);
+        SelectObject(dc, oldFont);
+    }
+
+protected:
+    bool OnMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg == WM_ERASEBKGND) {   // DrawItem paints everything
+            result = 1;
+            return true;
+        }
+        return false;
+    }
+};
+
+// ===========================================================================
+// Push buttons
+
+class ButtonPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+
+    void Create(HWND parent) override {
+        CreateChild(L"BUTTON", WS_TABSTOP | (control_.IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, parent,
+                    false);
+    }
+
+    void DefaultChanged() override {
+        if (formPeer_) formPeer_->FocusMoved();
+        else ShowDefault(control_.IsDefault());
+    }
+
+    // The focused button shows the default frame; with the focus elsewhere
+    // the button that Enter would press shows it.
+    void FocusMoved(Control* focused, bool focusOnButton) override {
+        ShowDefault(focused == &control_ || (control_.IsDefault() && !focusOnButton));
+    }
+
+    void Notify(UINT code) override {
+        if (code == BN_CLICKED && echo_ == 0) control_.UserClick();
+    }
+
+private:
+    void ShowDefault(bool on) {
+        HWND h = hwnd_.Get();
+        if (!h || shownDefault_ == on) return;
+        shownDefault_ = on;
+        SendMessageW(h, BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    }
+    int shownDefault_ = -1;
+};
+
+// ===========================================================================
+// Speed buttons: owner-drawn buttons with their own mouse handling, so that
+// they never take the focus.  Flat ones show a frame only under the mouse;
+// a toggle (allowAllUp) stays sunk while it is down.
+
+class SpeedButtonPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+
+    void Create(HWND parent) override { CreateChild(L"BUTTON", BS_OWNERDRAW, 0, parent, false); }
+
+    void CheckedChanged() override { Redraw(); }
+    void EnabledChanged() override {
+        Win32Peer::EnabledChanged();
+        hot_ = pressed_ = false;
+    }
+
+    void DrawItem(const DRAWITEMSTRUCT& dis) override {
+        HDC dc = dis.hDC;
+        RECT rc = dis.rcItem;
+        const bool sunk = (pressed_ && inside_) || control_.Down();
+        const bool enabled = IsWindowEnabled(dis.hwndItem) != FALSE;
+        FillRect(dc, &rc, GetSysColorBrush(control_.Down() && !pressed_ ? COLOR_3DHILIGHT : COLOR_BTNFACE));
+        if (control_.flat) {
+            if (sunk) DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
+            else if (hot_ && enabled) DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
+        } else {
+            DrawEdge(dc, &rc, sunk ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        }
+        const std::wstring text = WindowText();
+        HGDIOBJ oldFont = SelectObject(dc, ControlFont());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        if (sunk) OffsetRect(&rc, 1, 1);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        SelectObject(dc, oldFont);
+    }
+
+protected:
+    bool OnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM lParam, LRESULT& result) override {
+        result = 0;
+        switch (msg) {
+            case WM_MOUSEMOVE: {
+                if (!hot_) {
+                    hot_ = true;
+                    TRACKMOUSEEVENT tme{};
+                    tme.cbSize = sizeof(tme);
+                    tme.dwFlags = TME_LEAVE;
+                    tme.hwndTrack = hwnd;
+                    TrackMouseEvent(&tme);
+                    Redraw();
+                }
+                if (pressed_) {
+                    const bool in = Inside(lParam);
+                    if (in != inside_) {
+                        inside_ = in;
+                        Redraw();
+                    }
+                }
+                return true;
+            }
+            case WM_MOUSELEAVE:
+                hot_ = false;
+                Redraw();
+                return true;
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONDBLCLK:
+                if (IsWindowEnabled(hwnd)) {
+                    SetCapture(hwnd);
+                    pressed_ = inside_ = true;
+                    Redraw();
+                }
+                return true;
+            case WM_LBUTTONUP: {
+                if (!pressed_) return true;
+                const bool click = Inside(lParam);
+                pressed_ = false;
+                ReleaseCapture();
+                Redraw();
+                if (click) Click();
+                return true;
+            }
+            case WM_CAPTURECHANGED:
+                if (pressed_) {
+                    pressed_ = false;
+                    Redraw();
+                }
+                return true;
+            case BM_CLICK:
+                if (IsWindowEnabled(hwnd)) Click();
+                return true;
+            case WM_SETCURSOR:
+                if (control_.handCursor) {
+                    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                    result = TRUE;
+                    return true;
+                }
+                return false;
+            case WM_GETDLGCODE:
+                result = DLGC_BUTTON;
+                return true;
+            default:
+                return false;
+        }
+    }
+
+private:
+    bool Inside(LPARAM lParam) const {
+        RECT rc;
+        GetClientRect(hwnd_.Get(), &rc);
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        return PtInRect(&rc, pt) != FALSE;
+    }
+    void Redraw() {
+        if (HWND h = hwnd_.Get()) InvalidateRect(h, nullptr, FALSE);
+    }
+    void Click() {
+        if (Silent()) return;
+        control_.UserClick();
+        Redraw();
+    }
+
+    bool hot_ = false;
+    bool pressed_ = false;
+    bool inside_ = false;
+};
+
+// ===========================================================================
+// Check boxes: the model toggles, the box only shows its state.
+
+class CheckBoxPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+
+    void Create(HWND parent) override {
+        if (CreateChild(L"BUTTON", WS_TABSTOP | BS_CHECKBOX, 0, parent, false)) CheckedChanged();
+    }
+    void CheckedChanged() override {
+        if (HWND h = hwnd_.Get()) SendMessageW(h, BM_SETCHECK, control_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    void Notify(UINT code) override {
+        if (code == BN_CLICKED && echo_ == 0) control_.UserClick();
+    }
+};
+
+// ===========================================================================
+// Edits
+
+class EditPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+
+    void Create(HWND parent) override {
+        CreateChild(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, parent, false);
+    }
+    void Notify(UINT code) override {
+        if (code == EN_CHANGE && echo_ == 0) control_.UserType(WideToCp932(WindowText()));
+    }
+
+protected:
+    bool OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (msg != WM_LBUTTONDBLCLK) return false;
+        result = CallDefault(hwnd, msg, wParam, lParam);
+        control_.UserDblClick();
+        return true;
+    }
+};
+
+// ===========================================================================
+// Combo boxes: editable text with a drop-down list.
+
+class ComboBoxPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+
+    void Create(HWND parent) override {
+        if (!CreateChild(L"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, parent, false))
+            return;
+        if (control_.itemHeight > 0) SendMessageW(Hwnd(), CB_SETITEMHEIGHT, 0, control_.itemHeight);
+        ItemsChanged();
+    }
+
+    void ItemsChanged() override {
+        HWND h = hwnd_.Get();
+        if (!h) return;
+        ++echo_;
+        SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(h, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : control_.Items())
+            SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Cp932ToWide(item).c_str()));
+        SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+        --echo_;
+        ItemIndexChanged();
+        InvalidateRect(h, nullptr, TRUE);
+    }
+
+    void ItemIndexChanged() override {
+        HWND h = hwnd_.Get();
+        if (!h) return;
+        ++echo_;
+        SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(control_.ItemIndex()), 0);
+        --echo_;
+        // Selecting (or clearing) the list rewrites the edit field; the
+        // model's text stays what the field shows.
+        TextChanged();
+    }
+
+    void Notify(UINT code) override {
+        if (echo_ != 0) return;
+        switch (code) {
+            case CBN_EDITCHANGE:
+                control_.UserType(WideToCp932(WindowText()));
+                break;
+            case CBN_SELCHANGE: {
+                const LRESULT i = SendMessageW(hwnd_.Get(), CB_GETCURSEL, 0, 0);
+                control_.UserSelect(i == CB_ERR ? -1 : static_cast<int>(i));
+                break;
+            }
+            case CBN_SETFOCUS:
+                GainFocus();
+                break;
+            default:
+                break;
+        }
+    }
+
+protected:
+    int ExtraHeight() const override {
+        const int item = control_.itemHeight > 0 ? control_.itemHeight : 16;
+        return item * 12 + 4;
+    }
+};
+
+// ===========================================================================
+// List boxes
+
+class ListBoxPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+
+    void Create(HWND parent) override {
+        if (!CreateChild(L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
+                         parent, false))
+            return;
+        if (control_.itemHeight > 0) SendMessageW(Hwnd(), LB_SETITEMHEIGHT, 0, control_.itemHeight);
+        ItemsChanged();
+    }
+
+    void ItemsChanged() override {
+        HWND h = hwnd_.Get();
+        if (!h) return;
+        ++echo_;
+        SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(h, LB_RESETCONTENT, 0, 0);
+        for (const std::string& item : control_.Items())
+            SendMessageW(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Cp932ToWide(item).c_str()));
+        SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+        --echo_;
+        ItemIndexChanged();
+        InvalidateRect(h, nullptr, TRUE);
+    }
+
+    void ItemIndexChanged() override {
+        if (HWND h = hwnd_.Get()) SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(control_.ItemIndex()), 0);
+    }
+
+    void Notify(UINT code) override {
+        if (echo_ != 0) return;
+        if (code == LBN_SELCHANGE) {
+            const LRESULT i = SendMessageW(hwnd_.Get(), LB_GETCURSEL, 0, 0);
+            control_.UserSelect(i == LB_ERR ? -1 : static_cast<int>(i));
+        } else if (code == LBN_DBLCLK) {
+            control_.UserDblClick();
+        }
+    }
+};
+
+// ===========================================================================
+// Radio groups: a group box holding one automatic radio button per item, laid
+// out in `columns` columns.
+
+class RadioGroupPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+    ~RadioGroupPeer() override { DestroyButtons(); }
+
+    void Create(HWND parent) override {
+        if (!CreateChild(L"BUTTON", BS_GROUPBOX, 0, parent, false)) return;
+        ItemsChanged();
+    }
+
+    HWND FocusWindow() override {
+        const int i = control_.ItemIndex();
+        if (i >= 0 && i < static_cast<int>(buttons_.size())) return buttons_[static_cast<std::size_t>(i)].Get();
+        return buttons_.empty() ? Hwnd() : buttons_.front().Get();
+    }
+
+    void ItemsChanged() override {
+        HWND h = hwnd_.Get();
+        if (!h) return;
+        DestroyButtons();
+        const auto& items = control_.Items();
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON | BS_NOTIFY;
+            if (i == 0) style |= WS_GROUP;
+            HWND b = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"BUTTON", Cp932ToWide(items[i]).c_str(), style, 0, 0, 0, 0,
+                                     h, reinterpret_cast<HMENU>(static_cast<INT_PTR>(i + 1)), backend_.Instance(),
+                                     nullptr);
+            if (!b) continue;
+            buttons_.emplace_back(b);
+            SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+            if (formPeer_ && !control_.hint.empty()) formPeer_->AddTool(b, control_.hint);
+        }
+        Arrange();
+        ItemIndexChanged();
+    }
+
+    void ItemIndexChanged() override {
+        const int index = control_.ItemIndex();
+        for (std::size_t i = 0; i < buttons_.size(); ++i)
+            SendMessageW(buttons_[i].Get(), BM_SETCHECK,
+                         static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+
+    void BoundsChanged() override {
+        Win32Peer::BoundsChanged();
+        Arrange();
+    }
+
+    void EnabledChanged() override {
+        Win32Peer::EnabledChanged();
+        for (auto& b : buttons_) EnableWindow(b.Get(), control_.Enabled() ? TRUE : FALSE);
+    }
+
+    void WindowGone(HWND hwnd) override {
+        // The buttons went with the group box.
+        for (auto& b : buttons_) b.Forget();
+        buttons_.clear();
+        Win32Peer::WindowGone(hwnd);
+    }
+
+protected:
+    bool OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (msg == WM_ERASEBKGND) {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FillRect(reinterpret_cast<HDC>(wParam), &rc, GetSysColorBrush(COLOR_BTNFACE));
+            result = 1;
+            return true;
+        }
+        if (msg != WM_COMMAND || Silent()) return false;
+        HWND from = reinterpret_cast<HWND>(lParam);
+        for (std::size_t i = 0; i < buttons_.size(); ++i) {
+            if (buttons_[i].Get() != from) continue;
+            const UINT code = HIWORD(wParam);
+            if (code == BN_CLICKED) control_.UserSelect(static_cast<int>(i));
+            else if (code == BN_SETFOCUS) GainFocus();
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    void DestroyButtons() {
+        for (auto& b : buttons_) {
+            if (formPeer_) formPeer_->RemoveTool(b.Get());
+            b.Reset();
+        }
+        buttons_.clear();
+    }
+
+    // The buttons share the box below its caption: equal columns, equal rows.
+    void Arrange() {
+        HWND h = hwnd_.Get();
+        if (!h || buttons_.empty()) return;
+        const int count = static_cast<int>(buttons_.size());
+        const int columns = std::max(1, control_.columns);
+        const int perColumn = (count + columns - 1) / columns;
+        TEXTMETRICW tm{};
+        if (HDC dc = GetDC(h)) {
+            HGDIOBJ old = SelectObject(dc, ControlFont());
+            GetTextMetricsW(dc, &tm);
+            SelectObject(dc, old);
+            ReleaseDC(h, dc);
+        }
+        const int buttonWidth = (control_.width - 10) / columns;
+        const int room = control_.height - tm.tmHeight - 5;
+        const int buttonHeight = std::max(1, room / perColumn);
+        const int topMargin = tm.tmHeight + 1 + (room % perColumn) / 2;
+        for (int i = 0; i < count; ++i) {
+            MoveWindow(buttons_[static_cast<std::size_t>(i)].Get(), (i / perColumn) * buttonWidth + 8,
+                       (i % perColumn) * buttonHeight + topMargin, std::max(0, buttonWidth), buttonHeight, TRUE);
+        }
+    }
+
+    std::vector<UniqueWindow> buttons_;
+};
+
+}  // namespace
+
+// ===========================================================================
+// Forms
+
+FormPeer::FormPeer(Win32Backend& backend, Form& form) : Win32Peer(backend, form), form_(form) {}
+
+FormPeer::~FormPeer() {
+    tearingDown_ = true;
+    for (Win32Peer* m : members_) m->formPeer_ = nullptr;
+    members_.clear();
+    tooltip_.Reset();
+}
+
+void FormPeer::Join(Win32Peer* member) { members_.push_back(member); }
+
+void FormPeer::Leave(Win32Peer* member) {
+    // The model takes a form apart from its controls up: once the first one
+    // goes, the form is no longer whole and hears nothing more.
+    tearingDown_ = true;
+    members_.erase(std::remove(members_.begin(), members_.end(), member), members_.end());
+}
+
+Win32Peer* FormPeer::MemberOf(const Control* c) {
+    if (!c) return nullptr;
+    for (Win32Peer* m : members_)
+        if (&m->control_ == c) return m;
+    return nullptr;
+}
+
+Win32Peer* FormPeer::FocusedMember() {
+    if (tearingDown_) return nullptr;
+    return MemberOf(form_.FocusedControl());
+}
+
+void FormPeer::FocusMoved() {
+    Win32Peer* focused = FocusedMember();
+    Control* c = focused ? &focused->control_ : nullptr;
+    const bool onButton = c && c->Kind() == ControlKind::Button;
+    for (Win32Peer* m : members_) m->FocusMoved(c, onButton);
+}
+
+void FormPeer::Create(HWND owner) {
+    DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    switch (form_.borderStyle) {
+        case BorderStyle::Sizeable:
+            style |= WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME;
+            if (form_.systemMenu) {
+                style |= WS_SYSMENU;
+                if (form_.minimizeBox) style |= WS_MINIMIZEBOX;
+                if (form_.maximizeBox) style |= WS_MAXIMIZEBOX;
+            }
+            break;
+        case BorderStyle::Dialog:
+            style |= WS_POPUP | WS_CAPTION;
+            exStyle |= WS_EX_DLGMODALFRAME;
+            if (form_.systemMenu) style |= WS_SYSMENU;
+            break;
+        case BorderStyle::ToolWindow:
+            style |= WS_POPUP | WS_CAPTION;
+            exStyle |= WS_EX_TOOLWINDOW;
+            if (form_.systemMenu) style |= WS_SYSMENU;
+            break;
+        case BorderStyle::None:
+            style |= WS_POPUP;
+            break;
+    }
+    if (form_.stayOnTop) exStyle |= WS_EX_TOPMOST;
+    if (form_.acceptFiles) exStyle |= WS_EX_ACCEPTFILES;
+
+    int w = form_.width, h = form_.height;
+    if (form_.clientWidth > 0 && form_.clientHeight > 0) {
+        RECT rc{0, 0, form_.clientWidth, form_.clientHeight};
+        AdjustWindowRectEx(&rc, style, FALSE, exStyle);
+        w = rc.right - rc.left;
+        h = rc.bottom - rc.top;
+    }
+    int x = form_.left, y = form_.top;
+    if (form_.screenCenter) {
+        x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+        y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    } else if (form_.borderStyle == BorderStyle::Sizeable) {
+        x = y = CW_USEDEFAULT;   // Windows places ordinary forms
+    }
+    const std::wstring caption = Cp932ToWide(form_.Text());
+    ++echo_;
+    HWND hwnd = CreateWindowExW(exStyle, backend_.ClassFor(form_.ClassName(), true), caption.c_str(), style, x, y,
+                                Clamp0(w), Clamp0(h), owner, nullptr, backend_.Instance(),
+                                static_cast<MessageTarget*>(this));
+    --echo_;
+    if (!hwnd) return;
+    hwnd_ = UniqueWindow(hwnd);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+    if (!form_.iconResource.empty()) {
+        if (HICON big = backend_.IconFor(form_.iconResource, false))
+            SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+        if (HICON small = backend_.IconFor(form_.iconResource, true))
+            SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    }
+    if (form_.acceptFiles) backend_.Os().DragAcceptFiles(reinterpret_cast<WindowHandle>(hwnd), true);
+    NoteOuterBounds();
+}
+
+void FormPeer::NoteOuterBounds() {
+    RECT rc;
+    if (!GetWindowRect(hwnd_.Get(), &rc)) return;
+    // Written straight into the model: the window is already where the
+    // model would put it, so no change goes back to the window.
+    form_.left = rc.left;
+    form_.top = rc.top;
+    form_.width = rc.right - rc.left;
+    form_.height = rc.bottom - rc.top;
+}
+
+void FormPeer::Center() {
+    RECT rc;
+    HWND h = hwnd_.Get();
+    if (!GetWindowRect(h, &rc)) return;
+    const int w = rc.right - rc.left, hgt = rc.bottom - rc.top;
+    SetWindowPos(h, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - hgt) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    NoteOuterBounds();
+}
+
+void FormPeer::BoundsChanged() {
+    HWND h = hwnd_.Get();
+    if (!h || sizing_) return;
+    SetWindowPos(h, nullptr, form_.left, form_.top, Clamp0(form_.width), Clamp0(form_.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormPeer::VisibleChanged() { ShowNow(form_.Visible()); }
+
+void FormPeer::ShowNow(bool visible) {
+    HWND h = hwnd_.Get();
+    if (!h) return;
+    if (visible) {
+        if (IsWindowVisible(h)) return;
+        if (form_.screenCenter) Center();
+        ShowWindow(h, SW_SHOW);
+        if (Win32Peer* f = FocusedMember()) {
+            HWND fh = f->FocusWindow();
+            if (fh && GetActiveWindow() == h && IsWindowEnabled(fh)) ::SetFocus(fh);
+        }
+        return;
+    }
+    if (!IsWindowVisible(h)) return;
+    ShowWindow(h, SW_HIDE);
+    HWND back = restoreActive_;
+    restoreActive_ = nullptr;
+    if (back && back != h && IsWindow(back) && IsWindowVisible(back) && IsWindowEnabled(back)) SetActiveWindow(back);
+}
+
+void FormPeer::BringToFront() {
+    HWND h = hwnd_.Get();
+    if (!h || !IsWindowVisible(h)) return;
+    SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(h);
+}
+
+void FormPeer::AddTool(HWND tool, const std::string& hint) {
+    HWND h = hwnd_.Get();
+    if (!h || !tool || hint.empty() || !form_.showHint) return;
+    if (!tooltip_) {
+        tooltip_ = UniqueWindow(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, h, nullptr,
+                                                backend_.Instance(), nullptr));
+        if (!tooltip_) return;
+        SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, 480);
+        SendMessageW(tooltip_.Get(), TTM_ACTIVATE, TRUE, 0);
+    }
+    std::wstring text = Cp932ToWide(hint);
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = h;
+    ti.uId = reinterpret_cast<UINT_PTR>(tool);
+    ti.hinst = backend_.Instance();
+    ti.lpszText = text.data();
+    SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void FormPeer::RemoveTool(HWND tool) {
+    if (!tooltip_ || !tool) return;
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = hwnd_.Get();
+    ti.uId = reinterpret_cast<UINT_PTR>(tool);
+    SendMessageW(tooltip_.Get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+bool FormPeer::BeforeModel(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg != WM_GETMINMAXINFO) return false;
+    // Default processing first, then the form's limit, then the form's own
+    // handler, which sees (and may change) what the two made.
+    result = CallDefault(hwnd, msg, wParam, lParam);
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    if (form_.minTrackWidth > 0) info->ptMinTrackSize.x = form_.minTrackWidth;
+    if (form_.minTrackHeight > 0) info->ptMinTrackSize.y = form_.minTrackHeight;
+    if (!tearingDown_) {
+        std::intptr_t ignored = 0;
+        form_.HandleMessage(msg, wParam, lParam, ignored);
+    }
+    result = 0;
+    return true;
+}
+
+bool FormPeer::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+        case WM_CLOSE:
+            // The system's close command (close box, Alt+F4): the model
+            // decides; the window is never destroyed from here.
+            if (!tearingDown_) form_.Close();
+            result = 0;
+            return true;
+        case WM_SIZE:
+            NoteOuterBounds();
+            if (wParam != SIZE_MINIMIZED && !tearingDown_) {
+                sizing_ = true;
+                try {
+                    form_.Resize(LOWORD(lParam), HIWORD(lParam));
+                } catch (...) {
+                    sizing_ = false;
+                    throw;
+                }
+                sizing_ = false;
+            }
+            return false;
+        case WM_MOVE:
+            NoteOuterBounds();
+            return false;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
+                // Back to the control that had the focus, as a dialog does.
+                if (Win32Peer* f = FocusedMember()) {
+                    HWND fh = f->FocusWindow();
+                    if (fh && IsWindowVisible(fh) && IsWindowEnabled(fh)) {
+                        ::SetFocus(fh);
+                        result = 0;
+                        return true;
+                    }
+                }
+            }
+            return false;
+        default:
+            (void)hwnd;
+            return false;
+    }
+}
+
+// ===========================================================================
+
+std::unique_ptr<Win32Peer> MakePeer(Win32Backend& backend, Control& control) {
+    switch (control.Kind()) {
+        case ControlKind::Form: return std::make_unique<FormPeer>(backend, static_cast<Form&>(control));
+        case ControlKind::Panel:
+        case ControlKind::Custom: return std::make_unique<PlainPeer>(backend, control);
+        case ControlKind::Label:
+        case ControlKind::Bevel: return std::make_unique<LabelPeer>(backend, control);
+        case ControlKind::Button: return std::make_unique<ButtonPeer>(backend, control);
+        case ControlKind::SpeedButton: return std::make_unique<SpeedButtonPeer>(backend, control);
+        case ControlKind::CheckBox: return std::make_unique<CheckBoxPeer>(backend, control);
+        case ControlKind::Edit: return std::make_unique<EditPeer>(backend, control);
+        case ControlKind::ComboBox: return std::make_unique<ComboBoxPeer>(backend, control);
+        case ControlKind::ListBox: return std::make_unique<ListBoxPeer>(backend, control);
+        case ControlKind::RadioGroup: return std::make_unique<RadioGroupPeer>(backend, control);
+    }
+    return nullptr;
+}
+
+}  // namespace velmora::forms::win32
