@@ -1,0 +1,243 @@
+// The editor's working copy without any window: order, row texts, deletion,
+// add/overwrite and the key-text rules.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "hkmain/working_copy.h"
+
+namespace velmora::hkmain {
+namespace {
+
+THK Entry(std::uint16_t mods, std::uint16_t vk, std::string path, std::int32_t valid = 1, std::int32_t size = 0,
+          std::string param = "") {
+    THK e;
+    e.Path = std::move(path);
+    e.Parameter = std::move(param);
+    e.Modifiers = mods;
+    e.VirtualKey = vk;
+    e.Valid = valid;
+    e.Size = size;
+    e.HotkeyId = -1;
+    return e;
+}
+
+WorkingCopy CopyOf(const std::vector<THK>& entries) {
+    EntryTable table;
+    for (std::size_t i = 0; i < entries.size(); ++i) table[static_cast<int>(i) + 1] = entries[i];
+    WorkingCopy w;
+    w.CopyFrom(table, static_cast<std::int32_t>(entries.size()));
+    w.SortEntries();
+    return w;
+}
+
+std::vector<int> Order(const WorkingCopy& w) {
+    std::vector<int> slots;
+    for (int r = 0; r < w.EditorCount; ++r) slots.push_back(w.SlotOfRow(r));
+    return slots;
+}
+
+TEST(EditorSortKey, ShouldWrapIn16BitsAndCompareSigned) {
+    // A disabled entry with a large key code wraps past 32767 into negative
+    // numbers; Valid values other than 0/1 from a hand-edited list still give
+    // a defined key.
+    EXPECT_EQ(SortKey(Entry(0, 0x43, "a")), 0x43);
+    EXPECT_EQ(SortKey(Entry(ModCtrl | ModShift, 0x43, "a")), 1024 + 512 + 0x43);
+    EXPECT_EQ(SortKey(Entry(ModAlt, 0x43, "a", 0)), 2048 + 256 + 0x43);
+    EXPECT_EQ(SortKey(Entry(0, 0xFFFF, "a")), -1);
+    EXPECT_EQ(SortKey(Entry(0, 0x7FFF, "a", 0)), static_cast<std::int16_t>(0x87FF));
+    EXPECT_EQ(SortKey(Entry(0, 5, "a", 5)), static_cast<std::int16_t>(-8192 + 5));
+}
+
+TEST(EditorSortEntries, ShouldOrderByGroupAndKeepSlotOrderForEqualKeys) {
+    WorkingCopy w = CopyOf({
+        Entry(ModCtrl | ModShift, 0x43, "s1"),  // 1
+        Entry(0, 0x70, "s2", 0),                // 2 disabled
+        Entry(ModCtrl, 0x41, "s3"),             // 3
+        Entry(ModCtrl | ModShift, 0x43, "s4"),  // 4 same key as 1
+        Entry(ModAlt, 0x41, "s5"),              // 5
+        Entry(0, 0x70, "s6", 0),                // 6 same key as 2
+        Entry(ModShift, 0x20, "s7"),            // 7
+        Entry(ModCtrl | ModShift, 0x43, "s8"),  // 8 same key as 1 and 4
+    });
+    EXPECT_EQ(Order(w), (std::vector<int>{5, 7, 3, 1, 4, 8, 2, 6}));
+}
+
+TEST(EditorSortEntries, ShouldHandleZeroAndOneEntries) {
+    WorkingCopy empty = CopyOf({});
+    EXPECT_TRUE(Order(empty).empty());
+    EXPECT_EQ(empty.RowOfEntry(1), -1);
+    WorkingCopy one = CopyOf({Entry(0, 1, "x", 0)});
+    EXPECT_EQ(Order(one), (std::vector<int>{1}));
+    EXPECT_EQ(one.RowOfEntry(1), 0);
+}
+
+TEST(EditorSortEntries, ShouldPutNegativeKeysFirst) {
+    // 0xFFFF (VkKeyScan's "no key") is -1 as a signed key: listed before
+    // everything with a normal code.
+    WorkingCopy w = CopyOf({Entry(0, 0x41, "a"), Entry(0, 0xFFFF, "none")});
+    EXPECT_EQ(Order(w), (std::vector<int>{2, 1}));
+}
+
+TEST(EditorRowText, ShouldCarrySizeMarkParameterAndParentheses) {
+    struct Case {
+        THK entry;
+        const char* expected;
+    } cases[] = {
+        {Entry(ModCtrl | ModShift, 0x4E, "E:\\Tools\\edit.exe", 1, 1, "/n"), "Ctrl + Shift + N : E:\\Tools\\edit.exe /n [O]"},
+        {Entry(ModCtrl | ModShift, 0x4E, "E:\\Tools\\edit.exe", 0, 1, "/n"),
+         "( Ctrl + Shift + N : E:\\Tools\\edit.exe /n [O] )"},
+        {Entry(ModCtrl, 0xDC, "VELMORA_SHOWMAINWINDOW"), "Ctrl + $DC : VELMORA_SHOWMAINWINDOW [o]"},
+        {Entry(0, 0x70, "a.exe", 1, 2), "F1 : a.exe [.]"},
+        {Entry(ModAlt, 0x41, "a.exe", 1, 3), "Alt + A : a.exe ["},
+        {Entry(ModAlt, 0x41, "a.exe", 1, -1), "Alt + A : a.exe ["},
+        {Entry(ModAlt, 0x41, "a.exe", 0, 7), "( Alt + A : a.exe [ )"},
+        // Only Valid 0 counts as disabled.
+        {Entry(0, 0x41, "a.exe", 5, 0), "A : a.exe [o]"},
+    };
+    for (const Case& c : cases) {
+        WorkingCopy w = CopyOf({c.entry});
+        EXPECT_EQ(w.RowText(0), c.expected);
+    }
+}
+
+TEST(EditorDeleteSlot, ShouldMoveLastSlotIntoGapAndLeaveStaleCopy) {
+    WorkingCopy w = CopyOf({Entry(0, 1, "a"), Entry(0, 2, "b"), Entry(0, 3, "c")});
+    w.DeleteSlot(1);
+    EXPECT_EQ(w.EditorCount, 2);
+    EXPECT_EQ(w.EditorTable[1].Path, "c");
+    EXPECT_EQ(w.EditorTable[2].Path, "b");
+    EXPECT_EQ(w.EditorTable[3].Path, "c");   // the old last slot keeps its contents
+
+    w.DeleteSlot(2);   // the last used slot: only the count goes down
+    EXPECT_EQ(w.EditorCount, 1);
+    EXPECT_EQ(w.EditorTable[1].Path, "c");
+    EXPECT_EQ(w.EditorTable[2].Path, "b");
+
+    w.DeleteSlot(5);   // not in use: ignored
+    EXPECT_EQ(w.EditorCount, 1);
+}
+
+TEST(EditorAddOrOverwrite, ShouldAppendNewCombinationEnabledAndUnregistered) {
+    WorkingCopy w = CopyOf({Entry(0, 1, "a")});
+    int asked = 0;
+    int slot = -5;
+    THK e = Entry(ModCtrl, 0x41, "new", 0);
+    e.HotkeyId = 300;
+    EXPECT_EQ(w.AddOrOverwrite(e, [&](int) { return ++asked, true; }, &slot), WorkingCopy::AddOutcome::Added);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(slot, 2);
+    EXPECT_EQ(w.EditorCount, 2);
+    EXPECT_EQ(w.EditorTable[2].Path, "new");
+    EXPECT_EQ(w.EditorTable[2].Valid, 1);
+    EXPECT_EQ(w.EditorTable[2].HotkeyId, -1);
+}
+
+TEST(EditorAddOrOverwrite, ShouldAskEveryMatchInSlotOrderAndOverwriteLastConfirmed) {
+    WorkingCopy w = CopyOf({Entry(6, 0x43, "one"), Entry(0, 1, "x"), Entry(6, 0x43, "three", 0), Entry(6, 0x43, "four")});
+    std::vector<int> asked;
+    int slot = 0;
+    EXPECT_EQ(w.AddOrOverwrite(Entry(6, 0x43, "new"), [&](int s) { asked.push_back(s); return true; }, &slot),
+              WorkingCopy::AddOutcome::Overwritten);
+    EXPECT_EQ(asked, (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(slot, 4);
+    EXPECT_EQ(w.EditorCount, 4);
+    EXPECT_EQ(w.EditorTable[4].Path, "new");
+    EXPECT_EQ(w.EditorTable[1].Path, "one");
+    EXPECT_EQ(w.EditorTable[3].Path, "three");
+}
+
+TEST(EditorAddOrOverwrite, ShouldAbandonWholeAddOnAnyRefusal) {
+    WorkingCopy w = CopyOf({Entry(6, 0x43, "one"), Entry(6, 0x43, "two")});
+    std::vector<int> asked;
+    EXPECT_EQ(w.AddOrOverwrite(Entry(6, 0x43, "new"), [&](int s) { asked.push_back(s); return s != 2; }),
+              WorkingCopy::AddOutcome::Abandoned);
+    EXPECT_EQ(asked, (std::vector<int>{1, 2}));
+    EXPECT_EQ(w.EditorTable[1].Path, "one");
+    EXPECT_EQ(w.EditorTable[2].Path, "two");
+    EXPECT_EQ(w.EditorCount, 2);
+}
+
+TEST(EditorAddOrOverwrite, ShouldRefuseNewCombinationAtLimitButStillOverwrite) {
+    std::vector<THK> full;
+    for (int i = 0; i < kMaxHotkeys; ++i) full.push_back(Entry(ModCtrl, static_cast<std::uint16_t>(0x100 + i), "p"));
+    WorkingCopy w = CopyOf(full);
+    EXPECT_EQ(w.AddOrOverwrite(Entry(ModAlt, 0x41, "new"), [](int) { return true; }), WorkingCopy::AddOutcome::Full);
+    EXPECT_EQ(w.EditorCount, 100);
+    int slot = 0;
+    EXPECT_EQ(w.AddOrOverwrite(Entry(ModCtrl, 0x100 + 42, "over"), [](int) { return true; }, &slot),
+              WorkingCopy::AddOutcome::Overwritten);
+    EXPECT_EQ(slot, 43);
+    EXPECT_EQ(w.EditorTable[43].Path, "over");
+    EXPECT_EQ(w.EditorCount, 100);
+}
+
+TEST(EditorKeyText, ShouldParseDollarTextsByTheirFirstThreeCharacters) {
+    struct Case {
+        const char* text;
+        int expected;   // -1: conversion error
+    } cases[] = {
+        {"$", -1},      {"$G1", -1},   {"$4 ", -1},        {"$ 4", -1},  {"$x", -1},
+        {"$4", 4},      {"$00", 0},    {"$41  A", 0x41},   {"$dc", 0xDC}, {"$Dc", 0xDC},
+        {"$141", 0x14}, {"$FF", 0xFF}, {"$7", 7},          {"A", -1},    {"", -1},
+    };
+    for (const Case& c : cases) {
+        std::optional<std::uint16_t> v = ParseDollarKeyText(c.text);
+        if (c.expected < 0)
+            EXPECT_FALSE(v.has_value()) << c.text;
+        else
+            EXPECT_EQ(v, std::optional<std::uint16_t>(static_cast<std::uint16_t>(c.expected))) << c.text;
+    }
+}
+
+TEST(EditorKeyList, ShouldListEveryNamedCodeOnceInOrder) {
+    std::vector<std::string> items = KeyListItems();
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(items.front(), "$08  BackSpace");
+    EXPECT_EQ(items.back(), "$F4  全角");
+    EXPECT_NE(std::find(items.begin(), items.end(), "$41  A"), items.end());
+    EXPECT_NE(std::find(items.begin(), items.end(), "$74  F5"), items.end());
+    // Nameless codes are not offered.
+    for (const std::string& item : items) {
+        EXPECT_NE(item.substr(0, 3), "$5B");
+        EXPECT_NE(item.substr(0, 3), "$10");
+        EXPECT_NE(item.substr(0, 3), "$DC");
+    }
+    for (std::size_t i = 1; i < items.size(); ++i) EXPECT_LT(items[i - 1].substr(1, 2), items[i].substr(1, 2));
+}
+
+TEST(EditorKeyText, ShouldFormatPastedDirectAndIdTexts) {
+    EXPECT_EQ(PasteKeyText(0xDC), "$DC");
+    EXPECT_EQ(PasteKeyText(0x141), "$141");
+    EXPECT_EQ(PasteKeyText(7), "$07");
+    EXPECT_EQ(PasteKeyText(0xFFFF), "$FFFF");
+    EXPECT_EQ(DirectKeyText(0x74), "$74  F5");
+    EXPECT_EQ(DirectKeyText(0xDC), "$DC  ");
+    EXPECT_EQ(HotkeyIdText(256), "$0100");
+    EXPECT_EQ(HotkeyIdText(0x12345), "$12345");
+    EXPECT_EQ(HotkeyIdText(-1), "(None)");
+}
+
+TEST(EditorReferFolder, ShouldStartInFileFolderOrProgramDriveRoot) {
+    struct Case {
+        const char* field;
+        const char* program;
+        const char* expected;
+    } cases[] = {
+        {"E:\\Tools\\edit.exe", "C:\\Velmora\\velmora.exe", "E:\\Tools\\"},
+        {"", "E:\\Velmora\\velmora.exe", "E:\\"},
+        {"calc.exe", "E:\\Velmora\\velmora.exe", "E:\\"},
+        {"D:x.exe", "C:\\v.exe", "D:\\"},
+        {"", "\\\\server\\share\\Velmora\\velmora.exe", "\\\\server\\share\\"},
+        {"", "\\\\server\\share", "\\\\server\\share\\"},
+        // 表 is 95 5C: its second byte is no separator.
+        {"C:\\\x95\x5C.exe", "C:\\v.exe", "C:\\"},
+        {"", "\\\\srv\\\x95\x5C\\v.exe", "\\\\srv\\\x95\x5C\\"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(InitialFolderFor(c.field, c.program), c.expected) << c.field;
+    EXPECT_EQ(DriveOfPath("relative\\v.exe"), "");
+}
+
+}  // namespace
+}  // namespace velmora::hkmain
