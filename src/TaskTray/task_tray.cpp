@@ -80,7 +80,9 @@ typename Map::mapped_type Lookup(const Map& map, const forms::Property& p, const
 
 // --- Component ------------------------------------------------------------
 
-Component::~Component() {
+Component::~Component() { SendFreeNotifications(); }
+
+void Component::SendFreeNotifications() {
     // Each partner forgets us before it is told, so nothing points back here.
     while (!freeNotifies_.empty()) {
         Component* other = freeNotifies_.back();

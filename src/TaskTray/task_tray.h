@@ -83,6 +83,12 @@ public:
 
     void FreeNotification(Component& other);
 
+protected:
+    // Tells every partner that this component goes.  The base destructor
+    // does it too; a derived class calls it first in its own destructor so
+    // partners are told while it is still whole.
+    void SendFreeNotifications();
+
 private:
     void Unlink(Component& other);
 
@@ -95,6 +101,7 @@ private:
 class TPopupMenu : public Component {
 public:
     explicit TPopupMenu(std::uintptr_t handle = 0) : handle_(handle) {}
+    ~TPopupMenu() override { SendFreeNotifications(); }
     std::uintptr_t Handle() const { return handle_; }
     void SetHandle(std::uintptr_t handle) { handle_ = handle; }
 
