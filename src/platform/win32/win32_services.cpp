@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/no_repeat.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32.h"
 
@@ -67,7 +68,9 @@ std::wstring DialogFilter(const std::string& filter) {
 
 bool Win32Services::RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers,
                                    std::uint32_t virtualKey) {
-    return ::RegisterHotKey(Hwnd(owner), id, modifiers, virtualKey) != FALSE;
+    return RegisterWithoutRepeat(
+        [&](std::uint32_t mods) { return ::RegisterHotKey(Hwnd(owner), id, mods, virtualKey) != FALSE; },
+        modifiers);
 }
 
 void Win32Services::UnregisterHotKey(WindowHandle owner, int id) { ::UnregisterHotKey(Hwnd(owner), id); }
