@@ -1,0 +1,24 @@
+# Sourced: sets up the environment for running Wine in one prefix.
+#   . scripts/wine-env.sh <prefix>
+# Defines wineserver_wait and wineserver_kill, which act on that prefix only.
+export WINEPREFIX=${1:?usage: . wine-env.sh <prefix>}
+export WINEARCH=win32
+export WINEDEBUG=-all
+# Never offer to download Mono or Gecko: nothing here needs them, and the
+# offer is a dialog that would wait for an answer.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=C.UTF-8
+
+if command -v wineserver >/dev/null 2>&1; then
+  VELMORA_WINESERVER=$(command -v wineserver)
+else
+  VELMORA_WINESERVER=
+  for candidate in /usr/lib/wine/wineserver /usr/lib/wine/wineserver32 /usr/lib/i386-linux-gnu/wine/wineserver \
+                   /usr/lib/x86_64-linux-gnu/wine/wineserver /opt/wine-stable/bin/wineserver; do
+    if [ -x "$candidate" ]; then VELMORA_WINESERVER=$candidate; break; fi
+  done
+fi
+export VELMORA_WINESERVER
+
+wineserver_wait() { [ -n "$VELMORA_WINESERVER" ] && "$VELMORA_WINESERVER" -w || true; }
+wineserver_kill() { [ -n "$VELMORA_WINESERVER" ] && "$VELMORA_WINESERVER" -k 2>/dev/null || true; }

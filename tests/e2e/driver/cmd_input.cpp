@@ -1,0 +1,197 @@
+// Keyboard input and window messages.
+#include <cwctype>
+
+#include "driver.h"
+
+namespace velmora::driver {
+namespace {
+
+struct KeyName {
+    const wchar_t* name;
+    WORD vk;
+};
+
+const KeyName kKeys[] = {
+    {L"ctrl", VK_CONTROL}, {L"control", VK_CONTROL}, {L"shift", VK_SHIFT}, {L"alt", VK_MENU},
+    {L"win", VK_LWIN}, {L"esc", VK_ESCAPE}, {L"escape", VK_ESCAPE}, {L"enter", VK_RETURN},
+    {L"return", VK_RETURN}, {L"tab", VK_TAB}, {L"space", VK_SPACE}, {L"backspace", VK_BACK},
+    {L"delete", VK_DELETE}, {L"del", VK_DELETE}, {L"insert", VK_INSERT}, {L"home", VK_HOME},
+    {L"end", VK_END}, {L"pageup", VK_PRIOR}, {L"pagedown", VK_NEXT}, {L"left", VK_LEFT},
+    {L"right", VK_RIGHT}, {L"up", VK_UP}, {L"down", VK_DOWN}, {L"numpad1", VK_NUMPAD1},
+};
+
+bool IsModifier(WORD vk) { return vk == VK_CONTROL || vk == VK_SHIFT || vk == VK_MENU || vk == VK_LWIN; }
+
+bool IsExtended(WORD vk) {
+    switch (vk) {
+        case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_LWIN:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// One key: a name above, a letter or digit, f1..f24, or vk:<number>.
+bool ParseKey(const std::wstring& text, WORD& vk) {
+    std::wstring key;
+    for (wchar_t c : text) key += static_cast<wchar_t>(std::towlower(c));
+    for (const KeyName& k : kKeys) {
+        if (key == k.name) {
+            vk = k.vk;
+            return true;
+        }
+    }
+    if (key.size() == 1 && ((key[0] >= L'a' && key[0] <= L'z') || (key[0] >= L'0' && key[0] <= L'9'))) {
+        vk = static_cast<WORD>(std::towupper(key[0]));
+        return true;
+    }
+    if (key.size() >= 2 && key[0] == L'f') {
+        bool ok = false;
+        const long n = ParseNumber(key.substr(1), &ok);
+        if (ok && n >= 1 && n <= 24) {
+            vk = static_cast<WORD>(VK_F1 + n - 1);
+            return true;
+        }
+    }
+    if (key.compare(0, 3, L"vk:") == 0) {
+        bool ok = false;
+        const long n = ParseNumber(key.substr(3), &ok);
+        if (ok && n > 0 && n < 256) {
+            vk = static_cast<WORD>(n);
+            return true;
+        }
+    }
+    return false;
+}
+
+INPUT KeyInput(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtended(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+    return in;
+}
+
+// press: each argument is one combination, e.g. ctrl+shift+c; the modifiers
+// go down first and come up last.  --focus with a window selection brings
+// that window to the front first.
+int Press(const Args& args) {
+    if (args.Positional().empty()) {
+        Err(L"press: which keys?");
+        return 2;
+    }
+    if (args.Has(L"focus")) {
+        HWND w = FindWindowArg(args);
+        if (!w) return 1;
+        SetForegroundWindow(w);
+        WaitFor(2000, [&] { return GetForegroundWindow() == w; });
+    }
+    const DWORD gap = static_cast<DWORD>(args.Number(L"gap", 100));
+    for (const std::wstring& combo : args.Positional()) {
+        std::vector<WORD> keys;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t plus = combo.find(L'+', start + 1);   // "+" alone is no separator
+            const std::wstring part = combo.substr(start, plus == std::wstring::npos ? std::wstring::npos : plus - start);
+            WORD vk = 0;
+            if (!ParseKey(part, vk)) {
+                Err(L"press: unknown key " + part);
+                return 2;
+            }
+            keys.push_back(vk);
+            if (plus == std::wstring::npos) break;
+            start = plus + 1;
+        }
+        std::vector<INPUT> inputs;
+        for (WORD vk : keys) inputs.push_back(KeyInput(vk, false));
+        for (auto it = keys.rbegin(); it != keys.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+        // Modifiers are sent one event at a time so that the target sees the
+        // state change before the key itself.
+        for (const INPUT& in : inputs) {
+            SendInput(1, const_cast<INPUT*>(&in), sizeof(INPUT));
+            if (IsModifier(in.ki.wVk)) Sleep(20);
+        }
+        Sleep(gap);
+    }
+    return 0;
+}
+
+struct MessageName {
+    const wchar_t* name;
+    UINT message;
+};
+
+const MessageName kMessages[] = {
+    {L"WM_NULL", WM_NULL}, {L"WM_CLOSE", WM_CLOSE}, {L"WM_QUERYENDSESSION", WM_QUERYENDSESSION},
+    {L"WM_ENDSESSION", WM_ENDSESSION}, {L"WM_HOTKEY", WM_HOTKEY}, {L"WM_COMMAND", WM_COMMAND},
+    {L"WM_SYSCOMMAND", WM_SYSCOMMAND}, {L"WM_KEYDOWN", WM_KEYDOWN}, {L"WM_KEYUP", WM_KEYUP},
+    {L"WM_USER", WM_USER}, {L"WM_LBUTTONDOWN", WM_LBUTTONDOWN}, {L"WM_LBUTTONUP", WM_LBUTTONUP},
+    {L"WM_LBUTTONDBLCLK", WM_LBUTTONDBLCLK}, {L"WM_RBUTTONDOWN", WM_RBUTTONDOWN}, {L"WM_RBUTTONUP", WM_RBUTTONUP},
+};
+
+// A message by name (WM_...), by number, or registered: reg:TaskbarCreated.
+bool ParseMessage(const std::wstring& text, UINT& message) {
+    if (text.compare(0, 4, L"reg:") == 0) {
+        message = RegisterWindowMessageW(text.substr(4).c_str());
+        return message != 0;
+    }
+    for (const MessageName& m : kMessages) {
+        if (text == m.name) {
+            message = m.message;
+            return true;
+        }
+    }
+    bool ok = false;
+    message = static_cast<UINT>(ParseNumber(text, &ok));
+    return ok;
+}
+
+// Sends or posts to the chosen window, or with --all to every matching
+// top-level window of the process (as a broadcast would reach them).
+int Deliver(const Args& args, bool send) {
+    UINT message = 0;
+    if (!ParseMessage(args.Positional(0), message)) {
+        Err(L"unknown message " + args.Positional(0));
+        return 2;
+    }
+    const WPARAM wParam = static_cast<WPARAM>(ParseNumber(args.Positional(1, L"0")));
+    const LPARAM lParam = static_cast<LPARAM>(ParseNumber(args.Positional(2, L"0")));
+    std::vector<HWND> targets;
+    if (args.Has(L"all")) {
+        WaitFor(args.TimeoutMs(), [&] {
+            for (HWND w : TopLevelWindows(args)) {
+                if (WindowMatches(w, args)) targets.push_back(w);
+            }
+            return !targets.empty();
+        });
+    } else if (HWND w = FindWindowArg(args)) {
+        targets.push_back(w);
+    }
+    if (targets.empty()) return 1;
+    for (HWND w : targets) {
+        if (send) {
+            DWORD_PTR result = 0;
+            if (!SendMessageTimeoutW(w, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)) {
+                Err(L"no answer from " + Hex(reinterpret_cast<UINT_PTR>(w)));
+                return 1;
+            }
+            OutLine(std::to_wstring(static_cast<long long>(static_cast<LONG_PTR>(result))));
+        } else if (!PostMessageW(w, message, wParam, lParam)) {
+            Err(L"cannot post to " + Hex(reinterpret_cast<UINT_PTR>(w)));
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int Post(const Args& args) { return Deliver(args, false); }
+int Send(const Args& args) { return Deliver(args, true); }
+
+const Registration press{{L"press", L"[--focus window selection] [--gap ms] combo... (e.g. ctrl+shift+c esc vk:220)", Press}};
+const Registration post{{L"post", L"[window selection|--all] MESSAGE [wparam] [lparam]", Post}};
+const Registration send{{L"send", L"[window selection|--all] MESSAGE [wparam] [lparam]  (prints the answer)", Send}};
+
+}  // namespace
+}  // namespace velmora::driver

@@ -1,0 +1,159 @@
+// Finding the program, its windows and what they show.
+#include "driver.h"
+
+namespace velmora::driver {
+namespace {
+
+std::wstring WindowLine(HWND w) {
+    return Hex(reinterpret_cast<UINT_PTR>(w)) + L"\t" + (IsWindowVisible(w) ? L"1" : L"0") + L"\t" +
+           (IsWindowEnabled(w) ? L"1" : L"0") + L"\t" + Escape(WindowClass(w)) + L"\t" + Escape(WindowText(w));
+}
+
+// pid: waits for the process and prints its ids.
+int Pid(const Args& args) {
+    std::vector<DWORD> ids;
+    const bool found = WaitFor(args.TimeoutMs(), [&] {
+        ids = ProcessIds(args.Option(L"process", L"velmora.exe"));
+        return !ids.empty();
+    });
+    for (DWORD id : ids) OutLine(std::to_wstring(id));
+    return found ? 0 : 1;
+}
+
+// windows: the top-level windows of the process, now.
+int Windows(const Args& args) {
+    for (HWND w : TopLevelWindows(args)) {
+        if (WindowMatches(w, args)) OutLine(WindowLine(w));
+    }
+    return 0;
+}
+
+// wait-window: waits for a matching top-level window and prints its line.
+int WaitWindow(const Args& args) {
+    HWND w = FindWindowArg(args);
+    if (!w) return 1;
+    OutLine(WindowLine(w));
+    return 0;
+}
+
+// wait-no-window: waits until no top-level window matches.
+int WaitNoWindow(const Args& args) {
+    const bool gone = WaitFor(args.TimeoutMs(), [&] {
+        for (HWND w : TopLevelWindows(args)) {
+            if (WindowMatches(w, args)) return false;
+        }
+        return true;
+    });
+    if (!gone) Err(L"a matching window is still there");
+    return gone ? 0 : 1;
+}
+
+// texts: the window's own line, then one line per child control:
+// handle, visible, enabled, class, text, control id.
+int Texts(const Args& args) {
+    HWND w = FindWindowArg(args);
+    if (!w) return 1;
+    OutLine(WindowLine(w) + L"\t-");
+    for (HWND child : Children(w)) OutLine(WindowLine(child) + L"\t" + std::to_wstring(GetDlgCtrlID(child)));
+    return 0;
+}
+
+// rows: the rows of every list box of the window (or of --id): id, index, text.
+int Rows(const Args& args) {
+    HWND w = FindWindowArg(args);
+    if (!w) return 1;
+    int lists = 0;
+    for (HWND child : Children(w)) {
+        const std::wstring cls = WindowClass(child);
+        if (cls != L"ListBox" && cls != L"LISTBOX" && cls != L"ComboLBox") {
+            if (!args.Has(L"id")) continue;
+        }
+        if (args.Has(L"id") && GetDlgCtrlID(child) != args.Number(L"id", -1)) continue;
+        ++lists;
+        DWORD_PTR count = 0;
+        SendMessageTimeoutW(child, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+        for (DWORD_PTR i = 0; i < count && i < 100000; ++i) {
+            DWORD_PTR length = 0;
+            SendMessageTimeoutW(child, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length);
+            if (length == static_cast<DWORD_PTR>(LB_ERR)) length = 0;
+            std::wstring row(length + 1, L'\0');
+            DWORD_PTR copied = 0;
+            SendMessageTimeoutW(child, LB_GETTEXT, i, reinterpret_cast<LPARAM>(row.data()), SMTO_ABORTIFHUNG, 2000,
+                                &copied);
+            if (copied == static_cast<DWORD_PTR>(LB_ERR)) copied = 0;
+            row.resize(std::min<std::size_t>(copied, length));
+            OutLine(std::to_wstring(GetDlgCtrlID(child)) + L"\t" + std::to_wstring(i) + L"\t" + Escape(row));
+        }
+    }
+    if (lists == 0) Err(L"no list box");
+    return lists ? 0 : 1;
+}
+
+// click: presses a child control given by --text or --id, posted so that a
+// modal window it opens does not block the driver.  --mouse posts a left
+// button press and release at the control's centre instead of BM_CLICK, for
+// controls that are not push buttons.
+int Click(const Args& args) {
+    HWND w = FindWindowArg(args);
+    if (!w) return 1;
+    HWND child = nullptr;
+    WaitFor(args.TimeoutMs(), [&] { return (child = FindChild(w, args)) != nullptr; });
+    if (!child) {
+        Err(L"no such control");
+        return 1;
+    }
+    if (args.Has(L"mouse")) {
+        RECT r{};
+        GetClientRect(child, &r);
+        const LPARAM at = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);
+        PostMessageW(child, WM_MOUSEMOVE, 0, at);
+        PostMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(child, WM_LBUTTONUP, 0, at);
+    } else {
+        PostMessageW(child, BM_CLICK, 0, 0);
+    }
+    OutLine(Hex(reinterpret_cast<UINT_PTR>(child)));
+    return 0;
+}
+
+// wait-exit: waits until no process of the name is left; prints the exit
+// code of the last one it saw end.
+int WaitExit(const Args& args) {
+    const std::wstring name = args.Option(L"process", L"velmora.exe");
+    std::vector<HANDLE> handles;
+    for (DWORD id : ProcessIds(name)) {
+        if (HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id)) handles.push_back(h);
+    }
+    const bool gone = WaitFor(args.TimeoutMs(), [&] { return ProcessIds(name).empty(); });
+    for (HANDLE h : handles) {
+        DWORD code = 0;
+        if (WaitForSingleObject(h, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(h, &code)) {
+            OutLine(std::to_wstring(code));
+        }
+        CloseHandle(h);
+    }
+    if (!gone) Err(name + L" is still running");
+    return gone ? 0 : 1;
+}
+
+int Foreground(const Args&) {
+    HWND w = GetForegroundWindow();
+    if (!w) return 1;
+    OutLine(WindowLine(w));
+    return 0;
+}
+
+const Registration pid{{L"pid", L"[--process velmora.exe] [--timeout ms]", Pid}};
+const Registration windows{{L"windows", L"[--process name|--any-process] [--class c] [--caption t] [--visible]", Windows}};
+const Registration waitWindow{
+    {L"wait-window", L"[--hwnd h|--class c|--caption t|--caption-prefix t] [--visible|--hidden] [--timeout ms]",
+     WaitWindow}};
+const Registration waitNoWindow{{L"wait-no-window", L"[window selection] [--timeout ms]", WaitNoWindow}};
+const Registration texts{{L"texts", L"[window selection]", Texts}};
+const Registration rows{{L"rows", L"[window selection] [--id n]", Rows}};
+const Registration click{{L"click", L"[window selection] --text t|--id n [--mouse]", Click}};
+const Registration waitExit{{L"wait-exit", L"[--process velmora.exe] [--timeout ms]", WaitExit}};
+const Registration foreground{{L"foreground", L"", Foreground}};
+
+}  // namespace
+}  // namespace velmora::driver

@@ -1,0 +1,82 @@
+// driver.exe: drives the program from outside, as a user would, for the
+// end-to-end tests.  Run under Wine in the program's prefix:
+//   wine driver.exe <command> [arguments] [--option value ...]
+// Commands are kept in a table; a file cmd_<topic>.cpp adds its own with
+//   static const velmora::driver::Registration reg{{L"name", L"usage", Run}};
+// Output is UTF-8 on stdout, one record per line, fields separated by tabs,
+// texts with \t \r \n and \\ escaped.  Exit code 0 on success, 1 when what was
+// asked for did not happen (within the timeout), 2 on a usage error.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace velmora::driver {
+
+class Args {
+public:
+    Args(int argc, wchar_t** argv, int first);
+    const std::vector<std::wstring>& Positional() const { return positional_; }
+    std::wstring Positional(std::size_t i, const std::wstring& fallback = L"") const;
+    bool Has(const std::wstring& option) const;
+    std::wstring Option(const std::wstring& option, const std::wstring& fallback = L"") const;
+    long Number(const std::wstring& option, long fallback) const;
+    DWORD TimeoutMs() const { return static_cast<DWORD>(Number(L"timeout", 10000)); }
+
+private:
+    std::vector<std::wstring> positional_;
+    std::map<std::wstring, std::wstring> options_;
+};
+
+struct Command {
+    const wchar_t* name;
+    const wchar_t* usage;
+    int (*run)(const Args& args);
+};
+
+struct Registration {
+    explicit Registration(const Command& command);
+};
+
+// --- output -----------------------------------------------------------------
+void Out(const std::string& utf8);
+void OutLine(const std::wstring& text);
+void Err(const std::wstring& text);
+std::string Utf8(const std::wstring& wide);
+std::wstring Wide(const std::string& utf8);
+std::wstring Escape(const std::wstring& text);
+std::wstring Hex(UINT_PTR value);
+long ParseNumber(const std::wstring& text, bool* ok = nullptr);   // decimal or 0x hex
+
+// --- processes and windows ------------------------------------------------------
+std::vector<DWORD> ProcessIds(const std::wstring& exeName);
+std::wstring WindowText(HWND window);
+std::wstring WindowClass(HWND window);
+// Top-level windows of the processes named by --process (default
+// velmora.exe), or every top-level window with --any-process.
+std::vector<HWND> TopLevelWindows(const Args& args);
+// The window chosen by --hwnd, or the first top-level window of the process
+// matching --class / --caption / --caption-prefix / --visible, waited for up
+// to --timeout ms.  Null (with a message) when there is none.
+HWND FindWindowArg(const Args& args);
+bool WindowMatches(HWND window, const Args& args);
+// A child control by --id or by --text (exact text, or the text with "&"
+// mnemonics removed, or with trailing blanks removed).
+HWND FindChild(HWND parent, const Args& args);
+std::vector<HWND> Children(HWND parent);
+
+// Waits, polling every 50 ms, until `done` returns true or `timeoutMs` ends.
+template <typename F>
+bool WaitFor(DWORD timeoutMs, F done) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
+}  // namespace velmora::driver

@@ -1,0 +1,23 @@
+# Windows tools of the end-to-end tests, built with the program (included by
+# cmake/win32.cmake).  Static, like the program, so they run in a bare prefix.
+set(VELMORA_E2E_TOOL_LINK -static -static-libgcc -static-libstdc++ -municode -s)
+
+add_executable(recorder WIN32 ${CMAKE_SOURCE_DIR}/tests/e2e/recorder/recorder.cpp)
+target_compile_definitions(recorder PRIVATE UNICODE _UNICODE)
+target_link_options(recorder PRIVATE ${VELMORA_E2E_TOOL_LINK} -mwindows)
+
+# Commands live in tests/e2e/driver/cmd_*.cpp and register themselves.
+file(GLOB VELMORA_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.cpp)
+add_executable(driver ${VELMORA_DRIVER_SOURCES})
+target_include_directories(driver PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e/driver)
+target_compile_definitions(driver PRIVATE UNICODE _UNICODE NOMINMAX)
+target_link_libraries(driver PRIVATE user32 gdi32 kernel32)
+target_link_options(driver PRIVATE ${VELMORA_E2E_TOOL_LINK} -mconsole)
+
+# Checks of the Windows-only code (text conversion, files) run under Wine.
+file(GLOB VELMORA_SELFTEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/selftest/*.cpp)
+if(VELMORA_SELFTEST_SOURCES)
+  add_executable(win32_selftest ${VELMORA_SELFTEST_SOURCES})
+  target_link_libraries(win32_selftest PRIVATE velmora_core)
+  target_link_options(win32_selftest PRIVATE ${VELMORA_E2E_TOOL_LINK} -mconsole)
+endif()
