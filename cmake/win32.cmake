@@ -43,7 +43,8 @@ add_custom_command(
 file(GLOB VELMORA_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
 add_executable(velmora WIN32 ${VELMORA_APP_SOURCES} ${VELMORA_RES_OBJECT})
 target_link_libraries(velmora PRIVATE velmora_core)
-target_link_options(velmora PRIVATE ${VELMORA_STATIC_LINK} -municode -mwindows -s)
+# Stripped in release builds; a debug build keeps its symbols for winedbg.
+target_link_options(velmora PRIVATE ${VELMORA_STATIC_LINK} -municode -mwindows $<$<CONFIG:Release,MinSizeRel>:-s>)
 
 # --- end-to-end test tools -------------------------------------------------------
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/tools.cmake)

@@ -5,18 +5,13 @@
 #include <exception>
 #include <memory>
 
+#include "forms/formdesc.h"
 #include "forms/forms.h"
-#include "platform/win32/wide.h"
-#include "platform/win32/win32_services.h"
-
-#if __has_include("forms/win32/win32_backend.h") && __has_include("hkmainf/main_form.h")
-#define VELMORA_HAVE_UI 1
 #include "forms/win32/win32_backend.h"
 #include "hkmainf/hotkey_service.h"
 #include "hkmainf/main_form.h"
-#else
-#define VELMORA_HAVE_UI 0
-#endif
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_services.h"
 
 namespace {
 
@@ -46,7 +41,6 @@ void ReportFatal(const char* what) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HardenSearchPaths();
     velmora::forms::App().title = "Velmora";
-#if VELMORA_HAVE_UI
     int exitCode = 0;
     try {
         velmora::Win32Services os;
@@ -71,9 +65,4 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 1;
     }
     return exitCode;
-#else
-    (void)instance;
-    ReportFatal("The user interface is not part of this build.");
-    return 1;
-#endif
 }
