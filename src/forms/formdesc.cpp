@@ -251,8 +251,12 @@ struct Applier {
 
     [[noreturn]] void Fail(const Property& p, const std::string& what) { throw FormDescError(p.line, p.name + ": " + what); }
 
+    // Every number of a layout lives in the 16-bit coordinate range of
+    // windows; holding them there also keeps the sums of the docking layout
+    // (Form::Resize) from overflowing.
     int Int(const Property& p) {
         if (p.value.type != Value::Type::Integer) Fail(p, "expected a number");
+        if (p.value.integer < -32768 || p.value.integer > 32767) Fail(p, "number out of range");
         return static_cast<int>(p.value.integer);
     }
     const std::string& Str(const Property& p) {
