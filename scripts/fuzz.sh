@@ -23,7 +23,7 @@ for t in "${targets[@]}"; do
   # seeds are only read.
   mkdir -p "$build/corpus/$t"
   "$build/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="${max_len[$t]}" \
-    -print_final_stats=1 -artifact_prefix="$build/artifacts/$t-" \
+    -dict="$root/fuzz/$t.dict" -print_final_stats=1 -artifact_prefix="$build/artifacts/$t-" \
     "$build/corpus/$t" "$root/fuzz/corpus/$t" >"$build/fuzz_$t.log" 2>&1 &
   pids+=($!)
 done
