@@ -6,7 +6,7 @@
 // check: after the last form is gone they must be back where they started.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/win32.h"
 
 namespace velmora::forms::win32 {
 

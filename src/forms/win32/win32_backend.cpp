@@ -13,9 +13,11 @@ namespace velmora::forms::win32 {
 
 namespace {
 
-// The target is kept twice: in GWLP_USERDATA for the thunk, and in a
-// property of our own name, which tells our windows apart from foreign ones
-// whose GWLP_USERDATA may hold anything.
+// A window of our own classes keeps its target in GWLP_USERDATA, bound at
+// WM_NCCREATE.  Standard controls may use GWLP_USERDATA themselves (Wine's
+// common controls do), so a subclassed one keeps it in a property only.  The
+// property of our own name is on every window of ours: it tells them apart
+// from foreign windows, whose GWLP_USERDATA may hold anything.
 const wchar_t kTargetProp[] = L"Velmora.Target";
 const wchar_t kPrevProcProp[] = L"Velmora.PrevProc";
 
@@ -26,6 +28,8 @@ void Attach(HWND hwnd, MessageTarget* target) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
     SetPropW(hwnd, kTargetProp, static_cast<HANDLE>(target));
 }
+
+bool Subclassed(HWND hwnd) { return GetPropW(hwnd, kPrevProcProp) != nullptr; }
 
 ShiftState KeyboardShift() {
     ShiftState s = 0;
@@ -62,12 +66,14 @@ LRESULT CALLBACK WindowThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         if (cs && cs->lpCreateParams) Attach(hwnd, static_cast<MessageTarget*>(cs->lpCreateParams));
     }
-    auto* target = reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const bool subclassed = Subclassed(hwnd);
+    auto* target = subclassed ? TargetOf(hwnd)
+                              : reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_NCDESTROY) {
         const LRESULT result = target ? target->WindowProc(hwnd, msg, wParam, lParam)
                                       : CallDefault(hwnd, msg, wParam, lParam);
         if (target) target->WindowGone(hwnd);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (!subclassed) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         RemovePropW(hwnd, kTargetProp);
         RemovePropW(hwnd, kPrevProcProp);
         return result;
@@ -82,14 +88,14 @@ LRESULT CallDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void SubclassWindow(HWND hwnd, MessageTarget* target) {
-    Attach(hwnd, target);
+void SubclassControl(HWND hwnd, MessageTarget* target) {
+    SetPropW(hwnd, kTargetProp, static_cast<HANDLE>(target));
     const LONG_PTR prev = SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowThunk));
     SetPropW(hwnd, kPrevProcProp, reinterpret_cast<HANDLE>(prev));
 }
 
 void DetachWindow(HWND hwnd) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (!Subclassed(hwnd)) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     RemovePropW(hwnd, kTargetProp);
 }
 

@@ -33,12 +33,12 @@ public:
 
 // The one window procedure of every window the backend creates or
 // subclasses.  Windows of the backend's own classes are bound to their
-// target at WM_NCCREATE; standard controls through SubclassWindow.
+// target at WM_NCCREATE; standard controls through SubclassControl.
 LRESULT CALLBACK WindowThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // What the window would do without us: the class procedure of a subclassed
 // standard control, DefWindowProc for our own classes.
 LRESULT CallDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-void SubclassWindow(HWND hwnd, MessageTarget* target);
+void SubclassControl(HWND hwnd, MessageTarget* target);
 // From now on the window gets default processing only.
 void DetachWindow(HWND hwnd);
 MessageTarget* TargetOf(HWND hwnd);

@@ -1,7 +1,6 @@
 #include "forms/win32/win32_peers.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <exception>
@@ -13,6 +12,11 @@ namespace velmora::forms::win32 {
 namespace {
 
 int Clamp0(int v) { return v < 0 ? 0 : v; }
+
+// A client point of a mouse message (signed: coordinates can be negative).
+POINT MousePoint(LPARAM lParam) {
+    return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
 
 // Labels keep the program's single-CR line breaks as their window text;
 // DrawText is given CR LF so that every CR starts a line.
@@ -72,7 +76,7 @@ HWND Win32Peer::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exSty
     --echo_;
     if (!h) return nullptr;
     hwnd_ = UniqueWindow(h);
-    if (!ownClass) SubclassWindow(h, this);
+    if (!ownClass) SubclassControl(h, this);
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
     // Later controls lie above earlier ones, as in the stored description;
     // a bevel is drawn beneath every control of its parent.
@@ -438,7 +442,7 @@ private:
     bool Inside(LPARAM lParam) const {
         RECT rc;
         GetClientRect(hwnd_.Get(), &rc);
-        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const POINT pt = MousePoint(lParam);
         return PtInRect(&rc, pt) != FALSE;
     }
     void Redraw() {
