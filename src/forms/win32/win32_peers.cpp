@@ -30,6 +30,29 @@ std::wstring DisplayLines(const std::wstring& text) {
     return out;
 }
 
+// Mirrors the model's items into a list or combo box.  The model adds rows
+// one at a time (a list of a hundred rows, a key list of 256), so rows the
+// window already shows are kept and only the new ones added; any other
+// change rebuilds the list.
+void MirrorItems(HWND h, const std::vector<std::string>& items, std::vector<std::string>& shown, UINT reset,
+                 UINT add) {
+    const bool appended = items.size() >= shown.size() && std::equal(shown.begin(), shown.end(), items.begin());
+    const bool many = items.size() - (appended ? shown.size() : 0) > 1;
+    if (many) SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+    std::size_t from = shown.size();
+    if (!appended) {
+        SendMessageW(h, reset, 0, 0);
+        from = 0;
+    }
+    for (std::size_t i = from; i < items.size(); ++i)
+        SendMessageW(h, add, 0, reinterpret_cast<LPARAM>(Cp932ToWide(items[i]).c_str()));
+    shown = items;
+    if (many) {
+        SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(h, nullptr, TRUE);
+    }
+}
+
 }  // namespace
 
 // ===========================================================================
@@ -518,14 +541,9 @@ public:
         HWND h = hwnd_.Get();
         if (!h) return;
         ++echo_;
-        SendMessageW(h, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(h, CB_RESETCONTENT, 0, 0);
-        for (const std::string& item : control_.Items())
-            SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Cp932ToWide(item).c_str()));
-        SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+        MirrorItems(h, control_.Items(), shown_, CB_RESETCONTENT, CB_ADDSTRING);
         --echo_;
         ItemIndexChanged();
-        InvalidateRect(h, nullptr, TRUE);
     }
 
     void ItemIndexChanged() override {
@@ -563,6 +581,9 @@ protected:
         const int item = control_.itemHeight > 0 ? control_.itemHeight : 16;
         return item * 12 + 4;
     }
+
+private:
+    std::vector<std::string> shown_;
 };
 
 // ===========================================================================
@@ -584,14 +605,9 @@ public:
         HWND h = hwnd_.Get();
         if (!h) return;
         ++echo_;
-        SendMessageW(h, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(h, LB_RESETCONTENT, 0, 0);
-        for (const std::string& item : control_.Items())
-            SendMessageW(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Cp932ToWide(item).c_str()));
-        SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+        MirrorItems(h, control_.Items(), shown_, LB_RESETCONTENT, LB_ADDSTRING);
         --echo_;
         ItemIndexChanged();
-        InvalidateRect(h, nullptr, TRUE);
     }
 
     void ItemIndexChanged() override {
@@ -607,6 +623,9 @@ public:
             control_.UserDblClick();
         }
     }
+
+private:
+    std::vector<std::string> shown_;
 };
 
 // ===========================================================================
