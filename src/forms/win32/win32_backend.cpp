@@ -377,7 +377,15 @@ bool Win32Backend::PreTranslate(MSG& msg) {
     else if (Win32Peer* focused = formPeer->FocusedMember()) target = &focused->GetControl();
     else target = &formPeer->GetForm();
     try {
-        if (msg.message != WM_CHAR) return target->UserKeyDown(static_cast<std::uint16_t>(msg.wParam), KeyboardShift());
+        if (msg.message != WM_CHAR) {
+            const auto key = static_cast<std::uint16_t>(msg.wParam);
+            Win32Peer* targetPeer = formPeer->MemberOf(target);
+            if (targetPeer && targetPeer->KeepsKey(key)) return false;
+            if (target->UserKeyDown(key, KeyboardShift())) return true;
+            // The model may have closed the form: look the peer up again.
+            targetPeer = formPeer->TearingDown() ? nullptr : formPeer->MemberOf(target);
+            return targetPeer && targetPeer->KeyAfterModel(key);
+        }
         const auto wide = static_cast<wchar_t>(msg.wParam);
         if (wide >= 0xD800 && wide <= 0xDFFF) return false;   // half of a pair: nothing in code page 932
         const std::string bytes = WideToCp932(std::wstring(1, wide));

@@ -557,6 +557,11 @@ public:
         TextChanged();
     }
 
+    bool KeepsKey(std::uint16_t key) override {
+        return (key == VK_RETURN || key == VK_ESCAPE) && hwnd_ &&
+               SendMessageW(hwnd_.Get(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+    }
+
     void Notify(UINT code) override {
         if (echo_ != 0) return;
         switch (code) {
@@ -683,6 +688,21 @@ public:
     void EnabledChanged() override {
         Win32Peer::EnabledChanged();
         for (auto& b : buttons_) EnableWindow(b.Get(), control_.Enabled() ? TRUE : FALSE);
+    }
+
+    // The arrow keys move the selection (and the focus) along the buttons.
+    bool KeyAfterModel(std::uint16_t key) override {
+        int step = 0;
+        if (key == VK_UP || key == VK_LEFT) step = -1;
+        else if (key == VK_DOWN || key == VK_RIGHT) step = 1;
+        const int count = static_cast<int>(buttons_.size());
+        if (step == 0 || count == 0) return false;
+        int index = control_.ItemIndex() + step;
+        if (control_.ItemIndex() < 0) index = step > 0 ? 0 : count - 1;
+        if (index < 0 || index >= count) return true;
+        control_.UserSelect(index);
+        if (index < static_cast<int>(buttons_.size())) ::SetFocus(buttons_[static_cast<std::size_t>(index)].Get());
+        return true;
     }
 
     void WindowGone(HWND hwnd) override {

@@ -33,6 +33,11 @@ public:
     virtual HWND FocusWindow() { return Hwnd(); }
     // The focus moved inside the form (buttons show the default frame).
     virtual void FocusMoved(Control*, bool /*focusOnButton*/) {}
+    // A key the control handles itself before the model sees it (a combo
+    // box closing its open list on Enter or Esc).
+    virtual bool KeepsKey(std::uint16_t) { return false; }
+    // A key the model left alone; true when the control used it.
+    virtual bool KeyAfterModel(std::uint16_t) { return false; }
     // The form is being destroyed: report nothing to the model any more.
     bool Silent() const;
 
