@@ -11,30 +11,38 @@ here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$(dirname "$prefix")"
 prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
 ready="$prefix/.velmora-ready"
-[ -f "$ready" ] && exit 0
+# Settings version: raise it when the registry settings below change, and
+# existing prefixes take them over without being made anew.
+settings=2
+[ "$(cat "$ready" 2>/dev/null)" = "$settings" ] && exit 0
 
 exec 9>"$prefix.lock"
 flock 9
-[ -f "$ready" ] && exit 0
+[ "$(cat "$ready" 2>/dev/null)" = "$settings" ] && exit 0
 
 . "$here/wine-env.sh" "$prefix"
-if [ -e "$prefix" ]; then
+if [ -e "$prefix" ] && [ ! -f "$ready" ]; then
   # Left half-made by an interrupted run: start again.
   wineserver_kill
   rm -rf "$prefix"
 fi
 
-echo "wine-prefix: creating $prefix" >&2
-# No display: the prefix needs none, and a dialog could wait for ever.
-env -u DISPLAY wine wineboot -i >/dev/null 2>&1 || true
-wineserver_wait
+if [ ! -e "$prefix" ]; then
+  echo "wine-prefix: creating $prefix" >&2
+  # No display: the prefix needs none, and a dialog could wait for ever.
+  env -u DISPLAY wine wineboot -i >/dev/null 2>&1 || true
+  wineserver_wait
+fi
 
-# Japanese faces of the forms, shown with IPA Gothic so that texts are
-# legible in screenshots.
 reg=$(mktemp)
 trap 'rm -f "$reg"' EXIT
 {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  # A crashing program ends with its backtrace on stderr instead of waiting
+  # in the debugger's dialog, so a test fails at once and says where.
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
+  # Japanese faces of the forms, shown with IPA Gothic so that texts are
+  # legible in screenshots.
   printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
   for face in "ＭＳ Ｐゴシック" "MS PGothic" "MS UI Gothic" "ＭＳ ＵＩ ゴシック"; do
     printf '"%s"="IPAPGothic"\r\n' "$face"
@@ -52,5 +60,5 @@ trap 'rm -f "$reg"' EXIT
 } | iconv -f UTF-8 -t UTF-16 >"$reg"
 env -u DISPLAY wine regedit /S "$(winepath -w "$reg" 2>/dev/null || echo "Z:${reg//\//\\}")" >/dev/null 2>&1
 wineserver_wait
-touch "$ready"
+echo "$settings" >"$ready"
 echo "wine-prefix: ready" >&2

@@ -56,7 +56,8 @@ std::vector<DWORD> ProcessIds(const std::wstring& exeName);
 std::wstring WindowText(HWND window);
 std::wstring WindowClass(HWND window);
 // Top-level windows of the processes named by --process (default
-// velmora.exe), or every top-level window with --any-process.
+// velmora.exe), of the one process --pid, or every top-level window with
+// --any-process.
 std::vector<HWND> TopLevelWindows(const Args& args);
 // The window chosen by --hwnd, or the first top-level window of the process
 // matching --class / --caption / --caption-prefix / --visible, waited for up

@@ -182,17 +182,20 @@ std::vector<HWND> TopLevelWindows(const Args& args) {
     struct Search {
         std::vector<DWORD> pids;
         bool any;
+        DWORD only;
         std::vector<HWND> found;
         static BOOL CALLBACK Visit(HWND window, LPARAM data) {
             auto* s = reinterpret_cast<Search*>(data);
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
-            if (s->any || std::find(s->pids.begin(), s->pids.end(), pid) != s->pids.end()) {
+            if (s->only != 0 && pid != s->only) return TRUE;
+            if (s->any || s->only != 0 || std::find(s->pids.begin(), s->pids.end(), pid) != s->pids.end()) {
                 s->found.push_back(window);
             }
             return TRUE;
         }
-    } search{ProcessIds(args.Option(L"process", L"velmora.exe")), args.Has(L"any-process"), {}};
+    } search{ProcessIds(args.Option(L"process", L"velmora.exe")), args.Has(L"any-process"),
+             static_cast<DWORD>(args.Number(L"pid", 0)), {}};
     EnumWindows(&Search::Visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

@@ -1,0 +1,53 @@
+# Velmora: cross-built for 32-bit Windows, unit-tested natively, and tested
+# end to end under Wine.
+#   make run     set up, build, and start velmora.exe under Wine
+#   make test    set up, build, and run every test (unit and end-to-end)
+# BUILD_DIR is the build folder (default build); BUILD_TYPE the CMake build
+# type of both trees (default Release); JOBS the parallel jobs (default 2).
+
+BUILD_DIR ?= build
+BUILD_TYPE ?= Release
+JOBS ?= 2
+
+ABS_BUILD := $(abspath $(BUILD_DIR))
+WIN32_DIR := $(ABS_BUILD)/win32
+NATIVE_DIR := $(ABS_BUILD)/native
+WINEPREFIX_DIR := $(ABS_BUILD)/wineprefix
+
+.PHONY: all setup build build-win32 build-native test unit e2e run clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+build: build-win32 build-native
+
+build-win32:
+	@cmake -S . -B $(WIN32_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+	@cmake --build $(WIN32_DIR) -j $(JOBS)
+
+build-native:
+	@cmake -S . -B $(NATIVE_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	  -DVELMORA_WIN32_DIR=$(WIN32_DIR) -DVELMORA_WINEPREFIX=$(WINEPREFIX_DIR) >/dev/null
+	@cmake --build $(NATIVE_DIR) -j $(JOBS)
+
+# One ctest run over unit and end-to-end tests; the end-to-end tests share
+# the Wine prefix and a private X display, and take turns.
+test: setup
+	@$(MAKE) --no-print-directory build
+	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+unit: build-native
+	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) -LE e2e
+
+e2e: build
+	@cd $(NATIVE_DIR) && ctest --output-on-failure -L e2e
+
+run: setup
+	@$(MAKE) --no-print-directory build-win32
+	@scripts/run.sh $(WIN32_DIR) $(WINEPREFIX_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR)

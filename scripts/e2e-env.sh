@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The shared environment of the end-to-end tests of one build tree.
+#   scripts/e2e-env.sh up     Wine prefix ready, private Xvfb started, a
+#                             persistent wineserver for the prefix
+#   scripts/e2e-env.sh down   that wineserver and that Xvfb ended
+# Reads VELMORA_WINEPREFIX and VELMORA_E2E_STATE (set by CTest).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+prefix=${VELMORA_WINEPREFIX:?VELMORA_WINEPREFIX is not set}
+state=${VELMORA_E2E_STATE:?VELMORA_E2E_STATE is not set}
+mkdir -p "$state"
+
+case "${1:-}" in
+  up)
+    "$here/wine-prefix.sh" "$prefix"
+    display=$("$here/xvfb.sh" start "$state")
+    echo "$display" >"$state/display"
+    . "$here/wine-env.sh" "$prefix"
+    export DISPLAY=$display
+    # Programs of earlier runs in this prefix would hold hotkeys and windows.
+    wineserver_kill
+    # Kept alive between tests, so that each test does not pay for the
+    # start of the prefix's services.  Nothing started here may hold this
+    # script's output open: CTest waits for its end.
+    "$VELMORA_WINESERVER" -p >/dev/null 2>&1 </dev/null
+    # Start the services once (desktop, tray) before the first test.
+    wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+    echo "e2e: prefix $prefix, display $display"
+    ;;
+  down)
+    . "$here/wine-env.sh" "$prefix"
+    wineserver_kill
+    "$here/xvfb.sh" stop "$state"
+    rm -f "$state/display"
+    ;;
+  *)
+    echo "usage: e2e-env.sh up|down" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,299 @@
+"""Helpers of the end-to-end scenarios: the real velmora.exe under Wine, in a
+fresh folder of the test prefix's C: drive, driven from outside by driver.exe.
+
+The environment comes from CTest (tests/e2e/e2e.cmake): VELMORA_WIN32_DIR,
+VELMORA_WINEPREFIX and VELMORA_E2E_STATE (which holds the display of the
+private Xvfb that scripts/e2e-env.sh started).
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import uuid
+
+WIN32_DIR = os.environ.get("VELMORA_WIN32_DIR", "")
+PREFIX = os.environ.get("VELMORA_WINEPREFIX", "")
+STATE = os.environ.get("VELMORA_E2E_STATE", "")
+
+PSEUDO_TARGET = "VELMORA_SHOWMAINWINDOW"
+MAIN_CLASS = "TMainForm"
+BOX_CLASS = "TDLBox"
+ERROR_BOX_CLASS = "#32770"
+
+# Show commands as ShellExecute hands them on.
+SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED, SW_SHOW = 2, 3, 5
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wine_env():
+    display = ""
+    try:
+        with open(os.path.join(STATE, "display")) as f:
+            display = f.read().strip()
+    except OSError:
+        pass
+    if not display:
+        raise Failure("no test display: the e2e_environment_up fixture has not run")
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": PREFIX,
+        "WINEARCH": "win32",
+        "WINEDEBUG": "-all",
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "LC_ALL": "C.UTF-8",
+        "DISPLAY": display,
+    })
+    return env
+
+
+def unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        c = text[i]
+        if c == "\\" and i + 1 < len(text):
+            n = text[i + 1]
+            out.append({"t": "\t", "r": "\r", "n": "\n", "\\": "\\"}.get(n, n))
+            i += 2
+        else:
+            out.append(c)
+            i += 1
+    return "".join(out)
+
+
+def driver(*args, timeout=30, check_rc=True):
+    """Runs driver.exe; returns its output rows (lists of unescaped fields)."""
+    exe = os.path.join(WIN32_DIR, "driver.exe")
+    result = subprocess.run(["wine", exe, *map(str, args)], env=wine_env(), capture_output=True,
+                            timeout=timeout)
+    stdout = result.stdout.decode("utf-8", "replace")
+    if check_rc and result.returncode != 0:
+        raise Failure(f"driver {' '.join(map(str, args))} failed ({result.returncode}): "
+                      f"{result.stderr.decode('utf-8', 'replace').strip()}")
+    rows = [[unescape(f) for f in line.split("\t")] for line in stdout.splitlines() if line]
+    return rows if not check_rc else rows
+
+
+def driver_ok(*args, timeout=30):
+    """Runs driver.exe; True when it succeeded."""
+    exe = os.path.join(WIN32_DIR, "driver.exe")
+    result = subprocess.run(["wine", exe, *map(str, args)], env=wine_env(), capture_output=True,
+                            timeout=timeout)
+    return result.returncode == 0
+
+
+def wait_until(predicate, timeout, interval=0.1, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise Failure(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def encode_list(entries):
+    """The list file's bytes: three CR LF lines per entry, code page 932.
+
+    An entry is (path, parameter, modifiers, virtual_key, valid, size), or a
+    ready string of raw lines for malformed files."""
+    out = b""
+    for e in entries:
+        if isinstance(e, bytes):
+            out += e
+            continue
+        path, param, mods, vk, valid, size = e
+        out += (path.encode("cp932") + b"\r\n" + param.encode("cp932") + b"\r\n" +
+                f"{mods} {vk} {valid} {size}".encode("ascii") + b"\r\n")
+    return out
+
+
+class Window:
+    def __init__(self, row):
+        self.hwnd, self.visible, self.enabled, self.cls, self.text = row[0], row[1] == "1", row[2] == "1", row[3], row[4]
+
+
+class Velmora:
+    """One copy of the program in its own folder C:\\e2e\\<name>-<id>."""
+
+    def __init__(self, name, folder=None):
+        self.name = name
+        root = os.path.join(PREFIX, "drive_c", "e2e")
+        os.makedirs(root, exist_ok=True)
+        self.folder = folder or os.path.join(root, f"{name}-{uuid.uuid4().hex[:8]}")
+        os.makedirs(self.folder, exist_ok=True)
+        shutil.copy2(os.path.join(WIN32_DIR, "velmora.exe"), os.path.join(self.folder, "velmora.exe"))
+        self.process = None
+        self.pid = None
+
+    # --- files -----------------------------------------------------------------
+    def unix(self, *parts):
+        return os.path.join(self.folder, *parts)
+
+    def windows_path(self, *parts):
+        rel = os.path.relpath(os.path.join(self.folder, *parts), os.path.join(PREFIX, "drive_c"))
+        return "C:\\" + rel.replace("/", "\\")
+
+    @property
+    def list_file(self):
+        return self.unix("Velmora.Lst")
+
+    def write_list(self, entries):
+        with open(self.list_file, "wb") as f:
+            f.write(entries if isinstance(entries, bytes) else encode_list(entries))
+
+    def read_list(self):
+        with open(self.list_file, "rb") as f:
+            return f.read()
+
+    def install_recorder(self, subfolder):
+        """Copies recorder.exe into a subfolder; returns (windows path, log path)."""
+        os.makedirs(self.unix(subfolder), exist_ok=True)
+        shutil.copy2(os.path.join(WIN32_DIR, "recorder.exe"), self.unix(subfolder, "recorder.exe"))
+        return self.windows_path(subfolder, "recorder.exe"), self.unix(subfolder, "recorder.log")
+
+    # --- the process -----------------------------------------------------------------
+    def start(self):
+        before = set(self._pids())
+        exe = self.windows_path("velmora.exe")
+        # Wine writes a crash's backtrace to stderr: kept for the failure report.
+        self.stderr_path = self.unix("wine-stderr.log")
+        with open(self.stderr_path, "ab") as err:
+            self.process = subprocess.Popen(["wine", exe], env=wine_env(), cwd=self.folder,
+                                            stdout=subprocess.DEVNULL, stderr=err)
+
+        def new_pid():
+            fresh = [p for p in self._pids() if p not in before]
+            return fresh[0] if fresh else None
+        self.pid = wait_until(new_pid, 20, what="velmora.exe to start")
+        return self
+
+    def _pids(self):
+        rows = driver("pid", "--timeout", "0", check_rc=False)
+        return [r[0] for r in rows if r and r[0].isdigit()]
+
+    def windows(self, *selection):
+        return [Window(r) for r in driver("windows", "--pid", self.pid, *selection)]
+
+    def wait_window(self, *selection, timeout=15):
+        rows = driver("wait-window", "--pid", self.pid, "--timeout", int(timeout * 1000), *selection,
+                      timeout=timeout + 30)
+        return Window(rows[0])
+
+    def main_window(self, timeout=15):
+        return self.wait_window("--class", MAIN_CLASS, timeout=timeout)
+
+    def texts(self, *selection):
+        """The window's child controls: (class, text, visible) by control."""
+        rows = driver("texts", "--pid", self.pid, *selection)
+        return [(r[3], r[4], r[1] == "1") for r in rows[1:]]
+
+    def message_box(self, timeout=15):
+        """Waits for the program's message box; returns (handle, text, buttons)."""
+        box = self.wait_window("--class", BOX_CLASS, "--visible", timeout=timeout)
+        controls = self.texts("--hwnd", box.hwnd)
+        buttons = [t for c, t, v in controls if v and c.lower() == "button"]
+        labels = [t for c, t, v in controls if v and c.lower() != "button" and t]
+        return box.hwnd, "\n".join(labels), buttons
+
+    def error_box(self, timeout=15):
+        box = self.wait_window("--class", ERROR_BOX_CLASS, "--caption", "Velmora", "--visible", timeout=timeout)
+        controls = self.texts("--hwnd", box.hwnd)
+        labels = [t for c, t, v in controls if c.lower() == "static" and t]
+        return box.hwnd, "\n".join(labels)
+
+    def boxes_shown(self):
+        return [w for w in self.windows("--visible") if w.cls in (BOX_CLASS, ERROR_BOX_CLASS)]
+
+    def click(self, hwnd, text):
+        driver("click", "--hwnd", hwnd, "--text", text)
+
+    def end_session(self, timeout=20):
+        """WM_QUERYENDSESSION to the main window: returns its answer; waits for the exit."""
+        answer = driver("send", "--pid", self.pid, "--class", MAIN_CLASS, "WM_QUERYENDSESSION", 0, 0)
+        self.wait_exit(timeout)
+        return int(answer[0][0])
+
+    def wait_exit(self, timeout=20):
+        try:
+            self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"velmora.exe did not end within {timeout} s")
+        return self.process.returncode
+
+    def kill(self):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=10)
+
+
+def press(*combos):
+    driver("press", *combos)
+
+
+def read_log(path):
+    """recorder.log as a list of dicts (show, flags, cwd, cmdline)."""
+    if not os.path.exists(path):
+        return []
+    entries = []
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.rstrip("\n")
+            fields = {}
+            for part in line.split("\t"):
+                key, _, value = part.partition("=")
+                fields[key] = unescape(value)
+            entries.append(fields)
+    return entries
+
+
+def wait_log(path, count, timeout=10):
+    return wait_until(lambda: len(read_log(path)) >= count and read_log(path), timeout,
+                      what=f"{count} start(s) in {os.path.basename(path)}")
+
+
+def stays_true(predicate, seconds, interval=0.1):
+    """True when predicate holds during the whole time (for things that must NOT happen)."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if not predicate():
+            return False
+        time.sleep(interval)
+    return True
+
+
+def run(scenario):
+    """Runs a scenario function with a list to which it appends programs to end."""
+    started = []
+    try:
+        scenario(started)
+    except Failure as e:
+        print(f"FAILED: {e}", file=sys.stderr)
+        for program in started:
+            print(f"  folder kept: {program.folder}", file=sys.stderr)
+            try:
+                with open(program.stderr_path, encoding="utf-8", errors="replace") as f:
+                    tail = f.read()[-3000:]
+                if tail.strip():
+                    print("  wine's stderr:\n" + tail, file=sys.stderr)
+            except (OSError, AttributeError):
+                pass
+        return 1
+    finally:
+        for program in started:
+            program.kill()
+    # Passed: the folders are of no further use.
+    for program in started:
+        shutil.rmtree(program.folder, ignore_errors=True)
+    print("passed")
+    return 0
