@@ -5,9 +5,17 @@
 #include <algorithm>
 #include <exception>
 
+#include "forms/win32/layout.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::forms::win32 {
+
+static_assert(ws::Popup == WS_POPUP && ws::Caption == WS_CAPTION && ws::SysMenu == WS_SYSMENU &&
+              ws::ThickFrame == WS_THICKFRAME && ws::MinimizeBox == WS_MINIMIZEBOX &&
+              ws::MaximizeBox == WS_MAXIMIZEBOX && ws::ClipChildren == WS_CLIPCHILDREN &&
+              ws::ClipSiblings == WS_CLIPSIBLINGS && ws::Overlapped == WS_OVERLAPPED);
+static_assert(wsex::DlgModalFrame == WS_EX_DLGMODALFRAME && wsex::Topmost == WS_EX_TOPMOST &&
+              wsex::AcceptFiles == WS_EX_ACCEPTFILES && wsex::ToolWindow == WS_EX_TOOLWINDOW);
 
 namespace {
 
@@ -18,33 +26,17 @@ POINT MousePoint(LPARAM lParam) {
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-// Labels keep the program's single-CR line breaks as their window text;
-// DrawText is given CR LF so that every CR starts a line.
-std::wstring DisplayLines(const std::wstring& text) {
-    std::wstring out;
-    out.reserve(text.size() + 8);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] == L'\r' && (i + 1 >= text.size() || text[i + 1] != L'\n')) out += L'\n';
-    }
-    return out;
-}
-
 // Mirrors the model's items into a list or combo box.  The model adds rows
 // one at a time (a list of a hundred rows, a key list of 256), so rows the
 // window already shows are kept and only the new ones added; any other
 // change rebuilds the list.
 void MirrorItems(HWND h, const std::vector<std::string>& items, std::vector<std::string>& shown, UINT reset,
                  UINT add) {
-    const bool appended = items.size() >= shown.size() && std::equal(shown.begin(), shown.end(), items.begin());
-    const bool many = items.size() - (appended ? shown.size() : 0) > 1;
+    const ItemsUpdate plan = PlanItemsUpdate(shown, items);
+    const bool many = items.size() - plan.from > 1;
     if (many) SendMessageW(h, WM_SETREDRAW, FALSE, 0);
-    std::size_t from = shown.size();
-    if (!appended) {
-        SendMessageW(h, reset, 0, 0);
-        from = 0;
-    }
-    for (std::size_t i = from; i < items.size(); ++i)
+    if (plan.rebuild) SendMessageW(h, reset, 0, 0);
+    for (std::size_t i = plan.from; i < items.size(); ++i)
         SendMessageW(h, add, 0, reinterpret_cast<LPARAM>(Cp932ToWide(items[i]).c_str()));
     shown = items;
     if (many) {
@@ -287,7 +279,7 @@ public:
             DrawEdge(dc, &rc, control_.lowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
             return;
         }
-        const std::wstring text = DisplayLines(WindowText());
+        const std::wstring text = WithCrLf(WindowText());
         if (text.empty()) return;
         HGDIOBJ oldFont = SelectObject(dc, ControlFont());
         SetBkMode(dc, TRANSPARENT);
@@ -300,9 +292,9 @@ public:
             RECT calc = rc;
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &calc, format | DT_CALCRECT);
             // A block taller than the label is cut at both edges.
-            const int offset = ((rc.bottom - rc.top) - (calc.bottom - calc.top)) / 2;
-            rc.top += offset;
-            rc.bottom = rc.top + (calc.bottom - calc.top);
+            const int blockHeight = calc.bottom - calc.top;
+            rc.top = CenteredTop(rc.top, rc.bottom - rc.top, blockHeight);
+            rc.bottom = rc.top + blockHeight;
         }
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, format);
         SelectObject(dc, oldFont);
@@ -747,9 +739,6 @@ private:
     void Arrange() {
         HWND h = hwnd_.Get();
         if (!h || buttons_.empty()) return;
-        const int count = static_cast<int>(buttons_.size());
-        const int columns = std::max(1, control_.columns);
-        const int perColumn = (count + columns - 1) / columns;
         TEXTMETRICW tm{};
         if (HDC dc = GetDC(h)) {
             HGDIOBJ old = SelectObject(dc, ControlFont());
@@ -757,14 +746,10 @@ private:
             SelectObject(dc, old);
             ReleaseDC(h, dc);
         }
-        const int buttonWidth = (control_.width - 10) / columns;
-        const int room = control_.height - tm.tmHeight - 5;
-        const int buttonHeight = std::max(1, room / perColumn);
-        const int topMargin = tm.tmHeight + 1 + (room % perColumn) / 2;
-        for (int i = 0; i < count; ++i) {
-            MoveWindow(buttons_[static_cast<std::size_t>(i)].Get(), (i / perColumn) * buttonWidth + 8,
-                       (i % perColumn) * buttonHeight + topMargin, std::max(0, buttonWidth), buttonHeight, TRUE);
-        }
+        const std::vector<Box> boxes = ArrangeRadioButtons(static_cast<int>(buttons_.size()), control_.columns,
+                                                           control_.width, control_.height, tm.tmHeight);
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            MoveWindow(buttons_[i].Get(), boxes[i].left, boxes[i].top, boxes[i].width, boxes[i].height, TRUE);
     }
 
     std::vector<UniqueWindow> buttons_;
@@ -813,33 +798,9 @@ void FormPeer::FocusMoved() {
 }
 
 void FormPeer::Create(HWND owner) {
-    DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-    DWORD exStyle = 0;
-    switch (form_.borderStyle) {
-        case BorderStyle::Sizeable:
-            style |= WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME;
-            if (form_.systemMenu) {
-                style |= WS_SYSMENU;
-                if (form_.minimizeBox) style |= WS_MINIMIZEBOX;
-                if (form_.maximizeBox) style |= WS_MAXIMIZEBOX;
-            }
-            break;
-        case BorderStyle::Dialog:
-            style |= WS_POPUP | WS_CAPTION;
-            exStyle |= WS_EX_DLGMODALFRAME;
-            if (form_.systemMenu) style |= WS_SYSMENU;
-            break;
-        case BorderStyle::ToolWindow:
-            style |= WS_POPUP | WS_CAPTION;
-            exStyle |= WS_EX_TOOLWINDOW;
-            if (form_.systemMenu) style |= WS_SYSMENU;
-            break;
-        case BorderStyle::None:
-            style |= WS_POPUP;
-            break;
-    }
-    if (form_.stayOnTop) exStyle |= WS_EX_TOPMOST;
-    if (form_.acceptFiles) exStyle |= WS_EX_ACCEPTFILES;
+    const FrameStyle frame = FormFrameStyle(form_);
+    const DWORD style = frame.style;
+    const DWORD exStyle = frame.exStyle;
 
     int w = form_.width, h = form_.height;
     if (form_.clientWidth > 0 && form_.clientHeight > 0) {
@@ -852,8 +813,8 @@ void FormPeer::Create(HWND owner) {
     if (form_.screenCenter) {
         x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
         y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    } else if (form_.borderStyle == BorderStyle::Sizeable) {
-        x = y = CW_USEDEFAULT;   // Windows places ordinary forms
+    } else if (frame.windowsPlaces) {
+        x = y = CW_USEDEFAULT;
     }
     const std::wstring caption = Cp932ToWide(form_.Text());
     ++echo_;
