@@ -2,6 +2,8 @@
 # end to end under Wine.
 #   make run     set up, build, and start velmora.exe under Wine
 #   make test    set up, build, and run every test (unit and end-to-end)
+#   make asan    the unit suite under AddressSanitizer and UBSan (part of test)
+#   make fuzz    the libFuzzer targets, each for FUZZ_SECONDS (part of test)
 # BUILD_DIR is the build folder (default build); BUILD_TYPE the CMake build
 # type of both trees (default Release); JOBS the parallel jobs (default 2).
 
@@ -13,8 +15,12 @@ ABS_BUILD := $(abspath $(BUILD_DIR))
 WIN32_DIR := $(ABS_BUILD)/win32
 NATIVE_DIR := $(ABS_BUILD)/native
 WINEPREFIX_DIR := $(ABS_BUILD)/wineprefix
+ASAN_DIR := $(ABS_BUILD)/asan
+FUZZ_DIR := $(ABS_BUILD)/fuzz
+FUZZ_SECONDS ?= 60
 
 .PHONY: all setup build build-win32 build-native test unit e2e run clean
+.PHONY: asan fuzz
 
 all: build
 
@@ -38,12 +44,24 @@ build-native:
 test: setup
 	@$(MAKE) --no-print-directory build
 	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
+	@$(MAKE) --no-print-directory asan
+	@$(MAKE) --no-print-directory fuzz
 
 unit: build-native
 	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) -LE e2e
 
 e2e: build
 	@cd $(NATIVE_DIR) && ctest --output-on-failure -L e2e
+
+# The whole unit suite under ASan (leak checking on) and fatal UBSan, built
+# with g++ in its own folder.
+asan:
+	@ASAN_BUILD_DIR=$(ASAN_DIR) JOBS=$(JOBS) scripts/asan-tests.sh
+
+# fuzz_listfile and fuzz_formdesc (clang), both at once for FUZZ_SECONDS;
+# fails on any finding and prints executions per second.
+fuzz:
+	@FUZZ_BUILD_DIR=$(FUZZ_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) scripts/fuzz.sh
 
 run: setup
 	@$(MAKE) --no-print-directory build-win32

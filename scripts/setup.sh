@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic
+  clang libclang-rt-14-dev
 )
 
 installed() {
