@@ -218,6 +218,10 @@ class Velmora:
     def click(self, hwnd, text):
         driver("click", "--hwnd", hwnd, "--text", text)
 
+    def wait_closed(self, hwnd, timeout=10):
+        wait_until(lambda: all(w.hwnd != hwnd for w in self.windows("--visible")), timeout,
+                   what=f"window {hwnd} to close")
+
     def end_session(self, timeout=20):
         """WM_QUERYENDSESSION to the main window: returns its answer; waits for the exit."""
         answer = driver("send", "--pid", self.pid, "--class", MAIN_CLASS, "WM_QUERYENDSESSION", 0, 0)
@@ -235,6 +239,20 @@ class Velmora:
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait(timeout=10)
+
+
+def lines_of(text):
+    """A message text as its lines: the program breaks lines with single CRs,
+    which a control may show as CR LF."""
+    return text.replace("\r\n", "\r").split("\r")
+
+
+def folder_of(windows_path):
+    return windows_path[:windows_path.rfind("\\") + 1]
+
+
+def same_folder(a, b):
+    return a.rstrip("\\").lower() == b.rstrip("\\").lower()
 
 
 def press(*combos):
