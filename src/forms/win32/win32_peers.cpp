@@ -367,6 +367,9 @@ public:
     void DrawItem(const DRAWITEMSTRUCT& dis) override {
         HDC dc = dis.hDC;
         RECT rc = dis.rcItem;
+        // A button whose form was hidden under the mouse never heard the
+        // mouse leave: it is hot only while the pointer is really over it.
+        if (hot_ && !pressed_ && !CursorOver(dis.hwndItem)) hot_ = false;
         const bool sunk = (pressed_ && inside_) || control_.Down();
         const bool enabled = IsWindowEnabled(dis.hwndItem) != FALSE;
         FillRect(dc, &rc, GetSysColorBrush(control_.Down() && !pressed_ ? COLOR_3DHILIGHT : COLOR_BTNFACE));
@@ -454,6 +457,11 @@ protected:
     }
 
 private:
+    static bool CursorOver(HWND h) {
+        POINT pt;
+        RECT rc;
+        return IsWindowVisible(h) && GetCursorPos(&pt) && GetWindowRect(h, &rc) && PtInRect(&rc, pt);
+    }
     bool Inside(LPARAM lParam) const {
         RECT rc;
         GetClientRect(hwnd_.Get(), &rc);
