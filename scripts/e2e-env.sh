@@ -3,6 +3,8 @@
 #   scripts/e2e-env.sh up     Wine prefix ready, private Xvfb started, a
 #                             persistent wineserver for the prefix
 #   scripts/e2e-env.sh down   that wineserver and that Xvfb ended
+#   scripts/e2e-env.sh run <program.exe> [args]
+#                             runs a Windows program there; its exit code
 # Reads VELMORA_WINEPREFIX and VELMORA_E2E_STATE (set by CTest).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,8 +35,15 @@ case "${1:-}" in
     "$here/xvfb.sh" stop "$state"
     rm -f "$state/display"
     ;;
+  run)
+    shift
+    . "$here/wine-env.sh" "$prefix"
+    DISPLAY=$(cat "$state/display") || { echo "e2e: no display; run the e2e_environment_up test first" >&2; exit 1; }
+    export DISPLAY
+    exec wine "$@"
+    ;;
   *)
-    echo "usage: e2e-env.sh up|down" >&2
+    echo "usage: e2e-env.sh up|down|run" >&2
     exit 2
     ;;
 esac

@@ -39,6 +39,13 @@ foreach(scenario IN LISTS VELMORA_E2E_SCENARIOS)
     RESOURCE_LOCK velmora_wine)
 endforeach()
 
+# The Windows-only code (text conversion, files) checked under Wine.
+add_test(NAME e2e_win32_selftest
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e-env.sh run ${VELMORA_WIN32_DIR}/win32_selftest.exe)
+set_tests_properties(e2e_win32_selftest PROPERTIES
+  FIXTURES_REQUIRED velmora_wine ENVIRONMENT "${VELMORA_E2E_ENV}" LABELS e2e TIMEOUT 60
+  RESOURCE_LOCK velmora_wine)
+
 # No runtime DLL may travel with the program: it imports Windows' own only.
 find_program(VELMORA_OBJDUMP NAMES i686-w64-mingw32-objdump)
 add_test(NAME e2e_imports_only_system_dlls

@@ -19,5 +19,5 @@ file(GLOB VELMORA_SELFTEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e
 if(VELMORA_SELFTEST_SOURCES)
   add_executable(win32_selftest ${VELMORA_SELFTEST_SOURCES})
   target_link_libraries(win32_selftest PRIVATE velmora_core)
-  target_link_options(win32_selftest PRIVATE ${VELMORA_E2E_TOOL_LINK} -mconsole)
+  target_link_options(win32_selftest PRIVATE -static -static-libgcc -static-libstdc++ -s -mconsole)
 endif()
