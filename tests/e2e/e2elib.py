@@ -290,6 +290,18 @@ def stays_true(predicate, seconds, interval=0.1):
     return True
 
 
+def screenshot(path):
+    """The whole test display as a PNG, for a failure's report."""
+    if not path or not shutil.which("import"):
+        return
+    try:
+        subprocess.run(["import", "-window", "root", path], env=wine_env(), timeout=20,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        print(f"  screenshot: {path}", file=sys.stderr)
+    except (Failure, OSError, subprocess.TimeoutExpired):
+        pass
+
+
 def run(scenario):
     """Runs a scenario function with a list to which it appends programs to end."""
     started = []
@@ -297,6 +309,7 @@ def run(scenario):
         scenario(started)
     except Failure as e:
         print(f"FAILED: {e}", file=sys.stderr)
+        screenshot(started[0].unix("screen.png") if started else None)
         for program in started:
             print(f"  folder kept: {program.folder}", file=sys.stderr)
             try:
