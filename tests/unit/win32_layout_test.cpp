@@ -158,3 +158,34 @@ TEST(Win32ListMirror, AppendedRowsAreAddedAloneOtherChangesRebuild) {
 
 }  // namespace
 }  // namespace velmora::forms::win32
+
+namespace velmora::forms::win32 {
+namespace {
+
+TEST(Win32AccessKey, TheLetterAfterASingleAmpersand) {
+    const struct {
+        std::string caption;
+        char key;
+    } cases[] = {
+        {"削除(&D)", 'd'},          // the editor's buttons
+        {"&Ok", 'o'},
+        {"&Cancel", 'c'},
+        {"クリア(&E)", 'e'},
+        {"Ok", 0},                   // the message box's buttons have none
+        {"", 0},
+        {"Tom && Jerry", 0},         // a doubled ampersand is a plain one
+        {"a&&&b", 'b'},
+        {"end&", 0},
+        {"&1", '1'},
+        {"& x", 0},                  // a blank is no access key
+        {"ソ&S", 's'},               // a double-byte character before it (83 5C)
+        {"&ア", 0},                  // only ASCII characters are access keys
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        EXPECT_EQ(AccessKey(c.caption), c.key);
+    }
+}
+
+}  // namespace
+}  // namespace velmora::forms::win32

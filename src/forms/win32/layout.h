@@ -131,4 +131,26 @@ inline ItemsUpdate PlanItemsUpdate(const std::vector<std::string>& shown, const 
     return ItemsUpdate{true, 0};
 }
 
+// The access key of a caption: the character after a single "&" ("&&" is
+// a plain ampersand), folded to lower case; 0 when there is none.  Captions
+// are code page 932, whose double-byte characters are stepped over whole.
+inline char AccessKey(const std::string& caption) {
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        const auto c = static_cast<unsigned char>(caption[i]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            ++i;   // lead byte: its trail byte is never an ampersand
+            continue;
+        }
+        if (c != '&' || i + 1 >= caption.size()) continue;
+        const auto next = static_cast<unsigned char>(caption[i + 1]);
+        if (next == '&') {
+            ++i;
+            continue;
+        }
+        if (next < 0x21 || next > 0x7E) return 0;
+        return static_cast<char>(next >= 'A' && next <= 'Z' ? next - 'A' + 'a' : next);
+    }
+    return 0;
+}
+
 }  // namespace velmora::forms::win32

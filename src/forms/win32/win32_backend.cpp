@@ -364,7 +364,9 @@ void Win32Backend::Dispatch(MSG& msg) {
 }
 
 bool Win32Backend::PreTranslate(MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN && msg.message != WM_CHAR) return false;
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN && msg.message != WM_CHAR &&
+        msg.message != WM_SYSCHAR)
+        return false;
     Win32Peer* peer = NearestPeer(msg.hwnd);
     if (!peer) return false;
     FormPeer* formPeer = peer->GetControl().Kind() == ControlKind::Form ? static_cast<FormPeer*>(peer)
@@ -377,7 +379,7 @@ bool Win32Backend::PreTranslate(MSG& msg) {
     else if (Win32Peer* focused = formPeer->FocusedMember()) target = &focused->GetControl();
     else target = &formPeer->GetForm();
     try {
-        if (msg.message != WM_CHAR) {
+        if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
             const auto key = static_cast<std::uint16_t>(msg.wParam);
             Win32Peer* targetPeer = formPeer->MemberOf(target);
             if (targetPeer && targetPeer->KeepsKey(key)) return false;
@@ -387,6 +389,8 @@ bool Win32Backend::PreTranslate(MSG& msg) {
             return targetPeer && targetPeer->KeyAfterModel(key);
         }
         const auto wide = static_cast<wchar_t>(msg.wParam);
+        // Alt with a letter: the button whose caption marks that letter.
+        if (msg.message == WM_SYSCHAR) return wide < 0x80 && formPeer->PressAccessKey(static_cast<char>(wide));
         if (wide >= 0xD800 && wide <= 0xDFFF) return false;   // half of a pair: nothing in code page 932
         const std::string bytes = WideToCp932(std::wstring(1, wide));
         if (bytes.empty() || bytes.size() > 2 || (bytes == "?" && wide != L'?')) return false;
@@ -398,7 +402,12 @@ bool Win32Backend::PreTranslate(MSG& msg) {
             const std::wstring replaced = Cp932ToWide(std::string(1, ch));
             if (replaced.size() == 1) msg.wParam = replaced[0];
         }
-        return false;
+        // A letter typed where no text is edited works as an access key, as
+        // in a dialog (the focus on a button, say).
+        const ControlKind kind = target->Kind();
+        if (kind == ControlKind::Edit || kind == ControlKind::ComboBox || kind == ControlKind::ListBox) return false;
+        const auto typed = static_cast<unsigned char>(ch);
+        return typed > 0x20 && typed < 0x7F && formPeer->PressAccessKey(ch);
     } catch (const std::exception& e) {
         ReportError(formPeer->Hwnd(), e.what());
     } catch (...) {

@@ -900,6 +900,22 @@ void FormPeer::BringToFront() {
     SetForegroundWindow(h);
 }
 
+bool FormPeer::PressAccessKey(char key) {
+    if (tearingDown_ || key == 0) return false;
+    if (key >= 'A' && key <= 'Z') key = static_cast<char>(key - 'A' + 'a');
+    for (Win32Peer* m : members_) {
+        Control& c = m->control_;
+        const ControlKind kind = c.Kind();
+        if (kind != ControlKind::Button && kind != ControlKind::CheckBox && kind != ControlKind::SpeedButton) continue;
+        HWND h = m->Hwnd();
+        if (!h || !IsWindowVisible(h) || !IsWindowEnabled(h) || AccessKey(c.Text()) != key) continue;
+        if (kind == ControlKind::CheckBox) c.SetFocus();
+        c.UserClick();
+        return true;
+    }
+    return false;
+}
+
 void FormPeer::AddTool(HWND tool, const std::string& hint) {
     HWND h = hwnd_.Get();
     if (!h || !tool || hint.empty() || !form_.showHint) return;

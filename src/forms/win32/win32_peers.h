@@ -108,6 +108,9 @@ public:
     // Shows or hides the window (the backend's ShowForm).
     void ShowNow(bool visible);
     void SetRestoreActive(HWND h) { restoreActive_ = h; }
+    // Presses the showing, enabled button or check box whose caption has
+    // `key` as its access key; false when there is none.
+    bool PressAccessKey(char key);
     void AddTool(HWND tool, const std::string& hint);
     void RemoveTool(HWND tool);
 
