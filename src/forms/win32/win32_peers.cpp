@@ -887,10 +887,16 @@ void FormPeer::ShowNow(bool visible) {
         return;
     }
     if (!IsWindowVisible(h)) return;
-    ShowWindow(h, SW_HIDE);
+    // The window that was active before a modal form takes over again
+    // before the form goes, so that the activation never passes through a
+    // window of another program on the way.
     HWND back = restoreActive_;
     restoreActive_ = nullptr;
-    if (back && back != h && IsWindow(back) && IsWindowVisible(back) && IsWindowEnabled(back)) SetActiveWindow(back);
+    if (back && back != h && IsWindow(back) && IsWindowVisible(back) && IsWindowEnabled(back)) {
+        if (GetForegroundWindow() == h) SetForegroundWindow(back);
+        else SetActiveWindow(back);
+    }
+    ShowWindow(h, SW_HIDE);
 }
 
 void FormPeer::BringToFront() {
