@@ -2,8 +2,9 @@
 # end to end under Wine.
 #   make run     set up, build, and start velmora.exe under Wine
 #   make test    set up, build, and run every test (unit and end-to-end)
-#   make asan    the unit suite under AddressSanitizer and UBSan (part of test)
-#   make fuzz    the libFuzzer targets, each for FUZZ_SECONDS (part of test)
+#   make asan    the unit suite under AddressSanitizer and UBSan
+#   make fuzz    the libFuzzer targets, each for FUZZ_SECONDS
+# (make test runs both as tests of its one ctest run)
 # BUILD_DIR is the build folder (default build); BUILD_TYPE the CMake build
 # type of both trees (default Release); JOBS the parallel jobs (default 2).
 
@@ -36,7 +37,8 @@ build-win32:
 
 build-native:
 	@cmake -S . -B $(NATIVE_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	  -DVELMORA_WIN32_DIR=$(WIN32_DIR) -DVELMORA_WINEPREFIX=$(WINEPREFIX_DIR) >/dev/null
+	  -DVELMORA_WIN32_DIR=$(WIN32_DIR) -DVELMORA_WINEPREFIX=$(WINEPREFIX_DIR) \
+	  -DVELMORA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
 	@cmake --build $(NATIVE_DIR) -j $(JOBS)
 
 # One ctest run over unit and end-to-end tests; the end-to-end tests share
@@ -44,11 +46,9 @@ build-native:
 test: setup
 	@$(MAKE) --no-print-directory build
 	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
-	@$(MAKE) --no-print-directory asan
-	@$(MAKE) --no-print-directory fuzz
 
 unit: build-native
-	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) -LE e2e
+	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) -LE 'e2e|asan|fuzz'
 
 e2e: build
 	@cd $(NATIVE_DIR) && ctest --output-on-failure -L e2e
