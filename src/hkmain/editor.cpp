@@ -342,7 +342,11 @@ void TREditor::Combo_KeyKeyDown(std::uint16_t& key, forms::ShiftState shift) {
         Combo_Key->SetText(std::string());
     else
         Combo_Key->SetText(DirectKeyText(key));
-    // The key is not consumed: the combo box's own handling still runs.
+    // The captured key goes no further: left to the combo box, the arrow and
+    // page keys would replace the text with a neighbouring list item, Del
+    // would cut into it, F4 would drop the list down and Alt with a letter
+    // would press a button.  Tab still moves on, so the keyboard can leave.
+    if (key != forms::VkTab) key = 0;
 }
 
 void TREditor::Combo_KeyKeyPress(char& key) {

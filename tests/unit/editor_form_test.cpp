@@ -769,7 +769,7 @@ TEST_F(EditorForm, DirectInputShouldCaptureCombinationAndDiscardTypedCharacters)
     EXPECT_TRUE(e.Direct->Down());
     EXPECT_TRUE(e.Combo_Key->Focused());
 
-    EXPECT_FALSE(e.Combo_Key->UserKeyDown(0x74, forms::ssCtrl | forms::ssShift));
+    EXPECT_TRUE(e.Combo_Key->UserKeyDown(0x74, forms::ssCtrl | forms::ssShift));
     EXPECT_TRUE(e.Chk_Ctrl->Checked());
     EXPECT_TRUE(e.Chk_Shift->Checked());
     EXPECT_FALSE(e.Chk_Alt->Checked());
@@ -785,6 +785,15 @@ TEST_F(EditorForm, DirectInputShouldCaptureCombinationAndDiscardTypedCharacters)
     e.Combo_Key->UserKeyDown(16, forms::ssShift);
     EXPECT_TRUE(e.Chk_Shift->Checked());
     EXPECT_EQ(e.Combo_Key->Text(), "");
+
+    // Captured keys are kept from the combo box (which would move to another
+    // item on an arrow key); Tab is captured and still moves the focus on.
+    for (std::uint16_t vk : {0x28, 0x26, 0x21, 0x22, 0x2E, 0x73}) EXPECT_TRUE(e.Combo_Key->UserKeyDown(vk, 0)) << vk;
+    EXPECT_EQ(e.Combo_Key->Text(), "$73  F4");
+    EXPECT_TRUE(e.Combo_Key->UserKeyDown(forms::VkTab, 0));
+    EXPECT_EQ(e.Combo_Key->Text(), "$09  Tab");
+    EXPECT_TRUE(e.ShortCut->Focused());
+    e.Combo_Key->SetFocus();
 
     // Out of direct input the field is ordinary text again.
     e.Direct->UserClick();
@@ -827,10 +836,10 @@ TEST_F(EditorForm, EnterAndEscapeShouldBeCapturedInDirectInputAndActAgainAfterLe
         EXPECT_FALSE(e.AddBtn->IsDefault());
         EXPECT_FALSE(e.CancelBtn->IsCancel());
 
-        EXPECT_FALSE(e.Combo_Key->UserKeyDown(forms::VkReturn, 0));
+        e.Combo_Key->UserKeyDown(forms::VkReturn, 0);
         EXPECT_EQ(e.Combo_Key->Text(), "$0D  Enter");
         EXPECT_EQ(e.Work.EditorCount, 0);
-        EXPECT_FALSE(e.Combo_Key->UserKeyDown(forms::VkEscape, 0));
+        e.Combo_Key->UserKeyDown(forms::VkEscape, 0);
         EXPECT_EQ(e.Combo_Key->Text(), "$1B  Esc");
         EXPECT_EQ(e.ModalResult(), forms::mrNone);
 
