@@ -109,6 +109,13 @@ public:
     // --- help -----------------------------------------------------------
     virtual bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
                          const std::string& macro) = 0;
+    // The shell's "open" command for a URL scheme or file extension ("http",
+    // ".html"), as registered (AssocQueryString ASSOCSTR_COMMAND); "" when
+    // there is none.
+    virtual std::string AssociatedCommand(const std::string& association) {
+        (void)association;
+        return std::string();
+    }
 
     // --- cursor, taskbar, screen ------------------------------------------
     virtual Point CursorPos() = 0;

@@ -123,6 +123,12 @@ bool FakeOs::WinHelp(WindowHandle owner, const std::string& helpFile, std::uint3
     return winHelpResult;
 }
 
+std::string FakeOs::AssociatedCommand(const std::string& association) {
+    calls.push_back("AssociatedCommand " + association);
+    auto found = associations.find(association);
+    return found == associations.end() ? std::string() : found->second;
+}
+
 Point FakeOs::CursorPos() {
     calls.push_back("GetCursorPos");
     return cursor;

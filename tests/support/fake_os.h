@@ -53,6 +53,8 @@ public:
     struct HelpCall { WindowHandle owner; std::string file; std::uint32_t command; std::string macro; };
     std::vector<HelpCall> helpCalls;
     bool winHelpResult = true;
+    // The shell's open commands by association ("http" -> "\"C:\\b.exe\" %1").
+    std::map<std::string, std::string> associations;
 
     // --- cursor, taskbar, screen -------------------------------------------
     Point cursor{100, 200};
@@ -113,6 +115,7 @@ public:
     void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
     bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
                  const std::string& macro) override;
+    std::string AssociatedCommand(const std::string& association) override;
     Point CursorPos() override;
     bool TaskbarRect(Rect& rect) override;
     int ScreenWidth() override { return screenWidth; }

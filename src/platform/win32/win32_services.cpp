@@ -8,6 +8,8 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/win32.h"
 
+#include <shlwapi.h>
+
 namespace velmora {
 namespace {
 
@@ -176,6 +178,27 @@ bool Win32Services::WinHelp(WindowHandle owner, const std::string& helpFile, std
     const std::wstring text = Cp932ToWide(macro);
     const ULONG_PTR data = macro.empty() ? 0 : reinterpret_cast<ULONG_PTR>(text.c_str());
     return ::WinHelpW(Hwnd(owner), file.c_str(), command, data) != FALSE;
+}
+
+std::string Win32Services::AssociatedCommand(const std::string& association) {
+    const std::wstring name = Cp932ToWide(association);
+    DWORD length = 0;
+    // ASSOCF_INIT_IGNOREUNKNOWN: no "Open with" command for an unknown type.
+    if (::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open", nullptr,
+                            &length) != S_FALSE ||
+        length == 0) {
+        return std::string();
+    }
+    std::wstring command(length, L'\0');
+    if (FAILED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open",
+                                   command.data(), &length))) {
+        return std::string();
+    }
+    command.resize(wcsnlen(command.c_str(), command.size()));
+    bool lossy = false;
+    std::string result = WideToCp932(command, &lossy);
+    // A browser path that code page 932 cannot spell could not be started.
+    return lossy ? std::string() : result;
 }
 
 Point Win32Services::CursorPos() {

@@ -34,6 +34,7 @@ public:
     void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
     bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
                  const std::string& macro) override;
+    std::string AssociatedCommand(const std::string& association) override;
     Point CursorPos() override;
     bool TaskbarRect(Rect& rect) override;
     int ScreenWidth() override;
