@@ -5,6 +5,7 @@
 
 #include "forms/formdesc.h"
 #include "hkmainf/cp932_path.h"
+#include "hkmainf/help.h"
 #include "hkmainf/keynames.h"
 
 namespace velmora::hkmain {
@@ -184,9 +185,7 @@ void TREditor::FormClose(forms::CloseAction&) {
 }
 
 void TREditor::HelpBtnClick() {
-    const WindowHandle main = port_.MainHandle();
-    if (os_.WinHelp(main, service_.HelpFile, HelpContents, std::string()))
-        os_.WinHelp(main, service_.HelpFile, HelpCommandMacro, "JumpID(\"\",\"HID00000006\")");
+    ShowHelpTopic(os_, port_.MainHandle(), service_.HelpFile, kHelpTopicEditor);
 }
 
 // ---------------------------------------------------------------------------

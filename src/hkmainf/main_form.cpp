@@ -4,6 +4,7 @@
 
 #include "forms/formdesc.h"
 #include "hkmain/editor.h"
+#include "hkmainf/help.h"
 #include "hkmainf/placement.h"
 #include "hksub/dlbox.h"
 
@@ -12,7 +13,6 @@ namespace velmora::hkmainf {
 namespace {
 
 constexpr std::uint16_t kVkDigit1 = 49;   // the 1 of the main keyboard; the numeric pad's is 97
-const char* const kHelpJump = "JumpID(\"\",\"HID00000002\")";
 
 }  // namespace
 
@@ -207,9 +207,7 @@ void TMainForm::TaskTray1MouseUp(tasktray::TTaskTray&, tasktray::TMouseButton bu
 }
 
 void TMainForm::HelpBtnClick() {
-    const WindowHandle self = Handle();
-    if (os_.WinHelp(self, service_.HelpFile, HelpContents, ""))
-        os_.WinHelp(self, service_.HelpFile, HelpCommandMacro, kHelpJump);
+    ShowHelpTopic(os_, Handle(), service_.HelpFile, kHelpTopicMainWindow);
 }
 
 void TMainForm::VerBtnClick() {

@@ -482,6 +482,7 @@ TEST_F(EditorForm, QuitWhileOpenShouldDropChanges) {
 
 TEST_F(EditorForm, HelpShouldOpenContentsThenJumpToEditorTopic) {
     service.HelpFile = "C:\\Velmora\\Velmora.Hlp";
+    os.files[service.HelpFile] = "";
     TREditor& e = Open();
     e.HelpBtn->UserClick();
     ASSERT_EQ(os.helpCalls.size(), 2u);
@@ -495,6 +496,16 @@ TEST_F(EditorForm, HelpShouldOpenContentsThenJumpToEditorTopic) {
     os.winHelpResult = false;
     e.HelpBtn->UserClick();
     EXPECT_EQ(os.helpCalls.size(), 1u);
+}
+
+TEST_F(EditorForm, HelpWithoutTheHelpFileShouldOpenTheHtmlPageAtTheEditorTopic) {
+    service.HelpFile = "C:\\Velmora\\Velmora.Hlp";
+    TREditor& e = Open();
+    e.HelpBtn->UserClick();
+    EXPECT_TRUE(os.helpCalls.empty());
+    ASSERT_EQ(os.executed.size(), 1u);
+    EXPECT_EQ(os.executed[0].owner, kMainHandle);
+    EXPECT_EQ(os.executed[0].file, "file:///C:/Velmora/Velmora.html#HID00000006");
 }
 
 // ---------------------------------------------------------------------------

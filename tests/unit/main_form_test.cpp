@@ -426,6 +426,7 @@ TEST_F(MainFormTest, QuitConfirmationInterruptedByQuitMessageIsNotConsent) {
 }
 
 TEST_F(MainFormTest, HelpOpensContentsThenJumpsOnlyIfTheFirstCallSucceeded) {
+    os.files[kHelpPath] = "";
     Start();
     main->HelpBtn->UserClick();
     ASSERT_EQ(os.helpCalls.size(), 2u);
@@ -440,6 +441,15 @@ TEST_F(MainFormTest, HelpOpensContentsThenJumpsOnlyIfTheFirstCallSucceeded) {
     os.winHelpResult = false;
     main->HelpBtnClick();
     EXPECT_EQ(os.helpCalls.size(), 3u);
+}
+
+TEST_F(MainFormTest, HelpWithoutTheHelpFileOpensTheHtmlPageAtTheMainWindowTopic) {
+    Start();
+    main->HelpBtn->UserClick();
+    EXPECT_TRUE(os.helpCalls.empty());
+    ASSERT_EQ(os.executed.size(), 1u);
+    EXPECT_EQ(os.executed[0].owner, main->Handle());
+    EXPECT_EQ(os.executed[0].file, "file:///C:/Velmora/Velmora.html#HID00000002");
 }
 
 }  // namespace

@@ -1,0 +1,115 @@
+// The help commands: WinHelp when the classic help file is there, the HTML
+// page at the topic's anchor through the web browser otherwise.
+#include <gtest/gtest.h>
+
+#include "hkmainf/help.h"
+#include "support/fake_os.h"
+
+namespace velmora {
+namespace {
+
+using testing::FakeOs;
+
+constexpr WindowHandle kOwner = 0x4242;
+const std::string kHlp = "C:\\Velmora\\Velmora.Hlp";
+
+TEST(ShowHelpTopic, WithHelpFile_ShouldOpenContentsThenJumpAndNotTouchTheShell) {
+    FakeOs os;
+    os.files[kHlp] = "";
+    os.associations["http"] = "\"C:\\b.exe\" %1";
+    ShowHelpTopic(os, kOwner, kHlp, kHelpTopicEditor);
+    ASSERT_EQ(os.helpCalls.size(), 2u);
+    EXPECT_EQ(os.helpCalls[0].owner, kOwner);
+    EXPECT_EQ(os.helpCalls[0].file, kHlp);
+    EXPECT_EQ(os.helpCalls[0].command, HelpContents);
+    EXPECT_EQ(os.helpCalls[0].macro, "");
+    EXPECT_EQ(os.helpCalls[1].owner, kOwner);
+    EXPECT_EQ(os.helpCalls[1].file, kHlp);
+    EXPECT_EQ(os.helpCalls[1].command, HelpCommandMacro);
+    EXPECT_EQ(os.helpCalls[1].macro, "JumpID(\"\",\"HID00000006\")");
+    EXPECT_TRUE(os.executed.empty());
+}
+
+TEST(ShowHelpTopic, WithHelpFileThatWinHelpCannotOpen_ShouldNotJumpNorFallBack) {
+    FakeOs os;
+    os.files[kHlp] = "";
+    os.winHelpResult = false;
+    ShowHelpTopic(os, kOwner, kHlp, kHelpTopicMainWindow);
+    ASSERT_EQ(os.helpCalls.size(), 1u);
+    EXPECT_EQ(os.helpCalls[0].command, HelpContents);
+    EXPECT_TRUE(os.executed.empty());
+}
+
+TEST(ShowHelpTopic, WithoutHelpFile_ShouldGiveTheBrowserThePageAtTheAnchor) {
+    FakeOs os;
+    os.associations["http"] = "\"C:\\Program Files\\Browser\\browser.exe\" --single-argument %1";
+    ShowHelpTopic(os, kOwner, kHlp, kHelpTopicMainWindow);
+    EXPECT_TRUE(os.helpCalls.empty());
+    ASSERT_EQ(os.executed.size(), 1u);
+    const auto& call = os.executed[0];
+    EXPECT_EQ(call.owner, kOwner);
+    EXPECT_EQ(call.op, "open");
+    EXPECT_EQ(call.file, "C:\\Program Files\\Browser\\browser.exe");
+    EXPECT_EQ(call.params, "--single-argument file:///C:/Velmora/Velmora.html#HID00000002");
+    EXPECT_EQ(call.dir, "");
+    EXPECT_EQ(call.show, 1);
+}
+
+TEST(ShowHelpTopic, WithoutHelpFileOrBrowser_ShouldOpenTheFileUrlThroughTheShell) {
+    FakeOs os;
+    ShowHelpTopic(os, kOwner, "D:\\表\\Velmora.Hlp", kHelpTopicEditor);
+    EXPECT_TRUE(os.helpCalls.empty());
+    ASSERT_EQ(os.executed.size(), 1u);
+    EXPECT_EQ(os.executed[0].op, "open");
+    EXPECT_EQ(os.executed[0].file, "file:///D:/表/Velmora.html#HID00000006");
+    EXPECT_EQ(os.executed[0].params, "");
+}
+
+TEST(FileUrlOfPath, Table) {
+    struct Case {
+        const char* path;
+        const char* url;
+    };
+    const Case cases[] = {
+        {"C:\\Velmora\\Velmora.html", "file:///C:/Velmora/Velmora.html"},
+        // Blanks and the characters that would end or change the URL.
+        {"C:\\Program Files\\a#b%c?d\\x.html", "file:///C:/Program%20Files/a%23b%25c%3Fd/x.html"},
+        {"C:\\a[1]{2}^`|\"<>\\x.html", "file:///C:/a%5B1%5D%7B2%7D%5E%60%7C%22%3C%3E/x.html"},
+        {"C:\\it's (mine)+;=,&$!@~\\x.html", "file:///C:/it's%20(mine)+;=,&$!@~/x.html"},
+        // "ソ" and "表" end in 0x5C: not a separator.  Half-width kana stay.
+        {"C:\\ソフト\\表\\ﾍﾙﾌﾟ\\x.html", "file:///C:/ソフト/表/ﾍﾙﾌﾟ/x.html"},
+        {"\\\\server\\share\\Velmora.html", "file://server/share/Velmora.html"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FileUrlOfPath(c.path), c.url) << c.path;
+}
+
+TEST(BrowserLaunchFor, Table) {
+    const std::string url = "file:///C:/V/Velmora.html#HID00000002";
+    struct Case {
+        const char* command;
+        const char* program;
+        std::string parameters;
+    };
+    const Case cases[] = {
+        {"\"C:\\Chrome\\chrome.exe\" --single-argument %1", "C:\\Chrome\\chrome.exe",
+         "--single-argument " + url},
+        {"\"C:\\Mozilla Firefox\\firefox.exe\" -osint -url \"%1\"", "C:\\Mozilla Firefox\\firefox.exe",
+         "-osint -url \"" + url + "\""},
+        {"C:\\Program Files\\Web\\web.exe -url %L %*", "C:\\Program Files\\Web\\web.exe", "-url " + url},
+        // No placeholder (Wine's browser): the URL is appended, quoted.
+        {"C:\\windows\\system32\\winebrowser.exe -nohome", "C:\\windows\\system32\\winebrowser.exe",
+         "-nohome \"" + url + "\""},
+        {"  \"C:\\b.exe\"  ", "C:\\b.exe", "\"" + url + "\""},
+        {"browser", "browser", "\"" + url + "\""},
+        {"", "", ""},
+        {"\"C:\\unterminated.exe %1", "", ""},
+    };
+    for (const Case& c : cases) {
+        const BrowserLaunch launch = BrowserLaunchFor(c.command, url);
+        EXPECT_EQ(launch.program, c.program) << c.command;
+        EXPECT_EQ(launch.parameters, c.parameters) << c.command;
+    }
+}
+
+}  // namespace
+}  // namespace velmora
