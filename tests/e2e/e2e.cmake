@@ -52,3 +52,9 @@ add_test(NAME e2e_imports_only_system_dlls
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.py
           ${VELMORA_OBJDUMP} ${VELMORA_WIN32_DIR}/velmora.exe)
 set_tests_properties(e2e_imports_only_system_dlls PROPERTIES LABELS e2e TIMEOUT 60)
+
+# The manifest (common controls 6, asInvoker, Windows 7 to 11, no DPI
+# awareness) and the version resource, read from the program file.
+add_test(NAME e2e_resources
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/e2e/check_resources.py ${VELMORA_WIN32_DIR}/velmora.exe)
+set_tests_properties(e2e_resources PROPERTIES LABELS e2e TIMEOUT 60)
