@@ -50,3 +50,13 @@ target_link_options(velmora PRIVATE ${VELMORA_STATIC_LINK} -municode -mwindows $
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/tools.cmake)
   include(${CMAKE_SOURCE_DIR}/tests/e2e/tools.cmake)
 endif()
+
+# --- the help page beside the program ----------------------------------------------
+# The help buttons open Velmora.html from the program's folder when there is
+# no Velmora.Hlp there (Windows 10 and later cannot show WinHelp files).
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/Velmora.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/docs/Velmora.html ${CMAKE_BINARY_DIR}/Velmora.html
+  DEPENDS ${CMAKE_SOURCE_DIR}/docs/Velmora.html
+  VERBATIM)
+add_custom_target(velmora_help ALL DEPENDS ${CMAKE_BINARY_DIR}/Velmora.html)
