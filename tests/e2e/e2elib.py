@@ -328,3 +328,88 @@ def run(scenario):
         shutil.rmtree(program.folder, ignore_errors=True)
     print("passed")
     return 0
+
+
+# --- the tray icon and the main window on screen (added for the tray and
+# main window scenarios) ------------------------------------------------------
+
+NOTIFY_CLASS = "TNotifyWindow"
+EDITOR_CLASS = "TREditor"
+WM_TRAYNOTIFY = 1126
+ICON_ID = 1
+
+
+def notify_window(program):
+    """The handle of the program's notify window (a child of its main window)."""
+    main = program.main_window()
+    for row in driver("texts", "--hwnd", main.hwnd)[1:]:
+        if row[3] == NOTIFY_CLASS:
+            return row[0]
+    raise Failure("the main window has no notify window")
+
+
+def tray_has(owner, icon_id=ICON_ID):
+    """True while the shell holds the icon (owner window, id): a NIM_MODIFY
+    that changes nothing, which the shell accepts only for an icon it holds."""
+    return driver("tray-has", "--owner", owner, "--id", icon_id)[0][0] == "1"
+
+
+def wait_tray(owner, present, timeout=10, icon_id=ICON_ID):
+    rows = driver("tray-has", "--owner", owner, "--id", icon_id, "--wait", "present" if present else "absent",
+                  "--timeout", int(timeout * 1000), check_rc=False, timeout=timeout + 30)
+    check(rows and rows[0][0] == ("1" if present else "0"),
+          f"the icon ({owner}, {icon_id}) is {'missing from' if present else 'still in'} the notification area")
+
+
+def wine_tray_icons():
+    """The icons Wine's own tray shows: (handle, (left, top, right, bottom))."""
+    return [(r[0], tuple(int(v) for v in r[2:6])) for r in driver("tray-icons")]
+
+
+def tray_click(button, double=False):
+    """A real mouse click on the (only) icon of Wine's tray."""
+    driver("tray-click", "--button", button, *(["--double"] if double else []))
+
+
+def post_tray(program, mouse_message):
+    """The shell's callback as the shell would send it, posted to the notify window."""
+    driver("post", "--hwnd", notify_window(program), WM_TRAYNOTIFY, ICON_ID, mouse_message)
+
+
+def window_rect(program, cls):
+    """(left, top, right, bottom) of the program's window of that class."""
+    row = driver("rect", "--pid", program.pid, "--class", cls)[0]
+    return tuple(int(v) for v in row[:4])
+
+
+def taskbar():
+    """The shell's answer to ABM_GETTASKBARPOS: (rect or None, screen width, screen height)."""
+    row = [int(v) for v in driver("taskbar")[0]]
+    return (tuple(row[1:5]) if row[0] else None), row[5], row[6]
+
+
+def expected_place(bar, screen_w, screen_h, width, height):
+    """Where the main window's top-left corner belongs beside the taskbar."""
+    left, top, right, bottom = bar
+    if left > 0:                       # taskbar at the right
+        return left - width, bottom - height
+    if top > 0:                        # at the bottom
+        return right - width, top - height
+    x, y = right + 1, bottom + 1       # at the left or the top
+    if x >= screen_w:
+        x = screen_w - width
+    if y >= screen_h:
+        y = screen_h - height
+    return x, y
+
+
+def artefact(name):
+    """A screenshot of the test display kept in the build folder; returns its path."""
+    folder = os.path.join(STATE, "artefacts")
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, name)
+    subprocess.run(["import", "-window", "root", path], env=wine_env(), timeout=30,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    check(os.path.exists(path), f"no screenshot at {path}")
+    print(f"screenshot: {path}")
+    return path

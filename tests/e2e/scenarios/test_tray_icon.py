@@ -1,0 +1,51 @@
+#!/usr/bin/env python3
+"""The tray icon: in the notification area (the shell holds it under the
+notify window and id 1, and Wine's tray shows it) while the program runs;
+back after the shell's "TaskbarCreated" broadcast once the shell has lost
+it, and answering clicks again; gone when the program has ended.
+
+The presence check is shown to fail for a missing icon first: for another
+id, for another window, and after the icon has been deleted behind the
+program's back."""
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+from e2elib import (MAIN_CLASS, Velmora, check, driver, notify_window, run, tray_click, tray_has,  # noqa: E402
+                    wait_tray, wait_until, wine_tray_icons)
+
+
+def scenario(started):
+    before = len(wine_tray_icons())
+    program = Velmora("tray-icon")
+    started.append(program)
+    program.start()
+    main = program.main_window()
+    owner = notify_window(program)
+
+    wait_tray(owner, True)
+    check(len(wine_tray_icons()) == before + 1, f"Wine's tray shows {wine_tray_icons()}, expected one icon more")
+    # Negative controls: the check says no for an icon that is not there.
+    check(not tray_has(owner, icon_id=2), "the shell holds an icon with id 2")
+    check(not tray_has(main.hwnd), "the shell holds an icon of the main window itself")
+
+    # The shell loses the icon (as when Explorer restarts): the check sees it.
+    check(driver("tray-delete", "--owner", owner, "--id", 1)[0][0] == "1", "the shell did not delete the icon")
+    wait_tray(owner, False)
+    wait_until(lambda: len(wine_tray_icons()) == before, 5, what="Wine's tray to drop the icon")
+
+    # The new shell announces itself to every top-level window.
+    driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "--all", "reg:TaskbarCreated")
+    wait_tray(owner, True)
+    wait_until(lambda: len(wine_tray_icons()) == before + 1, 5, what="Wine's tray to show the icon again")
+    # The icon added again still reports its clicks to the program.
+    tray_click("right")
+    wait_until(lambda: program.main_window().visible, 10, what="the main window after a right click")
+
+    check(program.end_session() != 0, "the end of the session was refused")
+    wait_tray(owner, False)
+    wait_until(lambda: len(wine_tray_icons()) == before, 5, what="Wine's tray to drop the icon at the end")
+
+
+if __name__ == "__main__":
+    sys.exit(run(scenario))
