@@ -1,0 +1,70 @@
+#!/usr/bin/env python3
+"""Clicks on the tray icon reach the main window's handlers through the
+shell's callback: a right button release (a real click in Wine's tray) shows
+the main window; a right double click shows it and opens no editor; a left
+double click opens the editor.  While that editor is open every callback is
+dropped; once it is closed, callbacks posted as the shell sends them
+(WM_TRAYNOTIFY, wParam 1, lParam 517 / 515) act again."""
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+from e2elib import (EDITOR_CLASS, MAIN_CLASS, Velmora, check, driver, notify_window, post_tray, run,  # noqa: E402
+                    stays_true, tray_click, wait_tray, wait_until)
+
+WM_LBUTTONDBLCLK, WM_RBUTTONUP = 515, 517
+
+
+def scenario(started):
+    program = Velmora("tray-clicks")
+    started.append(program)
+    program.start()
+    main = program.main_window()
+    check(not main.visible, "the main window is visible at start")
+    wait_tray(notify_window(program), True)
+
+    def visible():
+        return program.main_window().visible
+
+    def editors():
+        return program.windows("--class", EDITOR_CLASS, "--visible")
+
+    def hide():
+        driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "WM_CLOSE")
+        wait_until(lambda: not visible(), 10, what="the main window to hide")
+
+    tray_click("right")
+    wait_until(visible, 10, what="the main window after a right click on the icon")
+    check(not editors(), "a right click opened the editor")
+    hide()
+
+    tray_click("right", double=True)
+    wait_until(visible, 10, what="the main window after a right double click")
+    check(stays_true(lambda: not editors(), 1.5), "a right double click opened the editor")
+    hide()
+
+    tray_click("left", double=True)
+    editor = wait_until(editors, 10, what="the editor after a left double click")[0]
+    check(not visible(), "a left double click showed the main window")
+
+    # The editor runs inside the double click's handler: the icon is deaf.
+    post_tray(program, WM_RBUTTONUP)
+    check(stays_true(lambda: not visible(), 1.5), "a right click reached the main window while the editor was open")
+
+    driver("click", "--hwnd", editor.hwnd, "--text", "Cancel")
+    wait_until(lambda: not editors(), 10, what="the editor to close")
+    check(not visible(), "Cancel in the editor showed the main window")
+
+    post_tray(program, WM_RBUTTONUP)
+    wait_until(visible, 10, what="the main window after a posted right button release")
+    hide()
+    post_tray(program, WM_LBUTTONDBLCLK)
+    editor = wait_until(editors, 10, what="the editor after a posted left double click")[0]
+    driver("click", "--hwnd", editor.hwnd, "--text", "Cancel")
+    wait_until(lambda: not editors(), 10, what="the editor to close")
+
+    check(program.end_session() != 0, "the end of the session was refused")
+
+
+if __name__ == "__main__":
+    sys.exit(run(scenario))
