@@ -4,6 +4,9 @@
 #   make test    set up, build, and run every test (unit and end-to-end)
 #   make asan    the unit suite under AddressSanitizer and UBSan
 #   make fuzz    the libFuzzer targets, each for FUZZ_SECONDS
+#   make dist    dist/velmora-1.01-win32.zip (velmora.exe, Velmora.html,
+#                README.md, LICENSE)
+#   make screenshots  the PNG pictures of docs/images, taken under Wine
 # (make test runs both as tests of its one ctest run)
 # BUILD_DIR is the build folder (default build); BUILD_TYPE the CMake build
 # type of both trees (default Release); JOBS the parallel jobs (default 2).
@@ -19,9 +22,11 @@ WINEPREFIX_DIR := $(ABS_BUILD)/wineprefix
 ASAN_DIR := $(ABS_BUILD)/asan
 FUZZ_DIR := $(ABS_BUILD)/fuzz
 FUZZ_SECONDS ?= 60
+VERSION := 1.01
+DIST_ZIP := dist/velmora-$(VERSION)-win32.zip
 
 .PHONY: all setup build build-win32 build-native test unit e2e run clean
-.PHONY: asan fuzz
+.PHONY: asan fuzz dist screenshots
 
 all: build
 
@@ -66,6 +71,15 @@ fuzz:
 run: setup
 	@$(MAKE) --no-print-directory build-win32
 	@scripts/run.sh $(WIN32_DIR) $(WINEPREFIX_DIR)
+
+dist: setup
+	@$(MAKE) --no-print-directory build-win32
+	@scripts/dist.sh $(WIN32_DIR) $(DIST_ZIP)
+
+# Pictures for the README, of the real program under Wine on a private Xvfb.
+screenshots: setup
+	@$(MAKE) --no-print-directory build-win32
+	@scripts/screenshots.py $(WIN32_DIR) $(ABS_BUILD)/wineprefix-screenshots docs/images
 
 clean:
 	rm -rf $(BUILD_DIR)
