@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Help without Velmora.Hlp: the main window's help button and the editor's
+open Velmora.html beside the program at the anchors HID00000002 and
+HID00000006, by handing the file URL to the program registered as the web
+browser (here recorder.exe, for the duration of the test), so the anchor
+survives."""
+import os
+import re
+import shutil
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+from e2elib import (MAIN_CLASS, WIN32_DIR, Velmora, check, driver, read_log, run, wait_log,  # noqa: E402
+                    wine_env)
+
+BROWSER_KEY = "HKLM\\Software\\Classes\\http\\shell\\open\\command"
+WM_TRAYNOTIFY, WM_RBUTTONUP = 1126, 0x205
+
+
+def reg(*args):
+    return subprocess.run(["wine", "reg", *args], env=wine_env(), capture_output=True, timeout=60)
+
+
+def browser_command():
+    """The registered command, or None when there is none."""
+    result = reg("query", BROWSER_KEY, "/ve")
+    if result.returncode != 0:
+        return None
+    for line in result.stdout.decode("utf-8", "replace").splitlines():
+        found = re.search(r"REG_(?:EXPAND_)?SZ\s*(.*)$", line)
+        if found:
+            return found.group(1).strip()
+    return None
+
+
+def notify_window(main_hwnd):
+    for row in driver("texts", "--hwnd", main_hwnd)[1:]:
+        if row[3] == "TNotifyWindow":
+            return row[0]
+    return None
+
+
+def scenario(started):
+    program = Velmora("help")
+    started.append(program)
+    shutil.copy2(os.path.join(WIN32_DIR, "Velmora.html"), program.unix("Velmora.html"))
+    browser, log = program.install_recorder("browser")
+    folder_url = "file:///" + program.windows_path().replace("\\", "/").rstrip("/")
+
+    original = browser_command()
+    check(reg("add", BROWSER_KEY, "/ve", "/d", f'"{browser}" -url "%1"', "/f").returncode == 0,
+          "could not register the test browser")
+    try:
+        program.start()
+        main = program.main_window()
+        notify = notify_window(main.hwnd)
+        check(notify is not None, "the main window has no notify window")
+        driver("post", "--hwnd", notify, WM_TRAYNOTIFY, 1, WM_RBUTTONUP)
+        main = program.wait_window("--class", MAIN_CLASS, "--visible")
+
+        program.click(main.hwnd, "ヘルプファイルの表示 ")
+        entries = wait_log(log, 1)
+        cmdline = entries[0].get("cmdline", "")
+        check(f'-url "{folder_url}/Velmora.html#HID00000002"' in cmdline,
+              f"the browser was started with {cmdline!r}")
+
+        program.click(main.hwnd, "登録エディタを起動 ")
+        editor = program.wait_window("--class", "TREditor", "--visible")
+        program.click(editor.hwnd, "説明(&H)")
+        entries = wait_log(log, 2)
+        cmdline = entries[1].get("cmdline", "")
+        check(f'-url "{folder_url}/Velmora.html#HID00000006"' in cmdline,
+              f"the browser was started with {cmdline!r}")
+        check(len(read_log(log)) == 2, "the browser was started more than twice")
+    finally:
+        if original is None:
+            reg("delete", BROWSER_KEY, "/ve", "/f")
+        else:
+            reg("add", BROWSER_KEY, "/ve", "/d", original, "/f")
+
+
+if __name__ == "__main__":
+    sys.exit(run(scenario))
