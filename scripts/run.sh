@@ -1,28 +1,48 @@
 #!/usr/bin/env bash
 # Starts velmora.exe under Wine:  scripts/run.sh <win32-build-dir> <prefix>
 # The program runs from C:\Velmora in the prefix, so its list file survives
-# rebuilds; on a machine without $DISPLAY it gets a private Xvfb.
+# rebuilds; on a machine without $DISPLAY it gets a private Xvfb.  Ctrl+C
+# ends it as Windows ends a session (WM_QUERYENDSESSION), so the list is saved.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-win32=${1:?usage: run.sh <win32-build-dir> <prefix>}
+win32=$(cd "${1:?usage: run.sh <win32-build-dir> <prefix>}" && pwd)
 prefix=${2:?usage: run.sh <win32-build-dir> <prefix>}
+case "$prefix" in /*) ;; *) prefix="$PWD/$prefix" ;; esac
 
 "$here/wine-prefix.sh" "$prefix"
 . "$here/wine-env.sh" "$prefix"
 
 state="$prefix/../run-state"
+xvfb_started=
 if [ -z "${DISPLAY:-}" ]; then
   DISPLAY=$("$here/xvfb.sh" start "$state")
   export DISPLAY
-  trap '"$here/xvfb.sh" stop "$state"' EXIT
+  xvfb_started=1
   echo "run: no display; velmora.exe runs on the private display $DISPLAY" >&2
 fi
 
 home="$WINEPREFIX/drive_c/Velmora"
 mkdir -p "$home"
 cp "$win32/velmora.exe" "$home/velmora.exe"
-echo "run: starting C:\\Velmora\\velmora.exe (list file: $home/Velmora.Lst)" >&2
+echo "run: starting C:\\Velmora\\velmora.exe (list file: $home/Velmora.Lst); Ctrl+C ends it" >&2
 cd "$home"
+# In a session of its own, so that Ctrl+C reaches this script only.
+setsid wine "C:\\Velmora\\velmora.exe" &
+program=$!
+
+end_program() {
+  echo "run: ending velmora.exe" >&2
+  if [ -x "$win32/driver.exe" ]; then
+    wine "$win32/driver.exe" send --class TMainForm --timeout 2000 WM_QUERYENDSESSION >/dev/null 2>&1 || true
+  fi
+  for _ in $(seq 1 100); do kill -0 "$program" 2>/dev/null || return 0; sleep 0.1; done
+  kill "$program" 2>/dev/null || true
+}
+trap 'end_program' INT TERM
+
 status=0
-wine "C:\\Velmora\\velmora.exe" || status=$?
-exit $status
+while kill -0 "$program" 2>/dev/null; do
+  wait "$program" && status=0 || status=$?
+done
+if [ -n "$xvfb_started" ]; then "$here/xvfb.sh" stop "$state"; fi
+exit "$status"

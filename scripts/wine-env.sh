@@ -1,7 +1,10 @@
 # Sourced: sets up the environment for running Wine in one prefix.
 #   . scripts/wine-env.sh <prefix>
 # Defines wineserver_wait and wineserver_kill, which act on that prefix only.
-export WINEPREFIX=${1:?usage: . wine-env.sh <prefix>}
+WINEPREFIX=${1:?usage: . wine-env.sh <prefix>}
+# Wine takes absolute prefixes only.
+case "$WINEPREFIX" in /*) ;; *) WINEPREFIX="$PWD/$WINEPREFIX" ;; esac
+export WINEPREFIX
 export WINEARCH=win32
 export WINEDEBUG=-all
 # Never offer to download Mono or Gecko: nothing here needs them, and the
