@@ -31,6 +31,7 @@ def main(argv):
             return 1
     state = tempfile.mkdtemp(prefix="velmora-screens-")
     os.environ.update({"VELMORA_WIN32_DIR": win32, "VELMORA_WINEPREFIX": prefix, "VELMORA_E2E_STATE": state})
+    sys.dont_write_bytecode = True   # no __pycache__ in the source tree
     sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
     # A prefix of its own, whose windows open on a virtual desktop: Wine
     # then draws every window's frame and a taskbar with the notification
