@@ -366,9 +366,11 @@ def wine_tray_icons():
     return [(r[0], tuple(int(v) for v in r[2:6])) for r in driver("tray-icons")]
 
 
-def tray_click(button, double=False):
-    """A real mouse click on the (only) icon of Wine's tray."""
-    driver("tray-click", "--button", button, *(["--double"] if double else []))
+def tray_click(program, button, double=False):
+    """A real mouse click on the (only) icon of Wine's tray.  The button is
+    held until the program has handled the press: a release that arrives
+    while the press's handler still runs is dropped by design."""
+    driver("tray-click", "--button", button, "--pid", program.pid, *(["--double"] if double else []))
 
 
 def post_tray(program, mouse_message):

@@ -153,15 +153,10 @@ int TrayClick(const Args& args) {
     std::vector<HWND> icons;
     WaitFor(args.TimeoutMs(), [&] { return !(icons = WineTrayIcons()).empty(); });
     // Wine keeps the icon of a program that was killed until it fails to
-    // tell that program of the mouse: passing over every icon clears those
-    // out (the living ones get a harmless WM_MOUSEMOVE).
+    // tell that program of the mouse: a mouse move over every icon clears
+    // those out (the living ones pass a harmless WM_MOUSEMOVE on).
     if (icons.size() > 1) {
-        for (HWND icon : icons) {
-            RECT r{};
-            GetWindowRect(icon, &r);
-            SendMouse((r.left + r.right) / 2, (r.top + r.bottom) / 2, 0);
-            Sleep(80);
-        }
+        for (HWND icon : icons) PostMessageW(icon, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
         WaitFor(1000, [&] { return (icons = WineTrayIcons()).size() <= 1; });
     }
     const long index = args.Number(L"index", -1);
@@ -195,12 +190,20 @@ int TrayClick(const Args& args) {
     // click's second press follows within the double-click time.
     const DWORD hold = static_cast<DWORD>(args.Number(L"hold", 100));
     const int clicks = args.Has(L"double") ? 2 : 1;
+    // With --pid the button is held until that program has handled
+    // the press and waits for input again, as on an idle machine.
+    HANDLE program = nullptr;
+    if (args.Has(L"pid"))
+        program = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, static_cast<DWORD>(args.Number(L"pid", 0)));
     for (int i = 0; i < clicks; ++i) {
         SendMouse(x, y, down);
         Sleep(hold);
+        if (program) WaitForInputIdle(program, 3000);
         SendMouse(x, y, up);
         Sleep(60);
+        if (program) WaitForInputIdle(program, 3000);
     }
+    if (program) CloseHandle(program);
     OutLine(std::to_wstring(x) + L"\t" + std::to_wstring(y));
     return 0;
 }
@@ -211,7 +214,7 @@ const Registration trayHas{{L"tray-has",
 const Registration trayDelete{{L"tray-delete", L"[--owner h|--hwnd h|program selection] [--id 1]", TrayDelete}};
 const Registration trayIcons{{L"tray-icons", L"(icons in Wine's tray: handle visible left top right bottom)",
                               TrayIcons}};
-const Registration trayClick{{L"tray-click", L"[--button left|right|middle] [--double] [--hold ms] [--index n] [--timeout ms]",
+const Registration trayClick{{L"tray-click", L"[--button left|right|middle] [--double] [--hold ms] [--pid program] [--index n] [--timeout ms]",
                               TrayClick}};
 
 }  // namespace

@@ -33,17 +33,17 @@ def scenario(started):
         driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "WM_CLOSE")
         wait_until(lambda: not visible(), 10, what="the main window to hide")
 
-    tray_click("right")
+    tray_click(program, "right")
     wait_until(visible, 10, what="the main window after a right click on the icon")
     check(not editors(), "a right click opened the editor")
     hide()
 
-    tray_click("right", double=True)
+    tray_click(program, "right", double=True)
     wait_until(visible, 10, what="the main window after a right double click")
     check(stays_true(lambda: not editors(), 1.5), "a right double click opened the editor")
     hide()
 
-    tray_click("left", double=True)
+    tray_click(program, "left", double=True)
     editor = wait_until(editors, 10, what="the editor after a left double click")[0]
     check(not visible(), "a left double click showed the main window")
 

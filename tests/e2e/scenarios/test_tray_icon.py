@@ -39,7 +39,7 @@ def scenario(started):
     wait_tray(owner, True)
     wait_until(lambda: len(wine_tray_icons()) == before + 1, 5, what="Wine's tray to show the icon again")
     # The icon added again still reports its clicks to the program.
-    tray_click("right")
+    tray_click(program, "right")
     wait_until(lambda: program.main_window().visible, 10, what="the main window after a right click")
 
     check(program.end_session() != 0, "the end of the session was refused")
