@@ -50,7 +50,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             velmora::HotkeyService hotkeys(os);
             auto mainForm = std::make_unique<velmora::TMainForm>(hotkeys, os);
             velmora::forms::App().mainForm = mainForm.get();
-            velmora::forms::LoadForm(*mainForm, "TMainForm");
+            try {
+                velmora::forms::LoadForm(*mainForm, "TMainForm");
+            } catch (...) {
+                // The window never came up whole, so its table is not the
+                // user's list: destroying it must not write that table over
+                // the list file.  Hotkeys it may hold go with its window.
+                mainForm->OnDestroy = nullptr;
+                throw;
+            }
             exitCode = backend.RunMessageLoop();
             // Destroying the main window runs its FormDestroy: the list is
             // written and the hotkeys are given back.
@@ -62,6 +70,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         velmora::forms::App().mainForm = nullptr;
         velmora::forms::App().backend = nullptr;
         ReportFatal(error.what());
+        return 1;
+    } catch (...) {
+        velmora::forms::App().mainForm = nullptr;
+        velmora::forms::App().backend = nullptr;
+        ReportFatal("Velmora を起動できませんでした.");
         return 1;
     }
     return exitCode;
