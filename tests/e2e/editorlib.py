@@ -1,0 +1,196 @@
+"""The registration editor of a running velmora.exe, seen and worked from
+outside as a user does: its controls are found by kind, caption and place,
+read with window messages, and worked with real mouse clicks and keys
+(driver.exe's commands in tests/e2e/driver/cmd_editor.cpp).
+"""
+import subprocess
+import time
+
+from e2elib import (BOX_CLASS, Failure, check, driver, lines_of, post_tray, wait_until,  # noqa: F401
+                    wine_env, WIN32_DIR)
+import os
+
+EDITOR_CLASS = "TREditor"
+WM_LBUTTONDBLCLK = 515
+OPEN_DIALOG_CAPTION = "Select Target File"
+
+# Controls with a caption of their own, by the names the program gives them.
+CAPTIONS = {
+    "Chk_Ctrl": "Ctrl", "Chk_Alt": "Alt", "Chk_Shift": "Shift", "Direct": "直接入力",
+    "ClearBtn": "クリア(&E)", "ReferBtn": "...", "AddBtn": "追加(&A)", "ValidBtn": "有効",
+    "DelBtn": "削除(&D)", "PasteBtn": "転写(&P)", "CloseBtn": "&Ok", "CancelBtn": "&Cancel",
+    "HelpBtn": "説明(&H)", "Size0": "通常", "Size1": "最大化", "Size2": "最小化",
+}
+
+MOD_ALT, MOD_CTRL, MOD_SHIFT = 1, 2, 4
+
+
+class Control:
+    def __init__(self, row):
+        (self.hwnd, visible, enabled, self.cls, self.text, self.id, left, top, width, height, check_state,
+         selected, self.parent) = row[:13]
+        self.visible, self.enabled = visible == "1", enabled == "1"
+        self.left, self.top, self.width, self.height = int(left), int(top), int(width), int(height)
+        self.checked = check_state == "1"
+        self.selected = int(selected) if selected not in ("-", "") else None
+
+
+class Editor:
+    """An open editor window of the program."""
+
+    def __init__(self, program, hwnd):
+        self.program = program
+        self.hwnd = hwnd
+
+    @classmethod
+    def open(cls, program, timeout=15):
+        """Opens the editor as a left double click on the tray icon does."""
+        post_tray(program, WM_LBUTTONDBLCLK)
+        window = program.wait_window("--class", EDITOR_CLASS, "--visible", timeout=timeout)
+        editor = cls(program, window.hwnd)
+        # The list is filled while the window is shown: wait for the controls.
+        wait_until(lambda: "List1" in editor.controls(), 10, what="the editor's controls")
+        return editor
+
+    # --- reading -------------------------------------------------------------
+    def controls(self):
+        """Name -> Control for the controls a scenario works with."""
+        found = [Control(r) for r in driver("controls", "--hwnd", self.hwnd)]
+        by_hwnd = {c.hwnd: c for c in found}
+        named = {}
+        for name, caption in CAPTIONS.items():
+            for c in found:
+                if c.cls == "Button" and c.text == caption:
+                    named[name] = c
+        for c in found:
+            parent = by_hwnd.get(c.parent)
+            if c.cls == "ListBox":
+                named["List1"] = c
+            elif c.cls == "ComboBox":
+                named["Combo_Key"] = c
+            elif c.cls == "Static" and parent is not None and parent.cls == "TPanel" and parent.left > 0:
+                named["HK_ID"] = c   # the only label of the right-hand column
+        # The file and parameter fields: the edits of the input panel (the
+        # key field's own edit lies inside the combo box), file field above.
+        edits = sorted((c for c in found if c.cls == "Edit" and by_hwnd.get(c.parent) is not None
+                        and by_hwnd[c.parent].cls == "TPanel"), key=lambda c: c.top)
+        if len(edits) == 2:
+            named["ShortCut"], named["Parameter"] = edits
+        return named
+
+    def control(self, name):
+        controls = self.controls()
+        check(name in controls, f"the editor has no control {name}")
+        return controls[name]
+
+    def text(self, name):
+        return self.control(name).text
+
+    def checked(self, name):
+        return self.control(name).checked
+
+    def rows(self):
+        list_box = self.control("List1")
+        return [r[2] for r in driver("rows", "--hwnd", self.hwnd, "--id", list_box.id)]
+
+    def selected_row(self):
+        return self.control("List1").selected
+
+    def size_index(self):
+        controls = self.controls()
+        chosen = [i for i in range(3) if controls[f"Size{i}"].checked]
+        return chosen[0] if len(chosen) == 1 else None
+
+    def panel(self):
+        """What the input panel holds: (ctrl, alt, shift, key text, file, parameter, size index)."""
+        c = self.controls()
+        sizes = [i for i in range(3) if c[f"Size{i}"].checked]
+        return (c["Chk_Ctrl"].checked, c["Chk_Alt"].checked, c["Chk_Shift"].checked, c["Combo_Key"].text,
+                c["ShortCut"].text, c["Parameter"].text, sizes[0] if len(sizes) == 1 else None)
+
+    def is_open(self):
+        return any(w.hwnd == self.hwnd and w.visible for w in self.program.windows("--class", EDITOR_CLASS))
+
+    # --- working ---------------------------------------------------------------
+    def click(self, name, double=False):
+        """A real mouse click on the control."""
+        driver("mouse-click", "--hwnd", self.control(name).hwnd, *(["--double"] if double else []))
+
+    def press_button(self, name):
+        """BM_CLICK posted to a button, for a click that opens a modal window."""
+        driver("click", "--hwnd", self.hwnd, "--id", self.control(name).id)
+
+    def select_row(self, row, double=False):
+        driver("list-click", "--hwnd", self.control("List1").hwnd, "--row", row, *(["--double"] if double else []))
+        if not double:
+            wait_until(lambda: self.selected_row() == row, 5, what=f"row {row} to be selected")
+
+    def type_into(self, name, text):
+        """Clicks into the field and types the text on the keyboard."""
+        self.click(name)
+        driver("type", text)
+
+    def pick_key(self, item):
+        """Goes through the key list with the arrow keys to the item."""
+        return driver("combo-pick", "--hwnd", self.control("Combo_Key").hwnd, "--item", item)[0][0]
+
+    def key_items(self):
+        return [r[1] for r in driver("combo-items", "--hwnd", self.control("Combo_Key").hwnd)]
+
+    def wait_rows(self, expected, timeout=5):
+        """Waits until the list shows exactly these rows; fails with what it shows."""
+        try:
+            wait_until(lambda: self.rows() == expected, timeout, what="the list's rows")
+        except Failure:
+            raise Failure(f"the list shows {self.rows()!r}, expected {expected!r}")
+
+    def wait_closed(self, timeout=10):
+        wait_until(lambda: not self.is_open(), timeout, what="the editor to close")
+
+
+def confirm_box(program, timeout=15):
+    """The program's message box: (handle, lines of its text, buttons)."""
+    box, text, buttons = program.message_box(timeout=timeout)
+    return box, lines_of(text), buttons
+
+
+class HeldHotkey:
+    """A key combination registered by another program (driver.exe) while
+    the scenario runs, so that the system refuses it to Velmora."""
+
+    def __init__(self, modifiers, vk, seconds=40):
+        self.release_file = os.path.join(os.environ.get("VELMORA_E2E_STATE", "/tmp"),
+                                         f"release-{os.getpid()}-{modifiers}-{vk}")
+        if os.path.exists(self.release_file):
+            os.remove(self.release_file)
+        self.process = subprocess.Popen(
+            ["wine", os.path.join(WIN32_DIR, "driver.exe"), "hold-hotkey", "--mods", str(modifiers), "--vk",
+             str(vk), "--ms", str(int(seconds * 1000)), "--until", self._windows_release_file()],
+            env=wine_env(), stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        first = self.process.stdout.readline().decode("utf-8", "replace").strip()
+        if first != "held":
+            self.process.wait(timeout=10)
+            raise Failure(f"the driver could not hold the combination: "
+                          f"{self.process.stderr.read().decode('utf-8', 'replace').strip()}")
+
+    def _windows_release_file(self):
+        # Wine maps the Unix root to drive Z:.
+        return "Z:" + self.release_file.replace("/", "\\")
+
+    def release(self):
+        """Lets the combination go; returns how often it was pressed meanwhile."""
+        with open(self.release_file, "w"):
+            pass
+        try:
+            out, _ = self.process.communicate(timeout=15)
+        finally:
+            os.remove(self.release_file)
+        for line in out.decode("utf-8", "replace").splitlines():
+            if line.startswith("pressed\t"):
+                return int(line.split("\t")[1])
+        return 0
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=10)
