@@ -1,0 +1,37 @@
+# The benchmark suite's programs (`make bench`; see docs/PERFORMANCE.md).
+# Included by cmake/win32.cmake (the Wine-side programs) and by
+# cmake/native.cmake (the heap driver and the size check, a CTest test).
+# The Google Benchmark program velmora_bench (bench/*.cpp) is made by
+# cmake/native.cmake itself.
+if(WIN32)
+  # The yardstick (one window, icon and hotkey), the launch target that
+  # stamps its start, and the probe that starts and times them under Wine.
+  # Small and static, so they run in a bare prefix.
+  set(VELMORA_BENCH_TOOL_LINK -static -static-libgcc -static-libstdc++ -municode -s)
+  add_executable(bench_baseline WIN32 ${CMAKE_SOURCE_DIR}/bench/win32/baseline.cpp)
+  add_executable(bench_stamp WIN32 ${CMAKE_SOURCE_DIR}/bench/win32/stamp.cpp)
+  add_executable(bench_probe ${CMAKE_SOURCE_DIR}/bench/win32/probe.cpp)
+  foreach(tool bench_baseline bench_stamp bench_probe)
+    target_compile_definitions(${tool} PRIVATE UNICODE _UNICODE NOMINMAX)
+    target_link_libraries(${tool} PRIVATE shell32 user32)
+    target_link_options(${tool} PRIVATE ${VELMORA_BENCH_TOOL_LINK})
+  endforeach()
+  target_link_options(bench_baseline PRIVATE -mwindows)
+  target_link_options(bench_stamp PRIVATE -mwindows)
+  target_link_options(bench_probe PRIVATE -mconsole)
+  return()
+endif()
+
+# The program's state with the editor open on 100 entries, for massif.
+add_executable(velmora_heap_driver ${CMAKE_SOURCE_DIR}/bench/heap/heap_driver.cpp ${VELMORA_TEST_SUPPORT})
+target_include_directories(velmora_heap_driver PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(velmora_heap_driver PRIVATE velmora_core)
+
+# velmora.exe stays within 300 KB and free of iostreams, locale and printf
+# machinery: a cheap check of the cross build, part of every test run.
+if(VELMORA_WIN32_DIR)
+  find_package(Python3 COMPONENTS Interpreter REQUIRED)
+  add_test(NAME velmora_exe_size
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/bench/size_check.py ${VELMORA_WIN32_DIR})
+  set_tests_properties(velmora_exe_size PROPERTIES LABELS size TIMEOUT 60 SKIP_RETURN_CODE 77)
+endif()
