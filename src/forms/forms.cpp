@@ -401,30 +401,22 @@ bool Form::DialogKey(std::uint16_t key, ShiftState shift) {
             focused_->UserClick();
             return true;
         }
-        Control* target = nullptr;
-        std::vector<Control*> stack{this};
-        while (!stack.empty() && !target) {
-            Control* c = stack.back();
-            stack.pop_back();
-            if (c->Kind() == ControlKind::Button && c->IsDefault() && ShowingAndEnabled(c)) target = c;
-            for (auto& child : c->Children()) stack.push_back(child.get());
-        }
-        if (!target) return false;
-        target->UserClick();
-        return true;
+        return PressButton([](const Control& c) { return c.IsDefault(); });
     }
-    if (key == VkEscape) {
-        Control* target = nullptr;
-        std::vector<Control*> stack{this};
-        while (!stack.empty() && !target) {
-            Control* c = stack.back();
-            stack.pop_back();
-            if (c->Kind() == ControlKind::Button && c->IsCancel() && ShowingAndEnabled(c)) target = c;
-            for (auto& child : c->Children()) stack.push_back(child.get());
+    if (key == VkEscape) return PressButton([](const Control& c) { return c.IsCancel(); });
+    return false;
+}
+
+bool Form::PressButton(const std::function<bool(const Control&)>& role) {
+    std::vector<Control*> stack{this};
+    while (!stack.empty()) {
+        Control* c = stack.back();
+        stack.pop_back();
+        if (c->Kind() == ControlKind::Button && role(*c) && ShowingAndEnabled(c)) {
+            c->UserClick();
+            return true;
         }
-        if (!target) return false;
-        target->UserClick();
-        return true;
+        for (auto& child : c->Children()) stack.push_back(child.get());
     }
     return false;
 }

@@ -303,6 +303,9 @@ public:
     void NoteFocus(Control* c);   // the peer reports a focus change
 
 private:
+    // Clicks the first showing, enabled push button that has `role`.
+    bool PressButton(const std::function<bool(const Control&)>& role);
+
     int modalResult_ = mrNone;
     bool modal_ = false;
     bool destroyed_ = false;
