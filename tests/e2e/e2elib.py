@@ -163,13 +163,14 @@ class Velmora:
         return self.windows_path(subfolder, "recorder.exe"), self.unix(subfolder, "recorder.log")
 
     # --- the process -----------------------------------------------------------------
-    def start(self):
+    def start(self, cwd=None):
+        """Starts the program; `cwd` is the (Unix) folder it is started from."""
         before = set(self._pids())
         exe = self.windows_path("velmora.exe")
         # Wine writes a crash's backtrace to stderr: kept for the failure report.
         self.stderr_path = self.unix("wine-stderr.log")
         with open(self.stderr_path, "ab") as err:
-            self.process = subprocess.Popen(["wine", exe], env=wine_env(), cwd=self.folder,
+            self.process = subprocess.Popen(["wine", exe], env=wine_env(), cwd=cwd or self.folder,
                                             stdout=subprocess.DEVNULL, stderr=err)
 
         def new_pid():
