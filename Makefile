@@ -4,6 +4,8 @@
 #   make test    set up, build, and run every test (unit and end-to-end)
 #   make asan    the unit suite under AddressSanitizer and UBSan
 #   make fuzz    the libFuzzer targets, each for FUZZ_SECONDS
+#   make bench   every performance figure (bench/run_bench.py, about 4 min;
+#                IDLE_SECONDS of idle CPU, default 60); not part of test
 #   make dist    dist/velmora-1.01-win32.zip (velmora.exe, Velmora.html,
 #                README.md, LICENSE)
 #   make screenshots  the PNG pictures of docs/images, taken under Wine
@@ -22,11 +24,12 @@ WINEPREFIX_DIR := $(ABS_BUILD)/wineprefix
 ASAN_DIR := $(ABS_BUILD)/asan
 FUZZ_DIR := $(ABS_BUILD)/fuzz
 FUZZ_SECONDS ?= 60
+IDLE_SECONDS ?= 60
 VERSION := 1.01
 DIST_ZIP := dist/velmora-$(VERSION)-win32.zip
 
 .PHONY: all setup build build-win32 build-native test unit e2e run clean
-.PHONY: asan fuzz dist screenshots
+.PHONY: asan fuzz dist screenshots bench
 
 all: build
 
@@ -80,6 +83,12 @@ dist: setup
 screenshots: setup
 	@$(MAKE) --no-print-directory build-win32
 	@scripts/screenshots.py $(WIN32_DIR) $(ABS_BUILD)/wineprefix-screenshots docs/images
+
+# Size, native benchmarks, heap and the Wine timings, each against a baseline
+# of the same run; the report goes to $(BUILD_DIR)/bench/results.md.
+bench: setup
+	@$(MAKE) --no-print-directory build
+	@python3 bench/run_bench.py --build $(ABS_BUILD) --idle-seconds $(IDLE_SECONDS)
 
 clean:
 	rm -rf $(BUILD_DIR)

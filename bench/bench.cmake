@@ -9,14 +9,25 @@ if(WIN32)
   # Small and static, so they run in a bare prefix.
   set(VELMORA_BENCH_TOOL_LINK -static -static-libgcc -static-libstdc++ -municode -s)
   add_executable(bench_baseline WIN32 ${CMAKE_SOURCE_DIR}/bench/win32/baseline.cpp)
+  set(VELMORA_BENCH_CC6_RES ${CMAKE_BINARY_DIR}/generated/baseline_cc6_res.o)
+  add_custom_command(
+    OUTPUT ${VELMORA_BENCH_CC6_RES}
+    COMMAND ${CMAKE_RC_COMPILER} -I${CMAKE_SOURCE_DIR}/res -O coff -i ${CMAKE_SOURCE_DIR}/bench/win32/baseline_cc6.rc
+            -o ${VELMORA_BENCH_CC6_RES}
+    DEPENDS ${CMAKE_SOURCE_DIR}/bench/win32/baseline_cc6.rc ${CMAKE_SOURCE_DIR}/res/velmora.manifest
+    VERBATIM)
+  add_executable(bench_baseline_cc6 WIN32 ${CMAKE_SOURCE_DIR}/bench/win32/baseline.cpp ${VELMORA_BENCH_CC6_RES})
+  target_compile_definitions(bench_baseline_cc6 PRIVATE BASELINE_COMMON_CONTROLS)
+  target_link_libraries(bench_baseline_cc6 PRIVATE comctl32)
   add_executable(bench_stamp WIN32 ${CMAKE_SOURCE_DIR}/bench/win32/stamp.cpp)
   add_executable(bench_probe ${CMAKE_SOURCE_DIR}/bench/win32/probe.cpp)
-  foreach(tool bench_baseline bench_stamp bench_probe)
+  foreach(tool bench_baseline bench_baseline_cc6 bench_stamp bench_probe)
     target_compile_definitions(${tool} PRIVATE UNICODE _UNICODE NOMINMAX)
     target_link_libraries(${tool} PRIVATE shell32 user32)
     target_link_options(${tool} PRIVATE ${VELMORA_BENCH_TOOL_LINK})
   endforeach()
   target_link_options(bench_baseline PRIVATE -mwindows)
+  target_link_options(bench_baseline_cc6 PRIVATE -mwindows)
   target_link_options(bench_stamp PRIVATE -mwindows)
   target_link_options(bench_probe PRIVATE -mconsole)
   return()

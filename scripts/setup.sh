@@ -10,6 +10,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic
   clang libclang-rt-14-dev
+  valgrind
 )
 
 installed() {

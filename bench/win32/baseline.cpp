@@ -4,8 +4,11 @@
 // WM_HOTKEY it opens the target through the shell as the program does (the
 // target's folder as working directory, SW_SHOW).
 //   baseline.exe <modifiers> <virtual key> [target]
-// Without a target the hotkey does nothing.
+// Without a target the hotkey does nothing.  Built a second time as
+// baseline_cc6.exe (BASELINE_COMMON_CONTROLS) with the program's manifest and
+// the common controls initialised as the program does.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cwchar>
@@ -44,6 +47,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         else g_folder[0] = L'\0';
     }
     LocalFree(argv);
+#ifdef BASELINE_COMMON_CONTROLS
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+#endif
 
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;

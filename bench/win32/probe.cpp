@@ -224,9 +224,11 @@ LONGLONG ReadStamp(const std::wstring& path) {
 template <typename F>
 bool WaitUntil(DWORD timeoutMs, F done) {
     const DWORD start = GetTickCount();
+    // Sleep(1) between looks: a busy loop would take the CPU (and the Wine
+    // server) from the program being timed.
     while (!done()) {
         if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(0);
+        Sleep(1);
     }
     return true;
 }
@@ -270,12 +272,17 @@ int Editor(const Options& o) {
         const LONGLONG asked = Now();
         PostMessageW(notify, kVelmoraTrayMessage, 1, WM_LBUTTONDBLCLK);
         HWND editor = nullptr, list = nullptr;
+        // Looking costs the program little: one window lookup by class
+        // until the editor exists, one until its list exists, then one
+        // LB_GETCOUNT a millisecond (answered once it reads its messages).
         const bool filled = WaitUntil(15000, [&] {
-            if (!editor) editor = FindClass(WindowsOf(p.Pid(), false), L"TREditor");
-            if (editor && !list) {
-                for (HWND c : WindowsOf(p.Pid(), true))
-                    if (GetParent(c) && lstrcmpiW(ClassOf(c).c_str(), L"ListBox") == 0 && IsChild(editor, c)) list = c;
+            if (!editor) {
+                HWND w = FindWindowW(L"TREditor", nullptr);
+                DWORD owner = 0;
+                if (w) GetWindowThreadProcessId(w, &owner);
+                if (owner == p.Pid()) editor = w;
             }
+            if (editor && !list) list = FindWindowExW(editor, nullptr, L"ListBox", nullptr);
             DWORD_PTR count = 0;
             return list && SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_BLOCK, 5000, &count) &&
                    static_cast<int>(count) == o.rows;
@@ -308,8 +315,10 @@ int Editor(const Options& o) {
             Fail("the editor did not close");
             return 1;
         }
+        const LONGLONG hidden = Now();
         SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 15000, &ignored);
         const LONGLONG committed = Now();
+        Figure("editor_hidden_us", Microseconds(hidden - pressed));
         Figure("editor_commit_us", Microseconds(committed - pressed));
         if (!HotkeyTaken(o.modifiers, o.key)) {
             Fail("hotkey not taken after OK");
