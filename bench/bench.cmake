@@ -38,10 +38,13 @@ add_executable(velmora_heap_driver ${CMAKE_SOURCE_DIR}/bench/heap/heap_driver.cp
 target_include_directories(velmora_heap_driver PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(velmora_heap_driver PRIVATE velmora_core)
 
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+add_test(NAME size_check_selftest COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/bench/test_size_check.py)
+set_tests_properties(size_check_selftest PROPERTIES LABELS size TIMEOUT 60)
+
 # velmora.exe stays within 300 KB and free of iostreams, locale and printf
 # machinery: a cheap check of the cross build, part of every test run.
 if(VELMORA_WIN32_DIR)
-  find_package(Python3 COMPONENTS Interpreter REQUIRED)
   add_test(NAME velmora_exe_size
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/bench/size_check.py ${VELMORA_WIN32_DIR})
   set_tests_properties(velmora_exe_size PROPERTIES LABELS size TIMEOUT 60 SKIP_RETURN_CODE 77)

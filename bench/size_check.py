@@ -9,7 +9,8 @@ member of the iostreams, locale or printf machinery, the demangler, or the
 headless forms backend (a test-only part that reads files with ifstream).
 
 A build type other than Release/MinSizeRel keeps symbols and is not made for
-size: the size is printed and the test is skipped (exit code 77).
+size: the size is printed and the test is skipped (exit code 77), as it is
+when the cross build has not been made (make unit).
 """
 import os
 import re
@@ -57,8 +58,9 @@ def main(argv):
     exe = os.path.join(folder, "velmora.exe")
     link_map = os.path.join(folder, "velmora.map")
     if not os.path.isfile(exe):
-        print(f"FAILED: no {exe}")
-        return 1
+        # make unit builds only the native tree; make test builds both first.
+        print(f"skipped: no {exe} (the cross build has not been made)")
+        return SKIP
     size = os.path.getsize(exe)
     kind = build_type(folder) or "(unknown)"
     print(f"velmora.exe: {size} bytes ({size / 1024:.1f} KB), limit {LIMIT} bytes, build type {kind}")
