@@ -105,6 +105,12 @@ Control* Control::Find(const std::string& name) {
 }
 
 void Control::SetText(const std::string& text) {
+    if (textLossy_) {
+        // The window still shows what could not be converted: replace it
+        // even when the approximation equals the new text.
+        textLossy_ = false;
+        if (text == text_ && peer_) peer_->TextChanged();
+    }
     if (text == text_) return;
     text_ = text;
     if (peer_) peer_->TextChanged();
@@ -246,6 +252,20 @@ void Control::UserDblClick() {
 }
 
 void Control::UserType(const std::string& text) { SetText(text); }
+
+void Control::UserType(const std::string& text, bool lossy) {
+    if (!lossy) {
+        SetText(text);
+        return;
+    }
+    textLossy_ = true;
+    if (text == text_) return;
+    text_ = text;
+    // The peer keeps the window's own text: writing the approximation back
+    // would destroy what the user typed.
+    if (peer_) peer_->TextChanged();
+    if ((kind_ == ControlKind::Edit || kind_ == ControlKind::ComboBox) && OnChange) OnChange();
+}
 
 void Control::UserSelect(int index) {
     switch (kind_) {

@@ -140,6 +140,10 @@ public:
     // Sets the caption or text.  Edits and combo boxes raise OnChange when the
     // text really changes, whoever changes it.
     void SetText(const std::string& text);
+    // True when the text the user entered held characters that code page 932
+    // cannot represent: Text() is then only an approximation ("?" in their
+    // place) and must not be stored.  Cleared by SetText.
+    bool TextLossy() const { return textLossy_; }
 
     bool Checked() const { return checked_; }
     // Check boxes raise OnClick when the state changes, whoever changes it.
@@ -191,6 +195,8 @@ public:
     void UserClick();                  // press a button, toggle a check box or speed button
     void UserDblClick();
     void UserType(const std::string& text);   // replaces the text as typed
+    // As typed, with whether the backend could not convert it exactly.
+    void UserType(const std::string& text, bool lossy);
     void UserSelect(int index);        // list selection / radio item / combo item
     // A key going down while this control has the focus.  Returns true when
     // the key was consumed (by an event or as a dialog key).
@@ -213,6 +219,7 @@ protected:
     std::unique_ptr<Peer> peer_;
 
     std::string text_;
+    bool textLossy_ = false;
     bool checked_ = false;
     bool down_ = false;
     std::vector<std::string> items_;

@@ -127,12 +127,21 @@ void Win32Peer::SetWindowTextQuietly(const std::wstring& text) {
 }
 
 void Win32Peer::TextChanged() {
+    // Text typed with characters code page 932 cannot hold stays in the
+    // window as typed; the model knows it only as an approximation.
+    if (control_.TextLossy() && WideToCp932(WindowText()) == control_.Text()) return;
     const std::wstring text = Cp932ToWide(control_.Text());
     // The user's own typing comes back here through the model: leave the
     // window (and its caret) alone when it already shows the text.
     if (text == WindowText()) return;
     SetWindowTextQuietly(text);
     InvalidateRect(hwnd_.Get(), nullptr, TRUE);
+}
+
+void Win32Peer::TypedText() {
+    bool lossy = false;
+    const std::string text = WideToCp932(WindowText(), &lossy);
+    control_.UserType(text, lossy);
 }
 
 void Win32Peer::VisibleChanged() {
@@ -511,7 +520,7 @@ public:
         CreateChild(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, parent, false);
     }
     void Notify(UINT code) override {
-        if (code == EN_CHANGE && echo_ == 0) control_.UserType(WideToCp932(WindowText()));
+        if (code == EN_CHANGE && echo_ == 0) TypedText();
     }
 
 protected:
@@ -566,7 +575,7 @@ public:
         if (echo_ != 0) return;
         switch (code) {
             case CBN_EDITCHANGE:
-                control_.UserType(WideToCp932(WindowText()));
+                TypedText();
                 break;
             case CBN_SELCHANGE: {
                 const LRESULT i = SendMessageW(hwnd_.Get(), CB_GETCURSEL, 0, 0);

@@ -73,6 +73,8 @@ protected:
     HWND CreateChild(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND parent, bool ownClass);
     std::wstring WindowText() const;
     void SetWindowTextQuietly(const std::wstring& text);
+    // Hands the window's text to the model as the user typed it.
+    void TypedText();
     HFONT ControlFont() { return backend_.FontFor(control_.font); }
     void GainFocus();
     void LoseFocus(HWND newFocus);
