@@ -102,13 +102,19 @@ std::string Win32Services::ModuleFileName() {
 }
 
 bool Win32Services::FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Cp932ToWide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    // Anything by that name counts, a folder too: the load then fails to read
+    // it and says so, instead of starting from the defaults and failing to
+    // write them over the folder at exit.
+    return GetFileAttributesW(Cp932ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 IoError Win32Services::ReadWholeFile(const std::string& path, std::string& contents) {
     contents.clear();
-    HANDLE file = CreateFileW(Cp932ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const std::wstring name = Cp932ToWide(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return ERROR_ACCESS_DENIED;
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return GetLastError();
     IoError result = 0;
@@ -139,8 +145,10 @@ IoError Win32Services::ReadWholeFile(const std::string& path, std::string& conte
 }
 
 WriteFile* Win32Services::CreateForWrite(const std::string& path, IoError& error) {
+    // Written through to the disk as well as flushed before the replace: the
+    // new list must be whole on disk before it takes the old one's name.
     HANDLE file = CreateFileW(Cp932ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
         return nullptr;
@@ -149,21 +157,72 @@ WriteFile* Win32Services::CreateForWrite(const std::string& path, IoError& error
     return new Win32WriteFile(file);
 }
 
-IoError Win32Services::ReplaceFile(const std::string& source, const std::string& target) {
-    const std::wstring from = Cp932ToWide(source);
-    const std::wstring to = Cp932ToWide(target);
-    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+namespace {
+
+// A virus scanner or an indexer that has just opened the fresh file (or a
+// reader of the old list) blocks the replace for a moment; such errors are
+// worth a few more tries.  A read-only list is not.
+bool PassingBlock(DWORD error, const std::wstring& target) {
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION &&
+        error != ERROR_UNABLE_TO_REMOVE_REPLACED) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+constexpr int kReplaceTries = 10;
+constexpr DWORD kReplacePauseMs = 100;
+
+// Whether the old list can be taken away now.  Asked before ReplaceFile,
+// because Wine's ReplaceFile leaves an empty "rf*.tmp" file beside the list
+// for every attempt that finds the list held open or read-only.
+DWORD TargetBlocked(const std::wstring& to, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return ERROR_ACCESS_DENIED;
+    HANDLE probe = CreateFileW(to.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return GetLastError();
+    CloseHandle(probe);
+    return 0;
+}
+
+DWORD ReplaceOnce(const std::wstring& from, const std::wstring& to) {
+    // ReplaceFile keeps the old list's attributes and security, but needs an
+    // existing target: the very first save is a plain move.
+    if (const DWORD attributes = GetFileAttributesW(to.c_str()); attributes != INVALID_FILE_ATTRIBUTES) {
+        if (const DWORD blocked = TargetBlocked(to, attributes); blocked != 0) return blocked;
         if (::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                            nullptr)) {
             return 0;
         }
         const DWORD error = GetLastError();
-        // Only a failure that left both files as they were may be retried by a
-        // plain move; any other state is reported as it is.
-        if (error != ERROR_UNABLE_TO_REMOVE_REPLACED && error != ERROR_CALL_NOT_IMPLEMENTED) return error;
+        if (error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_CALL_NOT_IMPLEMENTED) {
+            // Both files are still as they were: a plain move may do instead.
+            if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+            // The replace's own error, so that a blocked list is retried.
+            return error == ERROR_CALL_NOT_IMPLEMENTED ? GetLastError() : error;
+        }
+        // Without a backup name this error means the old list is gone
+        // already: the new one must take its name.  Any other leaves both.
+        if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return error;
     }
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
     return GetLastError();
+}
+
+}  // namespace
+
+IoError Win32Services::ReplaceFile(const std::string& source, const std::string& target) {
+    const std::wstring from = Cp932ToWide(source);
+    const std::wstring to = Cp932ToWide(target);
+    DWORD error = 0;
+    for (int attempt = 1;; ++attempt) {
+        error = ReplaceOnce(from, to);
+        if (error == 0 || attempt == kReplaceTries || !PassingBlock(error, to)) break;
+        Sleep(kReplacePauseMs);
+    }
+    // The old list's sharing violation is what the user can act on.
+    return error == ERROR_UNABLE_TO_REMOVE_REPLACED ? ERROR_SHARING_VIOLATION : error;
 }
 
 void Win32Services::DeleteFile(const std::string& path) { ::DeleteFileW(Cp932ToWide(path).c_str()); }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "hkmainf/hotkey_service.h"
+#include "hkmainf/listfile.h"
 #include "platform/codec.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_services.h"
@@ -140,7 +142,7 @@ void Files() {
 
     CHECK(os.ReadWholeFile(folder + "missing.lst", contents) == ERROR_FILE_NOT_FOUND);
     CHECK(!os.FileExists(folder + "missing.lst"));
-    CHECK(!os.FileExists(folder));   // a folder is not a file
+    CHECK(os.FileExists(folder));   // a folder is something by that name too
 
     CHECK(Write(os, list, "old\r\n"));
     CHECK(os.FileExists(list));
@@ -196,6 +198,175 @@ void Services() {
     CHECK(os.ScreenWidth() > 0 && os.ScreenHeight() > 0);
 }
 
+// --- the save of the list against a hostile file system ----------------------
+
+// Win32Services as the program has it, but "installed" in a folder of the test's.
+class ServicesIn : public velmora::Win32Services {
+public:
+    explicit ServicesIn(std::string folder) : folder_(std::move(folder)) {}
+    std::string ModuleFileName() override { return folder_ + "velmora.exe"; }
+
+private:
+    std::string folder_;
+};
+
+std::string ReadBytes(const std::string& path) {
+    velmora::Win32Services os;
+    std::string contents;
+    return os.ReadWholeFile(path, contents) == 0 ? contents : std::string("<unreadable>");
+}
+
+// Files of the folder other than the list: a temporary file left by a save.
+int Leftovers(const std::string& folder, const std::string& keep) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((Cp932ToWide(folder) + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do {
+        const std::string name = WideToCp932(found.cFileName);
+        if (name != "." && name != ".." && name != keep) {
+            std::printf("  left behind: %s\n", name.c_str());
+            ++count;
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}
+
+// The save's outcome: 0 or the error it reported.
+velmora::IoError Save(velmora::HotkeyService& service) {
+    try {
+        service.SaveHotkeyList();
+        return 0;
+    } catch (const velmora::InOutError& error) {
+        return error.code == 0 ? 0xFFFFFFFFu : error.code;
+    }
+}
+
+void FillTable(velmora::HotkeyService& service) {
+    for (int n = 1; n <= 100; ++n) {
+        velmora::THK& e = service.HotkeyTable[n];
+        e.Path = "C:\\Program Files\\\x83\x5C\x83\x74\x83\x67\\tool" + std::to_string(n) + ".exe";
+        e.Parameter = "/n " + std::to_string(n);
+        e.Modifiers = 2;
+        e.VirtualKey = static_cast<std::uint16_t>(0x70 + n % 12);
+        e.Valid = 1;
+        e.Size = n % 3;
+    }
+    service.HotkeyCount = 100;
+}
+
+DWORD WINAPI CloseLater(void* handle) {
+    Sleep(300);
+    CloseHandle(static_cast<HANDLE>(handle));
+    return 0;
+}
+
+void SaveFaults() {
+    const std::string folder = TempFolder() + "save\\";
+    CreateDirectoryW(Cp932ToWide(folder).c_str(), nullptr);
+    // Process ids come round again in a prefix: start from an empty folder.
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((Cp932ToWide(folder) + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring path = Cp932ToWide(folder) + found.cFileName;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    const std::string list = folder + "Velmora.Lst";
+    const std::wstring wideList = Cp932ToWide(list);
+    ServicesIn os(folder);
+    velmora::HotkeyService service(os);
+    FillTable(service);
+    const std::string fresh = velmora::SerializeHotkeyList(service.HotkeyTable, service.HotkeyCount);
+    const std::string old = "old list\r\n\r\n2 65 1 0\r\n";
+
+    // The very first save has no list to replace: it is moved into place.
+    DeleteFileW(wideList.c_str());
+    CHECK(Save(service) == 0);
+    CHECK(ReadBytes(list) == fresh);
+    CHECK(Leftovers(folder, "Velmora.Lst") == 0);
+
+    // A reader that holds the list (without delete sharing) for the whole
+    // save: the save fails and says so, the old list stays byte for byte.
+    CHECK(Write(os, list, old));
+    HANDLE reader = CreateFileW(wideList.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHECK(reader != INVALID_HANDLE_VALUE);
+    const velmora::IoError held = Save(service);
+    std::printf("  save while the list is held: error %u\n", static_cast<unsigned>(held));
+    CHECK(held != 0);
+    CloseHandle(reader);
+    CHECK(ReadBytes(list) == old);
+    CHECK(Leftovers(folder, "Velmora.Lst") == 0);
+
+    // A reader that lets go within the retries: the save goes through.
+    reader = CreateFileW(wideList.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHECK(reader != INVALID_HANDLE_VALUE);
+    HANDLE closer = CreateThread(nullptr, 0, CloseLater, reader, 0, nullptr);
+    const velmora::IoError brief = Save(service);
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    std::printf("  save while the list is held for 300 ms: error %u\n", static_cast<unsigned>(brief));
+    CHECK(brief == 0);
+    CHECK(ReadBytes(list) == fresh);
+    CHECK(Leftovers(folder, "Velmora.Lst") == 0);
+
+    // A read-only list is the user's decision: not replaced, and reported.
+    CHECK(Write(os, list, old));
+    CHECK(SetFileAttributesW(wideList.c_str(), FILE_ATTRIBUTE_READONLY));
+    const velmora::IoError readOnly = Save(service);
+    std::printf("  save over a read-only list: error %u\n", static_cast<unsigned>(readOnly));
+    CHECK(readOnly != 0);
+    CHECK(ReadBytes(list) == old);
+    CHECK(Leftovers(folder, "Velmora.Lst") == 0);
+    SetFileAttributesW(wideList.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A read-only folder, where the file system honours it.
+    const std::wstring wideFolder = Cp932ToWide(folder);
+    CHECK(Write(os, list, old));
+    SetFileAttributesW(wideFolder.c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
+    const velmora::IoError lockedFolder = Save(service);
+    std::printf("  save in a read-only folder: error %u%s\n", static_cast<unsigned>(lockedFolder),
+                lockedFolder == 0 ? " (the folder's read-only flag is not honoured here)" : "");
+    CHECK(ReadBytes(list) == (lockedFolder == 0 ? fresh : old));
+    CHECK(Leftovers(folder, "Velmora.Lst") == 0);
+    SetFileAttributesW(wideFolder.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+
+    // An entry whose field would break a line is never written.
+    CHECK(Write(os, list, old));
+    service.HotkeyTable[50].Parameter = "a\r\nb";
+    CHECK(Save(service) != 0);
+    CHECK(ReadBytes(list) == old);
+    CHECK(Leftovers(folder, "Velmora.Lst") == 0);
+    DeleteFileW(wideList.c_str());
+
+    // A folder named like the list: it exists, cannot be read (error 5), and
+    // nothing is written over it at exit.
+    CHECK(CreateDirectoryW(wideList.c_str(), nullptr));
+    CHECK(os.FileExists(list));
+    velmora::HotkeyService starting(os);
+    velmora::IoError loadError = 0;
+    try {
+        starting.LoadHotkeyList();
+    } catch (const velmora::InOutError& error) {
+        loadError = error.code;
+    }
+    CHECK(loadError == ERROR_ACCESS_DENIED);
+    CHECK(starting.HotkeyCount == 0);
+    CHECK(!starting.SaveAllowed());
+    CHECK(Save(starting) == 0);   // nothing to do: the save is not allowed
+    CHECK((GetFileAttributesW(wideList.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    CHECK(Leftovers(folder, "Velmora.Lst") == 0);
+    RemoveDirectoryW(wideList.c_str());
+    RemoveDirectoryW(wideFolder.c_str());
+    RemoveDirectoryW(Cp932ToWide(TempFolder()).c_str());
+}
+
 }  // namespace
 
 int main() {
@@ -205,6 +376,7 @@ int main() {
     Codec();
     Files();
     Services();
+    SaveFaults();
     std::printf("%d checks, %d failed\n", checks, failures);
     return failures;
 }
