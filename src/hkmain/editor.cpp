@@ -19,6 +19,28 @@ constexpr std::uint16_t VkShift = 16, VkControl = 17, VkMenu = 18;
 // Offset of ptMinTrackSize inside MINMAXINFO (five POINTs of two 32-bit ints).
 constexpr std::size_t kMinTrackSizeOffset = 24;
 
+// A byte below 32 (CR, LF, tab, ...).  Code page 932 trail bytes are 0x40
+// and above, so a byte test cannot mistake half of a character for one.
+bool HasControlCharacter(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 32) return true;
+    return false;
+}
+
+// Why a field's text cannot be stored, or "" when it can.  A control
+// character would end or split a line of the list file; a character that
+// code page 932 cannot hold would be stored as "?" and name something else.
+std::string UnstorableText(const std::string& fieldName, const std::string& text, bool lossy) {
+    if (lossy) {
+        return "[エラー] 「" + fieldName + "」にシフトJISで表せない文字が" + kCR +
+               "含まれているため、登録できません.";
+    }
+    if (HasControlCharacter(text)) {
+        return "[エラー] 「" + fieldName + "」に改行などの制御文字が" + kCR + "含まれているため、登録できません.";
+    }
+    return std::string();
+}
+
 }  // namespace
 
 TREditor::TREditor(forms::Form* owner, HotkeyService& service, OsServices& os, MainWindowPort& port)
@@ -212,6 +234,7 @@ void TREditor::WMDropFiles(std::uintptr_t drop) {
     // however long, so a deep path is never cut into a different file's name.
     std::vector<std::string> files = os_.TakeDroppedFiles(drop);
     if (files.empty()) return;
+    if (RefuseUnstorable("ファイル", files.front(), false)) return;
     ShortCut->SetText(files.front());
     Parameter->SetText(std::string());
 }
@@ -239,6 +262,13 @@ void TREditor::ClearBtnClick() {
 
 void TREditor::AddBtnClick() {
     if (ShortCut->Text().empty() || Combo_Key->Text().empty()) return;
+    // Checked before anything is read, so a refused add changes nothing and
+    // keeps every input for the user to mend.
+    if (RefuseUnstorable("ホットキー", std::string(), Combo_Key->TextLossy()) ||
+        RefuseUnstorable("ファイル", ShortCut->Text(), ShortCut->TextLossy()) ||
+        RefuseUnstorable("パラメータ", Parameter->Text(), Parameter->TextLossy())) {
+        return;
+    }
 
     THK entry;
     if (Chk_Ctrl->Checked()) entry.Modifiers |= ModCtrl;
@@ -285,6 +315,14 @@ void TREditor::AddBtnClick() {
     ClearBtnClick();
 }
 
+bool TREditor::RefuseUnstorable(const char* fieldName, const std::string& text, bool lossy) {
+    std::string message = UnstorableText(fieldName, text, lossy);
+    if (message.empty()) return false;
+    service_.MessageText = std::move(message);
+    port_.ShowMessageBox();
+    return true;
+}
+
 void TREditor::PasteBtnClick() {
     const int row = List1->ItemIndex();
     if (row < 0) return;
@@ -325,6 +363,7 @@ void TREditor::ReferBtnClick() {
 
     std::string chosen;
     if (!os_.GetOpenFileName(request, chosen)) return;
+    if (RefuseUnstorable("ファイル", chosen, false)) return;
     ShortCut->SetText(chosen);
     Parameter->SetText(std::string());
 }

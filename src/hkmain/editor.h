@@ -109,6 +109,9 @@ private:
 
     forms::Control& Named(const char* name);
     void SetDefaultAndCancel(bool on);
+    // Shows why `text` of the field cannot be stored in the list file and
+    // returns true; false when it can.
+    bool RefuseUnstorable(const char* fieldName, const std::string& text, bool lossy);
 };
 
 // The open editor (set by the main window while one is shown).

@@ -11,6 +11,7 @@ namespace velmora {
 namespace {
 
 constexpr std::int32_t kFirstHotkeyId = 256;
+constexpr IoError kErrorInvalidData = 13;   // ERROR_INVALID_DATA
 constexpr std::int32_t kSwShow = 5, kSwShowMaximized = 3, kSwShowMinimized = 2;
 
 bool IsSlot(int slot) { return slot >= 1 && slot <= kMaxHotkeys; }
@@ -68,6 +69,11 @@ void HotkeyService::LoadHotkeyList() {
 
 void HotkeyService::SaveHotkeyList() {
     if (!saveAllowed_) return;
+    // An entry with a line break in a field would be read back as other
+    // entries than were saved, and every later one shifted with it.  The
+    // editor never lets one in; should one get here all the same, the list
+    // on disk stays as it is rather than be rewritten wrong.
+    if (FirstUnsavableSlot(HotkeyTable, HotkeyCount) != 0) throw InOutError{kErrorInvalidData};
     const std::string target = ListFilePath();
     const std::string temp = target + ".tmp";
     const std::string bytes = SerializeHotkeyList(HotkeyTable, HotkeyCount);
@@ -85,7 +91,9 @@ void HotkeyService::SaveHotkeyList() {
     file.reset();
     if (error == 0) error = os_.ReplaceFile(temp, target);
     if (error != 0) {
-        os_.DeleteFile(temp);
+        // A replace that failed half way can have taken the old list away;
+        // the temporary file then holds the only copy and is kept.
+        if (os_.FileExists(target)) os_.DeleteFile(temp);
         throw InOutError{error};
     }
 }

@@ -114,6 +114,18 @@ std::string SerializeHotkeyList(const EntryTable& table, int count) {
     return out;
 }
 
+int FirstUnsavableSlot(const EntryTable& table, int count) {
+    count = std::clamp(count, 0, kMaxHotkeys);
+    auto breaksLine = [](const std::string& field) {
+        return field.find_first_of(std::string_view("\r\n\x1A", 3)) != std::string::npos;
+    };
+    for (int n = 1; n <= count; ++n) {
+        const THK& entry = table[n];
+        if (entry.VirtualKey != 0 && (breaksLine(entry.Path) || breaksLine(entry.Parameter))) return n;
+    }
+    return 0;
+}
+
 void SetDefaultEntries(EntryTable& table) {
     THK& launch = table[1];
     launch.Path = "calc.exe";

@@ -27,6 +27,12 @@ ParseResult ParseHotkeyList(const std::string& bytes, EntryTable& table);
 // The file's bytes for slots 1..count; slots whose VirtualKey is 0 are left out.
 std::string SerializeHotkeyList(const EntryTable& table, int count);
 
+// The first saved slot (1..count, VirtualKey not 0) whose Path or Parameter
+// holds a byte that would change the file's structure when read back (CR,
+// LF or Ctrl-Z); 0 when there is none.  Such an entry is not written at all:
+// the save refuses the whole list instead (see SaveHotkeyList).
+int FirstUnsavableSlot(const EntryTable& table, int count);
+
 // Slots 1 and 2 become the two default registrations (Ctrl+Shift+C launching
 // calc.exe, and Ctrl with key 220 showing the main window).
 void SetDefaultEntries(EntryTable& table);
