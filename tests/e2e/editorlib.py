@@ -23,6 +23,7 @@ CAPTIONS = {
 }
 
 MOD_ALT, MOD_CTRL, MOD_SHIFT = 1, 2, 4
+BM_CLICK = 0xF5
 
 
 class Control:
@@ -41,6 +42,7 @@ class Editor:
     def __init__(self, program, hwnd):
         self.program = program
         self.hwnd = hwnd
+        self._handles = {}
 
     @classmethod
     def open(cls, program, timeout=15):
@@ -76,7 +78,14 @@ class Editor:
                         and by_hwnd[c.parent].cls == "TPanel"), key=lambda c: c.top)
         if len(edits) == 2:
             named["ShortCut"], named["Parameter"] = edits
+        self._handles = {name: c.hwnd for name, c in named.items()}
         return named
+
+    def handle(self, name):
+        """The control's window handle (the controls live as long as the editor)."""
+        if name not in self._handles:
+            self.control(name)
+        return self._handles[name]
 
     def control(self, name):
         controls = self.controls()
@@ -114,28 +123,27 @@ class Editor:
     # --- working ---------------------------------------------------------------
     def click(self, name, double=False):
         """A real mouse click on the control."""
-        driver("mouse-click", "--hwnd", self.control(name).hwnd, *(["--double"] if double else []))
+        driver("mouse-click", "--hwnd", self.handle(name), *(["--double"] if double else []))
 
     def press_button(self, name):
         """BM_CLICK posted to a button, for a click that opens a modal window."""
-        driver("click", "--hwnd", self.hwnd, "--id", self.control(name).id)
+        driver("post", "--hwnd", self.handle(name), BM_CLICK)
 
     def select_row(self, row, double=False):
-        driver("list-click", "--hwnd", self.control("List1").hwnd, "--row", row, *(["--double"] if double else []))
+        driver("list-click", "--hwnd", self.handle("List1"), "--row", row, *(["--double"] if double else []))
         if not double:
             wait_until(lambda: self.selected_row() == row, 5, what=f"row {row} to be selected")
 
     def type_into(self, name, text):
         """Clicks into the field and types the text on the keyboard."""
-        self.click(name)
-        driver("type", text)
+        driver("type", text, "--hwnd", self.handle(name))
 
     def pick_key(self, item):
         """Goes through the key list with the arrow keys to the item."""
-        return driver("combo-pick", "--hwnd", self.control("Combo_Key").hwnd, "--item", item)[0][0]
+        return driver("combo-pick", "--hwnd", self.handle("Combo_Key"), "--item", item)[0][0]
 
     def key_items(self):
-        return [r[1] for r in driver("combo-items", "--hwnd", self.control("Combo_Key").hwnd)]
+        return [r[1] for r in driver("combo-items", "--hwnd", self.handle("Combo_Key"))]
 
     def wait_rows(self, expected, timeout=5):
         """Waits until the list shows exactly these rows; fails with what it shows."""

@@ -142,9 +142,20 @@ void Key(WORD vk, bool up) {
 
 // type: the text, character by character, as key presses of the current
 // keyboard layout (with Shift where a character needs it); a character that
-// no key gives goes as a Unicode packet.
+// no key gives goes as a Unicode packet.  With --hwnd, a real click into
+// that control first.
 int Type(const Args& args) {
     const std::wstring text = args.Positional(0);
+    if (args.Has(L"hwnd")) {
+        HWND w = FindWindowArg(args);
+        if (!w) return 1;
+        RECT r{};
+        GetClientRect(w, &r);
+        POINT at{(r.right - r.left) / 2, (r.bottom - r.top) / 2};
+        ClientToScreen(w, &at);
+        ClickAt(w, at, false);
+        Sleep(50);
+    }
     const DWORD gap = static_cast<DWORD>(args.Number(L"gap", 20));
     for (wchar_t c : text) {
         const SHORT scan = VkKeyScanW(c);
@@ -317,7 +328,7 @@ const Registration controls{
      Controls}};
 const Registration mouseClick{{L"mouse-click", L"--hwnd control [--x n --y n] [--double]", MouseClick}};
 const Registration listClick{{L"list-click", L"--hwnd listbox --row n [--double]", ListClick}};
-const Registration type{{L"type", L"text [--gap ms]", Type}};
+const Registration type{{L"type", L"text [--hwnd control] [--gap ms]", Type}};
 const Registration comboItems{{L"combo-items", L"--hwnd combobox", ComboItems}};
 const Registration comboPick{{L"combo-pick", L"--hwnd combobox --item text [--gap ms]", ComboPick}};
 const Registration dropFiles{{L"drop-files", L"--hwnd window [--at x,y] [--linger ms] file...", DropFiles}};
