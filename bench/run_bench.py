@@ -24,6 +24,7 @@ Writes the report to <build>/bench/results.md and prints it.
 import argparse
 import json
 import os
+import re
 import shutil
 import statistics
 import subprocess
@@ -169,10 +170,34 @@ def bench_heap(report, native):
                 extra = int(line.split("=")[1])
                 if heap + extra > sum(peak):
                     peak = (heap, extra)
-    report.add("`valgrind --tool=massif velmora_heap_driver`: peak of the program's heap "
+    report.add("`valgrind --tool=massif velmora_heap_driver`: peak of the process's heap "
                f"{peak[0]} bytes ({peak[0] / 1024:.1f} KB) requested, {peak[1]} bytes of allocator "
                f"overhead, {sum(peak) / 1024:.1f} KB in all; goal under 256 KB.")
     report.add()
+    # At the peak, the allocations that are not the program's: the C++
+    # runtime's emergency exception pool, glibc's iconv (the native text
+    # codec; Windows converts with MultiByteToWideChar), the headless
+    # backend's file reading and the recording fake.
+    foreign = {"C++ runtime (libstdc++ start-up)": r"libstdc\+\+\.so", "glibc iconv": r"__gconv|iconv",
+               "headless backend": r"HeadlessBackend", "recording fake": r"FakeOs"}
+    shares = {name: 0 for name in foreign}
+    in_peak = False
+    with open(out) as f:
+        for line in f:
+            if line.startswith("snapshot="):
+                in_peak = False
+            elif "heap_tree=peak" in line:
+                in_peak = True
+            elif in_peak and re.match(r"^ n\d+: \d+ ", line):
+                size = int(line.split()[1])
+                for name, pattern in foreign.items():
+                    if re.search(pattern, line):
+                        shares[name] += size
+                        break
+    own = peak[0] - sum(shares.values())
+    report.table(("at the peak", "bytes"),
+                 [(name, size) for name, size in shares.items()] +
+                 [("**the program's own (the rest)**", f"**{own} ({own / 1024:.1f} KB)**")])
 
 
 # --- wine -------------------------------------------------------------------------
