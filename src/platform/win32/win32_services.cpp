@@ -163,8 +163,7 @@ namespace {
 // reader of the old list) blocks the replace for a moment; such errors are
 // worth a few more tries.  A read-only list is not.
 bool PassingBlock(DWORD error, const std::wstring& target) {
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION &&
-        error != ERROR_UNABLE_TO_REMOVE_REPLACED) {
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION) {
         return false;
     }
     const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -174,9 +173,9 @@ bool PassingBlock(DWORD error, const std::wstring& target) {
 constexpr int kReplaceTries = 10;
 constexpr DWORD kReplacePauseMs = 100;
 
-// Whether the old list can be taken away now.  Asked before ReplaceFile,
-// because Wine's ReplaceFile leaves an empty "rf*.tmp" file beside the list
-// for every attempt that finds the list held open or read-only.
+// Whether the old list may be replaced now: not when it is read-only (the
+// user's decision, which a rename would override under Wine) nor while
+// another program holds it open without delete sharing.
 DWORD TargetBlocked(const std::wstring& to, DWORD attributes) {
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return ERROR_ACCESS_DENIED;
     HANDLE probe = CreateFileW(to.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -186,25 +185,15 @@ DWORD TargetBlocked(const std::wstring& to, DWORD attributes) {
     return 0;
 }
 
+// One rename that puts the new list in the old one's place: at every moment
+// the name holds either the old list or the new one.  Not ReplaceFile: Wine's
+// moves the old list aside and deletes it before it moves the new one in, so
+// a program killed in between (the end of a session does that) left no list
+// under the name at all; it also leaves an empty "rf*.tmp" beside the list
+// whenever the list is held open.
 DWORD ReplaceOnce(const std::wstring& from, const std::wstring& to) {
-    // ReplaceFile keeps the old list's attributes and security, but needs an
-    // existing target: the very first save is a plain move.
     if (const DWORD attributes = GetFileAttributesW(to.c_str()); attributes != INVALID_FILE_ATTRIBUTES) {
         if (const DWORD blocked = TargetBlocked(to, attributes); blocked != 0) return blocked;
-        if (::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                           nullptr)) {
-            return 0;
-        }
-        const DWORD error = GetLastError();
-        if (error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_CALL_NOT_IMPLEMENTED) {
-            // Both files are still as they were: a plain move may do instead.
-            if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-            // The replace's own error, so that a blocked list is retried.
-            return error == ERROR_CALL_NOT_IMPLEMENTED ? GetLastError() : error;
-        }
-        // Without a backup name this error means the old list is gone
-        // already: the new one must take its name.  Any other leaves both.
-        if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return error;
     }
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
     return GetLastError();
@@ -221,8 +210,7 @@ IoError Win32Services::ReplaceFile(const std::string& source, const std::string&
         if (error == 0 || attempt == kReplaceTries || !PassingBlock(error, to)) break;
         Sleep(kReplacePauseMs);
     }
-    // The old list's sharing violation is what the user can act on.
-    return error == ERROR_UNABLE_TO_REMOVE_REPLACED ? ERROR_SHARING_VIOLATION : error;
+    return error;
 }
 
 void Win32Services::DeleteFile(const std::string& path) { ::DeleteFileW(Cp932ToWide(path).c_str()); }
