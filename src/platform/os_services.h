@@ -98,8 +98,8 @@ public:
     virtual IoError ReadWholeFile(const std::string& path, std::string& contents) = 0;
     // Creates (or truncates) a file for writing; null with the error on failure.
     virtual WriteFile* CreateForWrite(const std::string& path, IoError& error) = 0;
-    // Puts `source` in place of `target` in one step (ReplaceFile when the
-    // target exists, MoveFileEx otherwise).
+    // Puts `source` in place of `target` in one step (one rename on Windows,
+    // so that the name always holds one whole file).
     virtual IoError ReplaceFile(const std::string& source, const std::string& target) = 0;
     virtual void DeleteFile(const std::string& path) = 0;
 
