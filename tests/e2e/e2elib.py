@@ -70,11 +70,30 @@ def unescape(text):
     return "".join(out)
 
 
+def _run_driver(args, timeout):
+    """driver.exe's exit code, stdout and stderr.  Its output goes through
+    files, not pipes: when no program of the prefix runs, Wine's desktop
+    process (explorer.exe) has ended, and the driver starts it again with
+    the driver's own stdout and stderr; it keeps them open as long as any
+    program runs, so reading a pipe to its end would wait that long."""
+    exe = os.path.join(WIN32_DIR, "driver.exe")
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        proc = subprocess.Popen(["wine", exe, *map(str, args)], env=wine_env(), stdin=subprocess.DEVNULL,
+                                stdout=out, stderr=err)
+        try:
+            returncode = proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+            raise
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(proc.args, returncode, out.read(), err.read())
+
+
 def driver(*args, timeout=30, check_rc=True):
     """Runs driver.exe; returns its output rows (lists of unescaped fields)."""
-    exe = os.path.join(WIN32_DIR, "driver.exe")
-    result = subprocess.run(["wine", exe, *map(str, args)], env=wine_env(), capture_output=True,
-                            timeout=timeout)
+    result = _run_driver(args, timeout)
     stdout = result.stdout.decode("utf-8", "replace")
     if check_rc and result.returncode != 0:
         raise Failure(f"driver {' '.join(map(str, args))} failed ({result.returncode}): "
@@ -85,10 +104,7 @@ def driver(*args, timeout=30, check_rc=True):
 
 def driver_ok(*args, timeout=30):
     """Runs driver.exe; True when it succeeded."""
-    exe = os.path.join(WIN32_DIR, "driver.exe")
-    result = subprocess.run(["wine", exe, *map(str, args)], env=wine_env(), capture_output=True,
-                            timeout=timeout)
-    return result.returncode == 0
+    return _run_driver(args, timeout).returncode == 0
 
 
 def wait_until(predicate, timeout, interval=0.1, what="condition"):
