@@ -253,10 +253,12 @@ int ComboPick(const Args& args) {
     return 1;
 }
 
-// drop-files: posts WM_DROPFILES to the window --hwnd with a drop (built
-// here: DROPFILES with wide names) of the files given, as the shell does
-// when files are let go over a window that accepts them.  --at x,y is the
-// drop point in the window's client area (default 10,10).
+// drop-files: posts WM_DROPFILES to the window --hwnd with a drop of the
+// files given (DROPFILES with wide names), as the shell does when files are
+// let go over a window that accepts them.  Wine hands a posted message's
+// handle on as it is, so the drop is written into the receiving process:
+// memory of its own, page-aligned, which its GlobalLock takes for a fixed
+// block.  --at x,y is the drop point in the window's client area.
 int DropFiles(const Args& args) {
     HWND w = ChildArg(args);
     if (!w) return 1;
@@ -267,10 +269,8 @@ int DropFiles(const Args& args) {
     std::wstring names;
     for (const std::wstring& file : args.Positional()) names += file + L'\0';
     names += L'\0';
-    const SIZE_T bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
-    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-    if (!drop) return 1;
-    auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
+    std::vector<BYTE> block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* files = reinterpret_cast<DROPFILES*>(block.data());
     files->pFiles = sizeof(DROPFILES);
     files->pt.x = 10;
     files->pt.y = 10;
@@ -281,16 +281,29 @@ int DropFiles(const Args& args) {
     }
     files->fNC = FALSE;
     files->fWide = TRUE;
-    memcpy(reinterpret_cast<BYTE*>(files) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
-    GlobalUnlock(drop);
-    if (!PostMessageW(w, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0)) {
-        GlobalFree(drop);
+    memcpy(block.data() + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
+
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) {
+        Err(L"drop-files: cannot open the window's process");
+        return 1;
+    }
+    void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    SIZE_T written = 0;
+    const bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), &written) &&
+                    written == block.size();
+    CloseHandle(process);
+    if (!ok) {
+        Err(L"drop-files: cannot write the drop into the window's process");
+        return 1;
+    }
+    if (!PostMessageW(w, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0)) {
         Err(L"cannot post to " + Hex(reinterpret_cast<UINT_PTR>(w)));
         return 1;
     }
-    // The receiver frees the drop with DragFinish; give the message time to
-    // be taken before this process (and what it allocated) goes away.
-    Sleep(static_cast<DWORD>(args.Number(L"linger", 500)));
+    OutLine(Hex(reinterpret_cast<UINT_PTR>(remote)));
     return 0;
 }
 
@@ -331,7 +344,7 @@ const Registration listClick{{L"list-click", L"--hwnd listbox --row n [--double]
 const Registration type{{L"type", L"text [--hwnd control] [--gap ms]", Type}};
 const Registration comboItems{{L"combo-items", L"--hwnd combobox", ComboItems}};
 const Registration comboPick{{L"combo-pick", L"--hwnd combobox --item text [--gap ms]", ComboPick}};
-const Registration dropFiles{{L"drop-files", L"--hwnd window [--at x,y] [--linger ms] file...", DropFiles}};
+const Registration dropFiles{{L"drop-files", L"--hwnd window [--at x,y] file...", DropFiles}};
 const Registration holdHotkey{{L"hold-hotkey", L"--mods n --vk n [--ms n] [--until file]", HoldHotkey}};
 
 }  // namespace
