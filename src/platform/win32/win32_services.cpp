@@ -15,6 +15,33 @@ namespace {
 
 HWND Hwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
 
+// The shell's DLLs (shell32, shlwapi, comdlg32) are not imported: the loader
+// would load them, and what they import in turn (shcore.dll under Wine),
+// before the program's first line runs, looking in the program's own folder
+// first, where anyone who can write there could plant a DLL of that name.
+// They are loaded on first use from the system folder only.
+HMODULE SystemLibrary(const wchar_t* name) {
+    if (HMODULE loaded = GetModuleHandleW(name)) return loaded;
+    if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+    // Windows 7 without its loader update does not know the flag: the full
+    // path, with the DLL's own folder searched for its dependencies.
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+template <typename Function>
+Function SystemFunction(const wchar_t* library, const char* name) {
+    HMODULE module = SystemLibrary(library);
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// One function of a system DLL, looked up once.
+#define VELMORA_SYSTEM_FUNCTION(variable, library, function)                                               \
+    static const auto variable = SystemFunction<decltype(&::function)>(library, #function)
+
 class Win32WriteFile : public WriteFile {
 public:
     explicit Win32WriteFile(HANDLE file) : file_(file) {}
@@ -84,7 +111,8 @@ void Win32Services::ShellExecute(WindowHandle owner, const std::string& operatio
     const std::wstring target = Cp932ToWide(file);
     const std::wstring params = Cp932ToWide(parameters);
     const std::wstring folder = Cp932ToWide(directory);
-    ::ShellExecuteW(Hwnd(owner), op.c_str(), target.c_str(), params.c_str(), folder.c_str(), showCommand);
+    VELMORA_SYSTEM_FUNCTION(shellExecute, L"shell32.dll", ShellExecuteW);
+    if (shellExecute) shellExecute(Hwnd(owner), op.c_str(), target.c_str(), params.c_str(), folder.c_str(), showCommand);
 }
 
 std::string Win32Services::ModuleFileName() {
@@ -228,17 +256,19 @@ bool Win32Services::WinHelp(WindowHandle owner, const std::string& helpFile, std
 }
 
 std::string Win32Services::AssociatedCommand(const std::string& association) {
+    VELMORA_SYSTEM_FUNCTION(assocQueryString, L"shlwapi.dll", AssocQueryStringW);
+    if (!assocQueryString) return std::string();
     const std::wstring name = Cp932ToWide(association);
     DWORD length = 0;
     // ASSOCF_INIT_IGNOREUNKNOWN: no "Open with" command for an unknown type.
-    if (::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open", nullptr,
+    if (assocQueryString(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open", nullptr,
                             &length) != S_FALSE ||
         length == 0) {
         return std::string();
     }
     std::wstring command(length, L'\0');
-    if (FAILED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open",
-                                   command.data(), &length))) {
+    if (FAILED(assocQueryString(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open",
+                                command.data(), &length))) {
         return std::string();
     }
     command.resize(wcsnlen(command.c_str(), command.size()));
@@ -257,7 +287,8 @@ Point Win32Services::CursorPos() {
 bool Win32Services::TaskbarRect(Rect& rect) {
     APPBARDATA data{};
     data.cbSize = sizeof(data);
-    if (!::SHAppBarMessage(ABM_GETTASKBARPOS, &data)) return false;
+    VELMORA_SYSTEM_FUNCTION(appBarMessage, L"shell32.dll", SHAppBarMessage);
+    if (!appBarMessage || !appBarMessage(ABM_GETTASKBARPOS, &data)) return false;
     rect = Rect{data.rc.left, data.rc.top, data.rc.right, data.rc.bottom};
     return true;
 }
@@ -295,7 +326,8 @@ bool Win32Services::ShellNotifyIcon(NotifyIconMessage message, const NotifyIconD
     const std::size_t tipLength = std::min<std::size_t>(wideTip.size(), 63);
     std::copy_n(wideTip.begin(), tipLength, wide.szTip);
     wide.szTip[tipLength] = L'\0';
-    return ::Shell_NotifyIconW(command, &wide) != FALSE;
+    VELMORA_SYSTEM_FUNCTION(notifyIcon, L"shell32.dll", Shell_NotifyIconW);
+    return notifyIcon && notifyIcon(command, &wide) != FALSE;
 }
 
 void Win32Services::SetForegroundWindow(WindowHandle window) { ::SetForegroundWindow(Hwnd(window)); }
@@ -390,7 +422,8 @@ bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string&
     ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
     if (request.hideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
     if (request.fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
-    if (!::GetOpenFileNameW(&ofn)) return false;
+    VELMORA_SYSTEM_FUNCTION(getOpenFileName, L"comdlg32.dll", GetOpenFileNameW);
+    if (!getOpenFileName || !getOpenFileName(&ofn)) return false;
 
     bool lossy = false;
     std::string path = WideToCp932(std::wstring(buffer.c_str()), &lossy);
@@ -402,26 +435,30 @@ bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string&
 }
 
 void Win32Services::DragAcceptFiles(WindowHandle window, bool accept) {
-    ::DragAcceptFiles(Hwnd(window), accept ? TRUE : FALSE);
+    VELMORA_SYSTEM_FUNCTION(dragAcceptFiles, L"shell32.dll", DragAcceptFiles);
+    if (dragAcceptFiles) dragAcceptFiles(Hwnd(window), accept ? TRUE : FALSE);
 }
 
 std::vector<std::string> Win32Services::TakeDroppedFiles(std::uintptr_t drop) {
     std::vector<std::string> files;
     HDROP handle = reinterpret_cast<HDROP>(drop);
     if (!handle) return files;
-    const UINT count = ::DragQueryFileW(handle, 0xFFFFFFFF, nullptr, 0);
+    VELMORA_SYSTEM_FUNCTION(dragQueryFile, L"shell32.dll", DragQueryFileW);
+    VELMORA_SYSTEM_FUNCTION(dragFinish, L"shell32.dll", DragFinish);
+    if (!dragQueryFile || !dragFinish) return files;
+    const UINT count = dragQueryFile(handle, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        const UINT length = ::DragQueryFileW(handle, i, nullptr, 0);
+        const UINT length = dragQueryFile(handle, i, nullptr, 0);
         if (length == 0) continue;
         std::wstring name(length + 1, L'\0');
-        const UINT got = ::DragQueryFileW(handle, i, name.data(), length + 1);
+        const UINT got = dragQueryFile(handle, i, name.data(), length + 1);
         name.resize(got);
         bool lossy = false;
         std::string path = WideToCp932(name, &lossy);
         // Same reason as the Open dialog: an unspellable name names no file.
         if (!lossy && !path.empty()) files.push_back(std::move(path));
     }
-    ::DragFinish(handle);
+    dragFinish(handle);
     return files;
 }
 
