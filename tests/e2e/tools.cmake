@@ -21,3 +21,10 @@ if(VELMORA_SELFTEST_SOURCES)
   target_link_libraries(win32_selftest PRIVATE velmora_core)
   target_link_options(win32_selftest PRIVATE -static -static-libgcc -static-libstdc++ -s -mconsole)
 endif()
+
+# A stand-in for a system DLL that records being loaded (the DLL planting
+# scenario copies it beside the program under the names of system DLLs).
+add_library(planted_marker SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/planted/marker.c)
+set_target_properties(planted_marker PROPERTIES PREFIX "")
+target_link_options(planted_marker PRIVATE -nostartfiles -Wl,--entry,_DllMain@12 -s)
+target_link_libraries(planted_marker PRIVATE kernel32)
