@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,6 +31,8 @@ struct CloseCase {
     std::function<void(TDLBox&, forms::HeadlessBackend&)> act;
     int expected;
 };
+
+void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
 
 class DLBoxCloseTest : public DLBoxTest, public ::testing::WithParamInterface<CloseCase> {};
 

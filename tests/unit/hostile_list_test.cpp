@@ -3,6 +3,8 @@
 // a defined error) and never crash, hang or eat memory without bound.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -35,6 +37,8 @@ struct HostileCase {
     std::vector<Slot> slots;                 // checked when the load succeeds
     std::size_t pathSize = 0;                // when not 0: the size of slot 1's Path
 };
+
+void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
 
 std::string Repeat(const std::string& piece, std::size_t times) {
     std::string out;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace velmora::hkmainf {
 namespace {
 
@@ -14,6 +16,9 @@ struct Case {
     int screenWidth, screenHeight;
     int left, top;
 };
+
+// Keeps the test's listed name short (gtest would print the raw bytes).
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class PlacementTest : public ::testing::TestWithParam<Case> {};
 
