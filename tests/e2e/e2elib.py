@@ -432,3 +432,19 @@ def artefact(name):
     check(os.path.exists(path), f"no screenshot at {path}")
     print(f"screenshot: {path}")
     return path
+
+
+def tray_click_until(program, button, condition, what, double=False):
+    """Clicks the icon until `condition` holds: once more when the first click
+    shows no effect within a few seconds.  Under Wine without a window
+    manager the first click on its tray is now and then lost after a modal
+    window of the program has closed; a second click always acts, and a
+    handler that is never reached still fails here."""
+    tray_click(program, button, double)
+    try:
+        return wait_until(condition, 4, what=what)
+    except Failure:
+        print(f"note: the first {button} {'double ' if double else ''}click was lost; clicking again",
+              file=sys.stderr)
+    tray_click(program, button, double)
+    return wait_until(condition, 10, what=what)

@@ -158,6 +158,9 @@ int TrayClick(const Args& args) {
     if (icons.size() > 1) {
         for (HWND icon : icons) PostMessageW(icon, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
         WaitFor(1000, [&] { return (icons = WineTrayIcons()).size() <= 1; });
+        // The icons left move up into the freed places: let them settle.
+        Sleep(300);
+        icons = WineTrayIcons();
     }
     const long index = args.Number(L"index", -1);
     if (index < 0 && icons.size() != 1) {
@@ -195,14 +198,22 @@ int TrayClick(const Args& args) {
     HANDLE program = nullptr;
     if (args.Has(L"pid"))
         program = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, static_cast<DWORD>(args.Number(L"pid", 0)));
+    std::wstring waits;
+    auto idle = [&] {
+        if (!program) return;
+        const DWORD start = GetTickCount();
+        WaitForInputIdle(program, 3000);
+        waits += L" " + std::to_wstring(GetTickCount() - start);
+    };
     for (int i = 0; i < clicks; ++i) {
         SendMouse(x, y, down);
         Sleep(hold);
-        if (program) WaitForInputIdle(program, 3000);
+        idle();
         SendMouse(x, y, up);
         Sleep(60);
-        if (program) WaitForInputIdle(program, 3000);
+        idle();
     }
+    if (args.Has(L"verbose")) Err(L"idle waits (ms):" + waits);
     if (program) CloseHandle(program);
     OutLine(std::to_wstring(x) + L"\t" + std::to_wstring(y));
     return 0;

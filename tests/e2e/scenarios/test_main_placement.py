@@ -9,7 +9,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (MAIN_CLASS, Velmora, artefact, check, driver, expected_place, notify_window, press,  # noqa: E402
-                    run, taskbar, tray_click, wait_tray, wait_until, window_rect, wine_env)
+                    run, taskbar, tray_click_until, wait_tray, wait_until, window_rect, wine_env)
 
 
 def scenario(started):
@@ -22,7 +22,6 @@ def scenario(started):
     check(bar is not None, "the shell reports no taskbar rectangle")
 
     def shown_at():
-        wait_until(lambda: program.main_window().visible, 10, what="the main window to show")
         left, top, right, bottom = window_rect(program, MAIN_CLASS)
         return (left, top), (right - left, bottom - top)
 
@@ -30,7 +29,7 @@ def scenario(started):
         rows = driver("foreground", check_rc=False)
         return rows and rows[0][3] == MAIN_CLASS
 
-    tray_click(program, "right")
+    tray_click_until(program, "right", lambda: program.main_window().visible, "the main window to show")
     place, (width, height) = shown_at()
     expected = expected_place(bar, screen_w, screen_h, width, height)
     check(place == expected, f"shown at {place} with taskbar {bar} on {screen_w}x{screen_h}, expected {expected}")
@@ -49,8 +48,7 @@ def scenario(started):
                    what="Notepad to take the front")
         # Out of the way of Wine's tray, which it covers where it opens.
         driver("move", "--any-process", "--class", "Notepad", 300, 200)
-        tray_click(program, "right")
-        wait_until(foreground, 5, what="the main window to come to the front again")
+        tray_click_until(program, "right", foreground, "the main window to come to the front again")
     finally:
         other.kill()
         other.wait(timeout=10)
@@ -59,7 +57,7 @@ def scenario(started):
 
     press("esc")
     wait_until(lambda: not program.main_window().visible, 10, what="Esc to hide the window")
-    tray_click(program, "right")
+    tray_click_until(program, "right", lambda: program.main_window().visible, "the main window to show again")
     place, _ = shown_at()
     check(place == expected, f"shown again at {place}, expected {expected}")
 

@@ -10,7 +10,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (EDITOR_CLASS, MAIN_CLASS, Velmora, check, driver, notify_window, post_tray, run,  # noqa: E402
-                    stays_true, tray_click, wait_tray, wait_until)
+                    stays_true, tray_click_until, wait_tray, wait_until)
 
 WM_LBUTTONDBLCLK, WM_RBUTTONUP = 515, 517
 
@@ -33,18 +33,15 @@ def scenario(started):
         driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "WM_CLOSE")
         wait_until(lambda: not visible(), 10, what="the main window to hide")
 
-    tray_click(program, "right")
-    wait_until(visible, 10, what="the main window after a right click on the icon")
+    tray_click_until(program, "right", visible, "the main window after a right click on the icon")
     check(not editors(), "a right click opened the editor")
     hide()
 
-    tray_click(program, "right", double=True)
-    wait_until(visible, 10, what="the main window after a right double click")
+    tray_click_until(program, "right", visible, "the main window after a right double click", double=True)
     check(stays_true(lambda: not editors(), 1.5), "a right double click opened the editor")
     hide()
 
-    tray_click(program, "left", double=True)
-    editor = wait_until(editors, 10, what="the editor after a left double click")[0]
+    editor = tray_click_until(program, "left", editors, "the editor after a left double click", double=True)[0]
     check(not visible(), "a left double click showed the main window")
 
     # The editor runs inside the double click's handler: the icon is deaf.
