@@ -124,6 +124,11 @@ void HotkeyService::UnregisterEntry(int slot) {
 }
 
 void HotkeyService::RegisterAll() {
+    struct Pass {
+        bool& flag;
+        explicit Pass(bool& f) : flag(f) { flag = true; }
+        ~Pass() { flag = false; }
+    } pass(registering_);
     NextHotkeyId = kFirstHotkeyId;
     const int count = std::min<int>(HotkeyCount, kMaxHotkeys);
     for (int n = 1; n <= count; ++n) RegisterEntry(n);

@@ -60,6 +60,9 @@ public:
     void RegisterEntry(int slot);
     void UnregisterEntry(int slot);
     void RegisterAll();     // NextHotkeyId = 256, then slots 1..HotkeyCount in order
+    // True while RegisterAll runs (its warnings are modal boxes, whose loops
+    // still deliver tray clicks and hotkeys).
+    bool Registering() const { return registering_; }
     void UnregisterAll();   // slots 1..HotkeyCount
 
     // The start of the program's life: NextHotkeyId 256, HelpFile, load,
@@ -83,6 +86,7 @@ private:
     OsServices& os_;
     MainWindowPort* window_ = nullptr;
     bool saveAllowed_ = true;
+    bool registering_ = false;
 
     WindowHandle Owner();
 };

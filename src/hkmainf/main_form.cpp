@@ -178,6 +178,11 @@ void TMainForm::FormKeyDown(std::uint16_t& key, forms::ShiftState) {
 // --- commands --------------------------------------------------------------
 
 void TMainForm::EditBtnClick() {
+    // A warning of the start-up registration is a modal box whose loop still
+    // takes tray clicks.  An editor committed from there would register the
+    // whole table inside the unfinished pass, which would then register the
+    // remaining slots a second time and disable them as doubled.
+    if (service_.Registering()) return;
     if (hkmain::REditor) {
         // One editor at a time: two working copies would each commit over
         // the other's registrations.

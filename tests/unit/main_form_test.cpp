@@ -387,6 +387,32 @@ TEST_F(MainFormTest, SecondEditorRequestWhileOneIsOpenOpensNoSecond) {
     EXPECT_EQ(backend().ModalLog().size(), 1u);
 }
 
+TEST_F(MainFormTest, EditorRequestDuringAStartUpWarningOpensNoEditor) {
+    os.files[kListPath] = ListOf({Entry("calc.exe", "", ModCtrl | ModShift, kVkC),
+                                  Entry("notepad.exe", "", ModCtrl | ModShift, kVkC),
+                                  Entry("write.exe", "", ModCtrl | ModShift, 'W')});
+    backend().ExpectModal([&](Form& box) {
+        main->TaskTray1DblClick(*main->TaskTray1, tasktray::mbLeft);
+        main->EditBtnClick();
+        EXPECT_EQ(hkmain::REditor, nullptr);
+        static_cast<hksub::TDLBox&>(box).OkButton->UserClick();
+    });
+    Start();
+    ASSERT_EQ(backend().ModalLog().size(), 1u);
+    EXPECT_EQ(backend().ModalLog()[0].formName, "DLBox");
+    // The pass went on as if nothing had been asked: the third slot holds
+    // the next id and stays enabled.
+    ASSERT_EQ(os.registered.size(), 3u);
+    EXPECT_EQ(os.registered[2].vk, 'W');
+    EXPECT_EQ(os.registered[2].id, 257);
+    EXPECT_EQ(service.HotkeyTable[3].HotkeyId, 257);
+    EXPECT_EQ(service.HotkeyTable[3].Valid, 1);
+
+    AnswerEditorWith(forms::mrCancel);
+    main->TaskTray1DblClick(*main->TaskTray1, tasktray::mbLeft);
+    EXPECT_EQ(backend().ModalLog().size(), 2u);
+}
+
 TEST_F(MainFormTest, VersionBoxShowsSixLinesWithOkOnly) {
     Start();
     AnswerBoxWith(forms::mrOk);
