@@ -5,6 +5,7 @@ numeric pad does not; Cancel leaves the main window shown, OK hides it.
 Keeps a screenshot of the editor."""
 import os
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (EDITOR_CLASS, MAIN_CLASS, Velmora, artefact, check, driver, notify_window, press,  # noqa: E402
@@ -46,7 +47,11 @@ def scenario(started):
 
     show()
     press("1")
-    wait_until(editors, 10, what="the key 1 to open the editor")
+    editor = wait_until(editors, 10, what="the key 1 to open the editor")[0]
+    # The picture once the list holds the two default entries and has been drawn.
+    wait_until(lambda: len(driver("rows", "--hwnd", editor.hwnd, check_rc=False)) == 2, 10,
+               what="the editor's list to fill")
+    time.sleep(1.0)
     artefact("editor.png")
     close_editor("Cancel", "the key 1")
     check(visible(), "Cancel in the editor hid the main window")
