@@ -224,6 +224,192 @@ int KillSave(const Args& args) {
     return 0;
 }
 
+// --- cycles ------------------------------------------------------------------------
+
+struct Program {
+    DWORD pid = 0;
+    HWND main = nullptr;
+    HWND notify = nullptr;
+    HWND counters = nullptr;
+};
+
+HWND TopLevelOf(DWORD pid, const std::wstring& cls, bool visibleOnly) {
+    struct Search {
+        DWORD pid;
+        const std::wstring* cls;
+        bool visibleOnly;
+        HWND found;
+        static BOOL CALLBACK Visit(HWND w, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == s->pid && WindowClass(w) == *s->cls && (!s->visibleOnly || IsWindowVisible(w))) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    } search{pid, &cls, visibleOnly, nullptr};
+    EnumWindows(&Search::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring Trimmed(std::wstring text) {
+    while (!text.empty() && text.back() == L' ') text.pop_back();
+    return text;
+}
+
+HWND ChildWithText(HWND parent, const std::wstring& text) {
+    for (HWND child : Children(parent))
+        if (Trimmed(WindowText(child)) == text) return child;
+    return nullptr;
+}
+
+// Polls quickly: a thousand rounds of 50 ms waits would be most of a run.
+template <typename F>
+bool Until(F done, DWORD timeoutMs = 15000) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+constexpr UINT kTrayMessage = WM_USER + 102;
+
+bool Press(HWND window, const std::wstring& caption) {
+    HWND button = nullptr;
+    if (!Until([&] { return (button = ChildWithText(window, caption)) != nullptr; })) {
+        Err(L"cycles: no button " + caption);
+        return false;
+    }
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return true;
+}
+
+bool EditorCycle(const Program& p, bool ok) {
+    PostMessageW(p.notify, kTrayMessage, 1, WM_LBUTTONDBLCLK);
+    HWND editor = nullptr;
+    if (!Until([&] { return (editor = TopLevelOf(p.pid, L"TREditor", true)) != nullptr; })) {
+        Err(L"cycles: the editor did not open");
+        return false;
+    }
+    if (!Press(editor, ok ? L"&Ok" : L"&Cancel")) return false;
+    if (!Until([&] { return TopLevelOf(p.pid, L"TREditor", false) == nullptr; })) {
+        Err(L"cycles: the editor did not go");
+        return false;
+    }
+    return true;
+}
+
+bool ShowMain(const Program& p) {
+    PostMessageW(p.notify, kTrayMessage, 1, WM_RBUTTONUP);
+    if (!Until([&] { return IsWindowVisible(p.main) != FALSE; })) {
+        Err(L"cycles: the main window did not show");
+        return false;
+    }
+    return true;
+}
+
+bool HideMain(const Program& p) {
+    if (!Press(p.main, L"このウィンドウを閉じる")) return false;
+    if (!Until([&] { return IsWindowVisible(p.main) == FALSE; })) {
+        Err(L"cycles: the main window did not hide");
+        return false;
+    }
+    return true;
+}
+
+bool BoxCycle(const Program& p) {
+    if (!Press(p.main, L"バージョン情報の表示")) return false;
+    HWND box = nullptr;
+    if (!Until([&] { return (box = TopLevelOf(p.pid, L"TDLBox", true)) != nullptr; })) {
+        Err(L"cycles: the version box did not open");
+        return false;
+    }
+    if (!Press(box, L"Ok")) return false;
+    if (!Until([&] { return TopLevelOf(p.pid, L"TDLBox", false) == nullptr; })) {
+        Err(L"cycles: the version box did not go");
+        return false;
+    }
+    return true;
+}
+
+bool PrintCounters(const Program& p, const wchar_t* label) {
+    std::wstring line = label;
+    for (UINT n = 0; n <= 4; ++n) {
+        DWORD_PTR value = 0;
+        if (!SendMessageTimeoutW(p.counters, WM_USER + n, 0, 0, SMTO_ABORTIFHUNG, 5000, &value)) {
+            Err(L"cycles: the counters window does not answer");
+            return false;
+        }
+        line += L"\t" + std::to_wstring(static_cast<long>(value));
+    }
+    OutLine(line);
+    return true;
+}
+
+// Runs `editors` editor cycles (OK and Cancel in turn), `boxes` version box
+// cycles, `mains` show/hide cycles of the main window and `hotkeys` WM_HOTKEY
+// messages (every `real-every`-th with --real-id, the rest with --idle-id),
+// after one warm-up round of each; prints the counters with an editor open,
+// then before and after the cycles:
+//   open|before|after  windows  fonts  icons  heap-blocks  heap-bytes
+int Cycles(const Args& args) {
+    Program p;
+    p.pid = static_cast<DWORD>(args.Number(L"pid", 0));
+    Until([&] { return (p.main = TopLevelOf(p.pid, L"TMainForm", false)) != nullptr; });
+    p.counters = TopLevelOf(p.pid, L"VelmoraCounters", false);
+    if (p.main) {
+        for (HWND child : Children(p.main))
+            if (WindowClass(child) == L"TNotifyWindow") p.notify = child;
+    }
+    if (!p.main || !p.notify || !p.counters) {
+        Err(L"cycles: main window, notify window or counters window not found (velmora_counters.exe?)");
+        return 1;
+    }
+    const long editors = args.Number(L"editors", 100), boxes = args.Number(L"boxes", 100),
+               mains = args.Number(L"mains", 100), hotkeys = args.Number(L"hotkeys", 1000);
+    const long realId = args.Number(L"real-id", 256), idleId = args.Number(L"idle-id", 9999),
+               realEvery = args.Number(L"real-every", 1000);
+
+    auto hotkeyRun = [&](long count) {
+        for (long i = 0; i < count; ++i) {
+            const WPARAM id = static_cast<WPARAM>(realEvery > 0 && i % realEvery == realEvery - 1 ? realId : idleId);
+            DWORD_PTR result = 0;
+            if (!SendMessageTimeoutW(p.main, WM_HOTKEY, id, 0, SMTO_ABORTIFHUNG, 5000, &result)) return false;
+        }
+        return true;
+    };
+    auto round = [&](long e, long b, long m, long h) {
+        for (long i = 0; i < e; ++i)
+            if (!EditorCycle(p, i % 2 == 0)) return false;
+        if (!ShowMain(p)) return false;
+        for (long i = 0; i < b; ++i)
+            if (!BoxCycle(p)) return false;
+        if (!HideMain(p)) return false;
+        for (long i = 0; i < m; ++i)
+            if (!ShowMain(p) || !HideMain(p)) return false;
+        return hotkeyRun(h);
+    };
+    // Caches that fill once (fonts by description, the shell's DLLs) fill here.
+    if (!round(2, 1, 1, realEvery > 0 ? realEvery : 1)) return 1;
+    // The counts of an open editor, to show that the counters see one.
+    PostMessageW(p.notify, kTrayMessage, 1, WM_LBUTTONDBLCLK);
+    HWND editor = nullptr;
+    if (!Until([&] { return (editor = TopLevelOf(p.pid, L"TREditor", true)) != nullptr; })) return 1;
+    if (!PrintCounters(p, L"open") || !Press(editor, L"&Cancel")) return 1;
+    if (!Until([&] { return TopLevelOf(p.pid, L"TREditor", false) == nullptr; })) return 1;
+    if (!PrintCounters(p, L"before")) return 1;
+    const DWORD start = GetTickCount();
+    if (!round(editors, boxes, mains, hotkeys)) return 1;
+    const DWORD took = GetTickCount() - start;
+    if (!PrintCounters(p, L"after")) return 1;
+    OutLine(L"ms\t" + std::to_wstring(took));
+    return 0;
+}
+
 const Registration setText{{L"set-text", L"[window selection] text  (WM_SETTEXT; \\u{hex} for any character)",
                             SetText}};
 const Registration killSave{
@@ -231,6 +417,11 @@ const Registration killSave{
      L"--exe program --list file --old file --new file [--rounds kills] [--seconds 40] [--seed n]  "
      L"(round delay-us killed outcome temp-left exit-us saved-us)",
      KillSave}};
+const Registration cycles{
+    {L"cycles",
+     L"--pid velmora_counters [--editors n] [--boxes n] [--mains n] [--hotkeys n] [--real-id 256] "
+     L"[--idle-id 9999] [--real-every 1000]  (open|before|after windows fonts icons heap-blocks heap-bytes; ms)",
+     Cycles}};
 
 }  // namespace
 }  // namespace velmora::driver

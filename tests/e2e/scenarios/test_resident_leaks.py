@@ -1,0 +1,75 @@
+#!/usr/bin/env python3
+"""No leaks in the resident program: velmora_counters.exe (the program with a
+window that reports the forms backend's live windows, fonts and icons and
+the C++ heap in use) goes through many rounds of opening and closing the
+editor (OK and Cancel in turn), the version box and the main window, and
+WM_HOTKEY messages (most with an id of no slot, every thousandth launching
+the recorder).  After one warm-up round the counts at the end must be the
+counts at the start.
+
+VELMORA_LEAK_CYCLES sets the rounds of each window (default 200, so that
+the scenario stays within a minute; the full 1000 by hand), and
+VELMORA_LEAK_HOTKEYS the hotkey messages (default 10000).
+
+The program runs with Wine's X11 windows unmanaged: with no window manager on
+the test display, Wine waits two seconds for one each time it hides a
+managed window, which would make a round take six seconds."""
+import os
+import shutil
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+from e2elib import WIN32_DIR, Velmora, check, driver, encode_list, read_log, run, wait_log, wine_env  # noqa: E402
+
+X11_KEY = "HKCU\\Software\\Wine\\X11 Driver"
+
+
+def set_unmanaged(on):
+    """Read by each Wine process when it starts: set only around the start."""
+    command = (["reg", "add", X11_KEY, "/v", "Managed", "/d", "N", "/f"] if on
+               else ["reg", "delete", X11_KEY, "/v", "Managed", "/f"])
+    subprocess.run(["wine", *command], env=wine_env(), capture_output=True, timeout=60)
+
+MOD_CTRL, MOD_SHIFT = 2, 4
+
+
+def scenario(started):
+    cycles = int(os.environ.get("VELMORA_LEAK_CYCLES", "200"))
+    hotkeys = int(os.environ.get("VELMORA_LEAK_HOTKEYS", "10000"))
+    program = Velmora("leaks")
+    started.append(program)
+    shutil.copy2(os.path.join(WIN32_DIR, "velmora_counters.exe"), program.unix("velmora.exe"))
+    target, log = program.install_recorder("rec")
+    program.write_list(encode_list([(target, "leak", MOD_CTRL | MOD_SHIFT, ord("J"), 1, 2),
+                                    ("C:\\never.exe", "", MOD_CTRL | MOD_SHIFT, ord("K"), 0, 0)]))
+    set_unmanaged(True)
+    try:
+        program.start()
+        program.main_window()
+    finally:
+        set_unmanaged(False)
+
+    rows = driver("cycles", "--pid", program.pid, "--editors", cycles, "--boxes", cycles, "--mains", cycles,
+                  "--hotkeys", hotkeys, "--real-id", 256, "--idle-id", 9999, "--real-every", 1000,
+                  timeout=600)
+    counts = {r[0]: [int(v) for v in r[1:]] for r in rows}
+    names = ["windows", "fonts", "icons", "heap blocks", "heap bytes"]
+    before, after = counts["before"], counts["after"]
+    print(f"{cycles} editor (OK/Cancel), version box and main window cycles and {hotkeys} hotkeys in "
+          f"{counts['ms'][0]} ms; an open editor: {counts['open']}; " + ", ".join(f"{n} {b} -> {a}" for n, b, a in zip(names, before, after)))
+    opened = counts["open"]
+    check(opened[0] > before[0] and opened[3] > before[3],
+          f"the counters do not see an open editor: {opened} open, {before} closed")
+    for name, b, a in zip(names, before, after):
+        check(a == b, f"{name}: {b} before, {a} after")
+    # The hotkeys really went through: the real id launched the recorder
+    # once in the warm-up round and once per thousand afterwards.
+    launches = 1 + hotkeys // 1000
+    wait_log(log, launches, timeout=30)
+    check(len(read_log(log)) == launches, f"{len(read_log(log))} launches, expected {launches}")
+    check(program.end_session() != 0, "the end of the session was refused")
+
+
+if __name__ == "__main__":
+    sys.exit(run(scenario))
