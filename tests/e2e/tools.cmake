@@ -28,3 +28,12 @@ add_library(planted_marker SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/planted/marker.c
 set_target_properties(planted_marker PROPERTIES PREFIX "")
 target_link_options(planted_marker PRIVATE -nostartfiles -Wl,--entry,_DllMain@12 -s)
 target_link_libraries(planted_marker PRIVATE kernel32)
+
+# velmora.exe with the leak scenario's window into it: the live handle counts
+# of the forms backend and the C++ heap in use (tests/e2e/counters).
+if(TARGET velmora)
+  add_executable(velmora_counters WIN32 ${VELMORA_APP_SOURCES} ${VELMORA_RES_OBJECT}
+                 ${CMAKE_SOURCE_DIR}/tests/e2e/counters/counters.cpp)
+  target_link_libraries(velmora_counters PRIVATE velmora_core)
+  target_link_options(velmora_counters PRIVATE ${VELMORA_STATIC_LINK} -municode -mwindows)
+endif()
