@@ -436,10 +436,12 @@ def artefact(name):
 
 def tray_click_until(program, button, condition, what, double=False):
     """Clicks the icon until `condition` holds: once more when the first click
-    shows no effect within a few seconds.  Under Wine without a window
-    manager the first click on its tray is now and then lost after a modal
-    window of the program has closed; a second click always acts, and a
-    handler that is never reached still fails here."""
+    shows no effect within a few seconds.  A button press makes the program
+    bring its main window to the front and process its queue, and every tray
+    callback meanwhile is dropped by design; after an editor has closed and
+    left the activation on the hidden main window, that takes Wine about a
+    second, so the release (or the double click) of a first click is lost.
+    A second click acts, and a handler that is never reached still fails."""
     tray_click(program, button, double)
     try:
         return wait_until(condition, 4, what=what)
