@@ -196,8 +196,10 @@ int TrayClick(const Args& args) {
     // With --pid the button is held until that program has handled
     // the press and waits for input again, as on an idle machine.
     HANDLE program = nullptr;
-    if (args.Has(L"pid"))
-        program = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, static_cast<DWORD>(args.Number(L"pid", 0)));
+    if (args.Has(L"pid")) {
+        program = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
+                              static_cast<DWORD>(args.Number(L"pid", 0)));
+    }
     std::wstring waits;
     auto idle = [&] {
         if (!program) return;
@@ -225,7 +227,9 @@ const Registration trayHas{{L"tray-has",
 const Registration trayDelete{{L"tray-delete", L"[--owner h|--hwnd h|program selection] [--id 1]", TrayDelete}};
 const Registration trayIcons{{L"tray-icons", L"(icons in Wine's tray: handle visible left top right bottom)",
                               TrayIcons}};
-const Registration trayClick{{L"tray-click", L"[--button left|right|middle] [--double] [--hold ms] [--pid program] [--index n] [--timeout ms]",
+const Registration trayClick{{L"tray-click",
+                              L"[--button left|right|middle] [--double] [--hold ms] [--pid program] [--index n] "
+                              L"[--timeout ms] [--verbose]",
                               TrayClick}};
 
 }  // namespace

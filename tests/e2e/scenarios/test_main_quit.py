@@ -6,7 +6,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (BOX_CLASS, Velmora, check, encode_list, lines_of, notify_window, press, read_log,  # noqa: E402
+from e2elib import (Velmora, check, encode_list, lines_of, notify_window, press, read_log,  # noqa: E402
                     run, stays_true, tray_click_until, wait_log, wait_tray, wait_until, wine_tray_icons)
 
 CTRL_SHIFT = 6

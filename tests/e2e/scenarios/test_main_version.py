@@ -6,8 +6,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (BOX_CLASS, MAIN_CLASS, Velmora, artefact, check, driver, lines_of, notify_window,  # noqa: E402
-                    run, tray_click_until, wait_tray, wait_until)
+from e2elib import (BOX_CLASS, Velmora, artefact, check, driver, lines_of, notify_window, run,  # noqa: E402
+                    tray_click_until, wait_tray)
 
 
 def scenario(started):

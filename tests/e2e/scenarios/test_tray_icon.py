@@ -11,8 +11,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, Velmora, check, driver, notify_window, run, tray_click_until, tray_has,  # noqa: E402
-                    wait_tray, wait_until, wine_tray_icons)
+from e2elib import (MAIN_CLASS, Velmora, check, driver, notify_window, run, stays_true,  # noqa: E402
+                    tray_click_until, tray_has, wait_tray, wait_until, wine_tray_icons)
 
 
 def scenario(started):
@@ -33,6 +33,7 @@ def scenario(started):
     check(driver("tray-delete", "--owner", owner, "--id", 1)[0][0] == "1", "the shell did not delete the icon")
     wait_tray(owner, False)
     wait_until(lambda: len(wine_tray_icons()) == before, 5, what="Wine's tray to drop the icon")
+    check(stays_true(lambda: not tray_has(owner), 1.5), "the icon came back before the shell announced itself")
 
     # The new shell announces itself to every top-level window.
     driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "--all", "reg:TaskbarCreated")
