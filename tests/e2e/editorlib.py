@@ -3,12 +3,10 @@ outside as a user does: its controls are found by kind, caption and place,
 read with window messages, and worked with real mouse clicks and keys
 (driver.exe's commands in tests/e2e/driver/cmd_editor.cpp).
 """
-import subprocess
-import time
-
-from e2elib import (BOX_CLASS, Failure, check, driver, lines_of, post_tray, wait_until,  # noqa: F401
-                    wine_env, WIN32_DIR)
 import os
+import subprocess
+
+from e2elib import WIN32_DIR, Failure, check, driver, lines_of, post_tray, wait_until, wine_env
 
 EDITOR_CLASS = "TREditor"
 WM_LBUTTONDBLCLK = 515
@@ -104,11 +102,6 @@ class Editor:
 
     def selected_row(self):
         return self.control("List1").selected
-
-    def size_index(self):
-        controls = self.controls()
-        chosen = [i for i in range(3) if controls[f"Size{i}"].checked]
-        return chosen[0] if len(chosen) == 1 else None
 
     def panel(self):
         """What the input panel holds: (ctrl, alt, shift, key text, file, parameter, size index)."""

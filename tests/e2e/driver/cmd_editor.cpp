@@ -6,7 +6,9 @@
 
 #include <shlobj.h>   // DROPFILES
 
-#include <cwctype>
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace velmora::driver {
 namespace {
