@@ -58,6 +58,7 @@ enum : std::uint32_t {
     WmQueryEndSession = 0x0011,
     WmEndSession = 0x0016,
     WmGetMinMaxInfo = 0x0024,
+    WmTimer = 0x0113,
     WmDropFiles = 0x0233,
     WmHotkey = 0x0312,
     WmUser = 0x0400,

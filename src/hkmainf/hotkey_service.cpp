@@ -124,6 +124,7 @@ void HotkeyService::UnregisterEntry(int slot) {
 }
 
 void HotkeyService::RegisterAll() {
+    if (heldId_ != 0) ForgetHeldHotkey();   // the ids are handed out anew
     struct Pass {
         bool& flag;
         explicit Pass(bool& f) : flag(f) { flag = true; }
@@ -132,6 +133,15 @@ void HotkeyService::RegisterAll() {
     NextHotkeyId = kFirstHotkeyId;
     const int count = std::min<int>(HotkeyCount, kMaxHotkeys);
     for (int n = 1; n <= count; ++n) RegisterEntry(n);
+}
+
+void HotkeyService::KeyWatchTick() {
+    if (heldId_ == 0 || !os_.KeyIsDown(heldKey_)) ForgetHeldHotkey();
+}
+
+void HotkeyService::ForgetHeldHotkey() {
+    heldId_ = 0;
+    os_.KillTimer(Owner(), kKeyWatchTimer);
 }
 
 void HotkeyService::UnregisterAll() {
@@ -173,6 +183,10 @@ void HotkeyService::HotkeyPressed(std::uintptr_t id) {
     for (int n = 1; n <= count; ++n) {
         const THK& entry = HotkeyTable[n];
         if (entry.HotkeyId != wanted) continue;
+        if (wanted == heldId_) return;   // auto-repeat of the key still held
+        heldId_ = wanted;
+        heldKey_ = static_cast<std::uint16_t>(entry.VirtualKey & 0xFF);
+        os_.SetTimer(Owner(), kKeyWatchTimer, kKeyWatchMilliseconds);
         if (entry.Path == kShowMainWindowTarget) {
             window_->ShowMainWindow();
         } else {

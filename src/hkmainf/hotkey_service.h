@@ -77,8 +77,16 @@ public:
 
     static std::int32_t ShowCommandOf(std::int32_t size);
 
-    // WM_HOTKEY with wParam `id`.
+    // WM_HOTKEY with wParam `id`.  A hotkey whose key has stayed down since
+    // it last acted is the keyboard's auto-repeat and does nothing: Windows
+    // before 7, and Wine, send WM_HOTKEY for every repeat even when it was
+    // registered with MOD_NOREPEAT.
     void HotkeyPressed(std::uintptr_t id);
+    // The main window's timer `kKeyWatchTimer` ticked: forget the held
+    // hotkey once its key is up.  The timer runs only while a key is held.
+    void KeyWatchTick();
+    static constexpr std::uintptr_t kKeyWatchTimer = 1;
+    static constexpr unsigned kKeyWatchMilliseconds = 50;
 
     OsServices& Os();
 
@@ -87,6 +95,10 @@ private:
     MainWindowPort* window_ = nullptr;
     bool saveAllowed_ = true;
     bool registering_ = false;
+    std::int32_t heldId_ = 0;          // the hotkey whose key is still down, or 0
+    std::uint16_t heldKey_ = 0;
+
+    void ForgetHeldHotkey();
 
     WindowHandle Owner();
 };

@@ -122,6 +122,11 @@ bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::int
             os_.PostQuitMessage(0);
             result = 1;
             return true;
+        case forms::WmTimer:
+            if (wParam != HotkeyService::kKeyWatchTimer) break;
+            service_.KeyWatchTick();
+            result = 0;
+            return true;
         case forms::WmEndSession:
             if (wParam != 0) EndSession();
             result = 0;

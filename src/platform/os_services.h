@@ -148,6 +148,12 @@ public:
     // --- keyboard -------------------------------------------------------
     // VkKeyScanA of one code page 932 character: low byte key, high byte shift state.
     virtual std::int16_t VkKeyScan(char ch) = 0;
+    // Whether a key is down right now, wherever the focus is (GetAsyncKeyState).
+    virtual bool KeyIsDown(std::uint16_t virtualKey) = 0;
+
+    // --- timers of a window (WM_TIMER with the id as wParam) -----------------
+    virtual void SetTimer(WindowHandle window, std::uintptr_t id, unsigned milliseconds) = 0;
+    virtual void KillTimer(WindowHandle window, std::uintptr_t id) = 0;
 
     // --- dialogs and drag and drop -------------------------------------------
     // Shows the Open dialog; true with the chosen full path on OK.

@@ -87,6 +87,8 @@ public:
     // VkKeyScan answers: by character, else the US layout's for letters and
     // digits, else -1.
     std::map<char, std::int16_t> vkKeyScan;
+    std::set<std::uint16_t> keysDown;          // what KeyIsDown answers true for
+    std::map<std::uintptr_t, unsigned> timers; // running timers: id -> interval
 
     // --- dialogs and drops ---------------------------------------------------
     std::vector<OpenFileRequest> openRequests;
@@ -130,6 +132,9 @@ public:
     std::uintptr_t CopyIcon(std::uintptr_t icon) override;
     void DestroyIcon(std::uintptr_t icon) override;
     std::int16_t VkKeyScan(char ch) override;
+    bool KeyIsDown(std::uint16_t virtualKey) override { return keysDown.count(virtualKey) != 0; }
+    void SetTimer(WindowHandle, std::uintptr_t id, unsigned milliseconds) override { timers[id] = milliseconds; }
+    void KillTimer(WindowHandle, std::uintptr_t id) override { timers.erase(id); }
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
     std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) override;

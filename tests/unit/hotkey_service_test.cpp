@@ -233,6 +233,44 @@ TEST_F(HotkeyServiceTest, SystemHotkeyIds_ShouldNotLaunchDisabledSlots) {
     EXPECT_TRUE(os.executed.empty());
 }
 
+TEST_F(HotkeyServiceTest, HeldHotkey_ShouldActOnceUntilItsKeyIsSeenReleased) {
+    SetEntries({Entry("a.exe", 6, 'R'), Entry("b.exe", 6, 0x141)});
+    service.RegisterAll();
+    os.keysDown = {'R'};
+    for (int repeat = 0; repeat < 5; ++repeat) service.HotkeyPressed(256);   // auto-repeat
+    EXPECT_EQ(os.executed.size(), 1u);
+    ASSERT_EQ(os.timers.count(HotkeyService::kKeyWatchTimer), 1u) << "the key is watched while held";
+    service.KeyWatchTick();
+    service.HotkeyPressed(256);
+    EXPECT_EQ(os.executed.size(), 1u) << "still held";
+
+    // Another hotkey is a new press even while the first key is down; its
+    // key code's shift-state byte is not part of the key watched.
+    os.keysDown = {'R', 'A'};
+    service.HotkeyPressed(257);
+    EXPECT_EQ(os.executed.size(), 2u);
+    service.HotkeyPressed(257);
+    EXPECT_EQ(os.executed.size(), 2u);
+
+    os.keysDown.clear();
+    service.KeyWatchTick();
+    EXPECT_EQ(os.timers.count(HotkeyService::kKeyWatchTimer), 0u) << "no timer once nothing is held";
+    service.HotkeyPressed(257);
+    service.HotkeyPressed(256);
+    EXPECT_EQ(os.executed.size(), 4u);
+}
+
+TEST_F(HotkeyServiceTest, HeldHotkey_ShouldBeForgottenByANewRegistrationPass) {
+    SetEntries({Entry("a.exe", 6, 'R')});
+    service.RegisterAll();
+    os.keysDown = {'R'};
+    service.HotkeyPressed(256);
+    service.UnregisterAll();
+    service.RegisterAll();   // the ids start again at 256, maybe for another entry
+    service.HotkeyPressed(256);
+    EXPECT_EQ(os.executed.size(), 2u);
+}
+
 TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldLaunchOnlyTheFirstSlotWithTheId) {
     SetEntries({Entry("a.exe", 2, 65), Entry("b.exe", 2, 66)});
     service.HotkeyTable[1].HotkeyId = 256;

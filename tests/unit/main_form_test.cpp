@@ -248,6 +248,20 @@ TEST_F(MainFormTest, HotkeyMessageLaunchesOnlyWhileHidden) {
     EXPECT_EQ(os.executed.size(), 1u);
 }
 
+TEST_F(MainFormTest, KeyWatchTimerEndsTheHeldHotkeyOnceItsKeyIsUp) {
+    Start();
+    std::intptr_t result = 0;
+    os.keysDown = {67};
+    main->HandleMessage(forms::WmHotkey, 256, 0, result);
+    main->HandleMessage(forms::WmHotkey, 256, 0, result);   // auto-repeat
+    ASSERT_EQ(os.executed.size(), 1u);
+    EXPECT_FALSE(main->HandleMessage(forms::WmTimer, 99, 0, result)) << "a timer of someone else";
+    os.keysDown.clear();
+    ASSERT_TRUE(main->HandleMessage(forms::WmTimer, HotkeyService::kKeyWatchTimer, 0, result));
+    main->HandleMessage(forms::WmHotkey, 256, 0, result);
+    EXPECT_EQ(os.executed.size(), 2u);
+}
+
 TEST_F(MainFormTest, PseudoTargetHotkeyShowsAndPlacesTheWindow) {
     Start();
     std::intptr_t result = 0;

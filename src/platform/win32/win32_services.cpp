@@ -399,6 +399,18 @@ std::int16_t Win32Services::VkKeyScan(char ch) {
     return static_cast<std::int16_t>(::VkKeyScanW(wide[0]));
 }
 
+bool Win32Services::KeyIsDown(std::uint16_t virtualKey) {
+    return (::GetAsyncKeyState(virtualKey & 0xFF) & 0x8000) != 0;
+}
+
+void Win32Services::SetTimer(WindowHandle window, std::uintptr_t id, unsigned milliseconds) {
+    ::SetTimer(reinterpret_cast<HWND>(window), static_cast<UINT_PTR>(id), milliseconds, nullptr);
+}
+
+void Win32Services::KillTimer(WindowHandle window, std::uintptr_t id) {
+    ::KillTimer(reinterpret_cast<HWND>(window), static_cast<UINT_PTR>(id));
+}
+
 bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string& chosen) {
     const std::wstring title = Cp932ToWide(request.title);
     const std::wstring filter = DialogFilter(request.filter);

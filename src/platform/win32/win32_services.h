@@ -49,6 +49,9 @@ public:
     std::uintptr_t CopyIcon(std::uintptr_t icon) override;
     void DestroyIcon(std::uintptr_t icon) override;
     std::int16_t VkKeyScan(char ch) override;
+    bool KeyIsDown(std::uint16_t virtualKey) override;
+    void SetTimer(WindowHandle window, std::uintptr_t id, unsigned milliseconds) override;
+    void KillTimer(WindowHandle window, std::uintptr_t id) override;
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
     std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) override;
