@@ -1,4 +1,5 @@
 // Keyboard input and window messages.
+#include <algorithm>
 #include <cwctype>
 
 #include "driver.h"
@@ -74,6 +75,24 @@ INPUT KeyInput(WORD vk, bool up) {
     return in;
 }
 
+// The keys of one combination go down in order (the last one `repeats`
+// times), then come up in reverse.  Modifiers are sent one event at a time
+// so that the target sees the state change before the key itself.
+template <typename Wait>
+void SendKeys(const std::vector<WORD>& keys, long repeats, Wait between) {
+    std::vector<INPUT> inputs;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const long times = i + 1 == keys.size() ? std::max(1L, repeats) : 1;
+        for (long n = 0; n < times; ++n) inputs.push_back(KeyInput(keys[i], false));
+    }
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        SendInput(1, &inputs[i], sizeof(INPUT));
+        if (IsModifier(inputs[i].ki.wVk)) Sleep(20);
+        else if (i + 1 < inputs.size() && !(inputs[i].ki.dwFlags & KEYEVENTF_KEYUP)) between();
+    }
+}
+
 // press: each argument is one combination, e.g. ctrl+shift+c; the modifiers
 // go down first and come up last.  --focus with a window selection brings
 // that window to the front first.
@@ -89,6 +108,9 @@ int Press(const Args& args) {
         WaitFor(2000, [&] { return GetForegroundWindow() == w; });
     }
     const DWORD gap = static_cast<DWORD>(args.Number(L"gap", 100));
+    // --repeat N: the last key goes down N times before it comes up, as the
+    // keyboard's auto-repeat sends it while the key is held.
+    const long repeats = args.Number(L"repeat", 1);
     for (const std::wstring& combo : args.Positional()) {
         std::vector<WORD> keys;
         std::size_t start = 0;
@@ -104,17 +126,46 @@ int Press(const Args& args) {
             if (plus == std::wstring::npos) break;
             start = plus + 1;
         }
-        std::vector<INPUT> inputs;
-        for (WORD vk : keys) inputs.push_back(KeyInput(vk, false));
-        for (auto it = keys.rbegin(); it != keys.rend(); ++it) inputs.push_back(KeyInput(*it, true));
-        // Modifiers are sent one event at a time so that the target sees the
-        // state change before the key itself.
-        for (const INPUT& in : inputs) {
-            SendInput(1, const_cast<INPUT*>(&in), sizeof(INPUT));
-            if (IsModifier(in.ki.wVk)) Sleep(20);
-        }
+        SendKeys(keys, repeats, [] { Sleep(30); });
         Sleep(gap);
     }
+    return 0;
+}
+
+// hotkey-repeats: registers MODS+VK as a hotkey of this thread (with
+// MOD_NOREPEAT when --norepeat 1), holds it for --repeat key-downs and prints
+// how many WM_HOTKEY arrived: shows whether this system sends one per
+// auto-repeat even to a hotkey registered without repeat.
+int HotkeyRepeats(const Args& args) {
+    const UINT mods = static_cast<UINT>(args.Number(L"mods", MOD_CONTROL | MOD_SHIFT));
+    const UINT vk = static_cast<UINT>(args.Number(L"vk", 'Q'));
+    const bool noRepeat = args.Number(L"norepeat", 0) != 0;
+    if (!RegisterHotKey(nullptr, 1, mods | (noRepeat ? 0x4000 : 0), vk)) {
+        Err(L"hotkey-repeats: RegisterHotKey failed");
+        return 1;
+    }
+    long received = 0;
+    auto pump = [&] {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message == WM_HOTKEY) ++received;
+    };
+    std::vector<WORD> keys;
+    if (mods & MOD_CONTROL) keys.push_back(VK_CONTROL);
+    if (mods & MOD_SHIFT) keys.push_back(VK_SHIFT);
+    if (mods & MOD_ALT) keys.push_back(VK_MENU);
+    keys.push_back(static_cast<WORD>(vk));
+    SendKeys(keys, args.Number(L"repeat", 10), [&] {
+        Sleep(30);
+        pump();
+    });
+    const DWORD end = GetTickCount() + 500;
+    while (GetTickCount() < end) {
+        pump();
+        Sleep(20);
+    }
+    UnregisterHotKey(nullptr, 1);
+    OutLine(std::to_wstring(received));
     return 0;
 }
 
@@ -189,7 +240,8 @@ int Deliver(const Args& args, bool send) {
 int Post(const Args& args) { return Deliver(args, false); }
 int Send(const Args& args) { return Deliver(args, true); }
 
-const Registration press{{L"press", L"[--focus window selection] [--gap ms] combo... (e.g. ctrl+shift+c esc vk:220)", Press}};
+const Registration press{{L"press", L"[--focus window selection] [--gap ms] [--repeat n] combo... (e.g. ctrl+shift+c esc vk:220)", Press}};
+const Registration hotkeyRepeats{{L"hotkey-repeats", L"[--mods n] [--vk n] [--norepeat 0|1] [--repeat n]  (prints the WM_HOTKEY count)", HotkeyRepeats}};
 const Registration post{{L"post", L"[window selection|--all] MESSAGE [wparam] [lparam]", Post}};
 const Registration send{{L"send", L"[window selection|--all] MESSAGE [wparam] [lparam]  (prints the answer)", Send}};
 

@@ -1,0 +1,42 @@
+#!/usr/bin/env python3
+"""A hotkey held down opens its target once, not once per auto-repeat of the
+keyboard.  The control first shows that this system sends a WM_HOTKEY for
+every repeated key-down even to a hotkey registered with MOD_NOREPEAT (Wine
+ignores the flag), so the check on the program can fail."""
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+from e2elib import Velmora, check, driver, read_log, run, stays_true, wait_log  # noqa: E402
+
+CTRL, SHIFT = 2, 4
+REPEATS = 12
+
+
+def scenario(started):
+    rows = driver("hotkey-repeats", "--mods", str(CTRL | SHIFT), "--vk", str(ord("Q")),
+                  "--norepeat", "1", "--repeat", str(REPEATS))
+    control = int(rows[0][0])
+    print(f"control: {REPEATS} key-downs of a hotkey registered with MOD_NOREPEAT gave {control} WM_HOTKEY")
+
+    program = Velmora("held_hotkey")
+    started.append(program)
+    target, log = program.install_recorder("tools")
+    program.write_list([(target, "held", CTRL | SHIFT, ord("R"), 1, 0)])
+    program.start()
+    program.main_window()
+
+    driver("press", "--repeat", str(REPEATS), "ctrl+shift+r")
+    wait_log(log, 1)
+    check(stays_true(lambda: len(read_log(log)) == 1, 1.5),
+          f"held for {REPEATS} key-downs, the target started {len(read_log(log))} times")
+
+    # Released and pressed again: a new press.
+    driver("press", "ctrl+shift+r")
+    starts = wait_log(log, 2)
+    check(len(starts) == 2, f"{len(starts)} starts after a second press")
+    check(program.end_session() != 0, "the end of the session was refused")
+
+
+if __name__ == "__main__":
+    sys.exit(run(scenario))
