@@ -56,21 +56,6 @@ int Controls(const Args& args) {
     return 0;
 }
 
-INPUT MouseInput(LONG x, LONG y, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    // Absolute coordinates run from 0 to 65535 across the primary screen.
-    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    in.mi.dx = static_cast<LONG>((x * 65536LL + cx / 2) / cx);
-    in.mi.dy = static_cast<LONG>((y * 65536LL + cy / 2) / cy);
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    return in;
-}
-
-void Mouse(LONG x, LONG y, DWORD flags) {
-    INPUT in = MouseInput(x, y, flags);
-    SendInput(1, &in, sizeof(INPUT));
-}
 
 // A click (or two) of the left button at a screen point, after bringing the
 // window that holds the point to the front.
@@ -80,12 +65,12 @@ void ClickAt(HWND window, POINT at, bool twice) {
         SetForegroundWindow(top);
         WaitFor(2000, [&] { return GetForegroundWindow() == top; });
     }
-    Mouse(at.x, at.y, 0);
+    SendMouse(at.x, at.y, 0);
     Sleep(80);
     for (int i = 0; i < (twice ? 2 : 1); ++i) {
-        Mouse(at.x, at.y, MOUSEEVENTF_LEFTDOWN);
+        SendMouse(at.x, at.y, MOUSEEVENTF_LEFTDOWN);
         Sleep(60);
-        Mouse(at.x, at.y, MOUSEEVENTF_LEFTUP);
+        SendMouse(at.x, at.y, MOUSEEVENTF_LEFTUP);
         Sleep(60);
     }
 }

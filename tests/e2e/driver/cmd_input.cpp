@@ -7,6 +7,26 @@
 namespace velmora::driver {
 namespace {
 
+INPUT MouseAt(LONG x, LONG y, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    // Absolute coordinates run from 0 to 65535 across the primary screen.
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dx = static_cast<LONG>((x * 65536LL + cx / 2) / cx);
+    in.mi.dy = static_cast<LONG>((y * 65536LL + cy / 2) / cy);
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    return in;
+}
+
+}  // namespace
+
+void SendMouse(LONG x, LONG y, DWORD flags) {
+    INPUT in = MouseAt(x, y, flags);
+    SendInput(1, &in, sizeof(INPUT));
+}
+
+namespace {
+
 struct KeyName {
     const wchar_t* name;
     WORD vk;

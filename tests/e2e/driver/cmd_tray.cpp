@@ -130,21 +130,6 @@ int TrayIcons(const Args&) {
     return 0;
 }
 
-INPUT MouseAt(LONG x, LONG y, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    // Absolute coordinates run from 0 to 65535 across the primary screen.
-    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    in.mi.dx = static_cast<LONG>((x * 65536LL + cx / 2) / cx);
-    in.mi.dy = static_cast<LONG>((y * 65536LL + cy / 2) / cy);
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    return in;
-}
-
-void SendMouse(LONG x, LONG y, DWORD flags) {
-    INPUT in = MouseAt(x, y, flags);
-    SendInput(1, &in, sizeof(INPUT));
-}
 
 // tray-click: moves the mouse onto the icon in Wine's tray (--index, default
 // the only one) and clicks there with --button left|right|middle, twice

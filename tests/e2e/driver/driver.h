@@ -69,6 +69,10 @@ bool WindowMatches(HWND window, const Args& args);
 HWND FindChild(HWND parent, const Args& args);
 std::vector<HWND> Children(HWND parent);
 
+// --- input ------------------------------------------------------------------
+// One mouse event at a screen point (moving there), sent with SendInput.
+void SendMouse(LONG x, LONG y, DWORD flags);
+
 // Waits, polling every 50 ms, until `done` returns true or `timeoutMs` ends.
 template <typename F>
 bool WaitFor(DWORD timeoutMs, F done) {
