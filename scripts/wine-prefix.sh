@@ -34,6 +34,17 @@ if [ ! -e "$prefix" ]; then
   wineserver_wait
 fi
 
+# The proportional and the fixed-pitch Japanese faces, by their Japanese and
+# English names, as registry values naming the IPA face that stands in.
+font_faces() {
+  for face in "ＭＳ Ｐゴシック" "MS PGothic" "MS UI Gothic" "ＭＳ ＵＩ ゴシック"; do
+    printf '"%s"="IPAPGothic"\r\n' "$face"
+  done
+  for face in "ＭＳ ゴシック" "MS Gothic"; do
+    printf '"%s"="IPAGothic"\r\n' "$face"
+  done
+}
+
 reg=$(mktemp)
 trap 'rm -f "$reg"' EXIT
 {
@@ -48,19 +59,9 @@ trap 'rm -f "$reg"' EXIT
   # Japanese faces of the forms, shown with IPA Gothic so that texts are
   # legible in screenshots.
   printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
-  for face in "ＭＳ Ｐゴシック" "MS PGothic" "MS UI Gothic" "ＭＳ ＵＩ ゴシック"; do
-    printf '"%s"="IPAPGothic"\r\n' "$face"
-  done
-  for face in "ＭＳ ゴシック" "MS Gothic"; do
-    printf '"%s"="IPAGothic"\r\n' "$face"
-  done
+  font_faces
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-  for face in "ＭＳ Ｐゴシック" "MS PGothic" "MS UI Gothic" "ＭＳ ＵＩ ゴシック"; do
-    printf '"%s"="IPAPGothic"\r\n' "$face"
-  done
-  for face in "ＭＳ ゴシック" "MS Gothic"; do
-    printf '"%s"="IPAGothic"\r\n' "$face"
-  done
+  font_faces
 } | iconv -f UTF-8 -t UTF-16 >"$reg"
 env -u DISPLAY wine regedit /S "$(winepath -w "$reg" 2>/dev/null || echo "Z:${reg//\//\\}")" >/dev/null 2>&1
 wineserver_wait
