@@ -434,6 +434,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=10)
     parser.add_argument("--repetitions", type=int, default=5)
     parser.add_argument("--skip-wine", action="store_true")
+    parser.add_argument("--only", default="", help="comma-separated parts to run: size, native, heap, "
+                        "startup, launch, editor, idle (default: all)")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     win32, native = os.path.join(build, "win32"), os.path.join(build, "native")
@@ -442,19 +444,30 @@ def main():
     report.add(f"# Benchmark results ({time.strftime('%Y-%m-%d %H:%M:%S')}, "
                f"load average {os.getloadavg()[0]:.2f})")
     report.add()
-    bench_size(report, win32)
-    bench_native(report, native, args.repetitions)
-    bench_heap(report, native)
-    if not args.skip_wine:
+    parts = set(filter(None, args.only.split(","))) or {"size", "native", "heap", "startup", "launch",
+                                                          "editor", "idle"}
+    if args.skip_wine:
+        parts -= {"startup", "launch", "editor", "idle"}
+    if "size" in parts:
+        bench_size(report, win32)
+    if "native" in parts:
+        bench_native(report, native, args.repetitions)
+    if "heap" in parts:
+        bench_heap(report, native)
+    if parts & {"startup", "launch", "editor", "idle"}:
         report.add("## Under Wine")
         report.add()
         wine = Wine(build, win32)
         try:
             wine.start()
-            bench_startup(report, wine, args.rounds)
-            bench_launch(report, wine, max(2, args.rounds // 3), 8)
-            bench_editor(report, wine, args.rounds)
-            bench_idle(report, wine, args.idle_seconds)
+            if "startup" in parts:
+                bench_startup(report, wine, args.rounds)
+            if "launch" in parts:
+                bench_launch(report, wine, max(2, args.rounds // 3), 8)
+            if "editor" in parts:
+                bench_editor(report, wine, args.rounds)
+            if "idle" in parts:
+                bench_idle(report, wine, args.idle_seconds)
         finally:
             wine.stop()
     os.makedirs(os.path.join(build, "bench"), exist_ok=True)

@@ -36,10 +36,16 @@ case "$cmd" in
     # setsid: the server outlives this script and ignores the terminal's ^C.
     setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" 9>&- \
       >"$state/xvfb.log" 2>&1 </dev/null &
-    echo $! >"$pidfile"
+    pid=$!
+    echo "$pid" >"$pidfile"
+    # Only whether it is still alive: the child may not have become Xvfb yet
+    # (bash, then setsid, then exec), so its command line is no test here.
     for _ in $(seq 1 100); do
       if [ -s "$fifo" ] && grep -q '^[0-9]' "$fifo"; then break; fi
-      if ! ours; then echo "xvfb: Xvfb did not start (see $state/xvfb.log)" >&2; exit 1; fi
+      if ! kill -0 "$pid" 2>/dev/null; then
+        echo "xvfb: Xvfb did not start (see $state/xvfb.log)" >&2
+        exit 1
+      fi
       sleep 0.1
     done
     num=$(head -n1 "$fifo" | tr -dc 0-9)
