@@ -5,7 +5,7 @@
 # Everything on the Windows side calls the wide API; texts are converted
 # explicitly (platform/win32/wide.h), never through the ANSI code page.
 target_compile_definitions(velmora_core PUBLIC UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
-target_link_libraries(velmora_core PUBLIC comctl32 comdlg32 shell32 shlwapi gdi32 user32 advapi32)
+target_link_libraries(velmora_core PUBLIC comdlg32 shell32 shlwapi gdi32 user32 advapi32)
 
 set(VELMORA_STATIC_LINK -static -static-libgcc -static-libstdc++)
 

@@ -330,6 +330,21 @@ int Editor(const Options& o) {
     return 0;
 }
 
+// The shell's tray must be up before a program is timed: when no program
+// of the prefix runs, Wine's desktop process (explorer.exe, which holds the
+// tray) has ended, and a program started then would race its start.  Any
+// window of this process starts it again; the tray window then appears.
+bool WaitForTray() {
+    HWND window = CreateWindowExW(0, L"STATIC", L"probe", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    bool up = false;
+    for (int i = 0; i < 500 && !up; ++i) {
+        up = FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr;
+        if (!up) Sleep(10);
+    }
+    if (window) DestroyWindow(window);
+    return up;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -344,6 +359,10 @@ int wmain(int argc, wchar_t** argv) {
     if (o.program.empty()) {
         std::fputs("probe: no program\n", stderr);
         return 2;
+    }
+    if (!WaitForTray()) {
+        Fail("no tray");
+        return 1;
     }
     if (command == L"startup") return Startup(o);
     if (command == L"launch" && !o.stamp.empty()) return Launch(o);

@@ -503,11 +503,6 @@ struct Applier {
     }
 };
 
-void CreateHandles(Control& c) {
-    c.Handle();
-    for (auto& child : c.Children()) CreateHandles(*child);
-}
-
 }  // namespace
 
 void ApplyFormDesc(Form& form, const ObjectDesc& desc) {
@@ -526,7 +521,11 @@ void LoadForm(Form& form, const std::string& resourceName) {
     ObjectDesc desc = ParseFormDesc(backend->LoadFormText(resourceName), Utf8ToCp932);
     ApplyFormDesc(form, desc);
     form.Resize(form.clientWidth, form.clientHeight);
-    CreateHandles(form);
+    // A hidden form (the resident main window) costs one window until it is
+    // first shown; its controls get theirs then, or when something asks for
+    // one (the tray's notify window).
+    if (form.Visible()) form.CreateHandles();
+    else form.Handle();
     form.Created();
 }
 

@@ -219,6 +219,11 @@ WindowHandle Control::Handle() {
     return peer_->Handle();
 }
 
+void Control::CreateHandles() {
+    Handle();
+    for (auto& child : children_) child->CreateHandles();
+}
+
 void Control::DestroyHandle() {
     for (auto& child : children_) child->DestroyHandle();
     peer_.reset();
@@ -356,7 +361,8 @@ void Form::Show() {
         visible_ = true;
         if (OnShow) OnShow();
         if (App().backend) {
-            Handle();
+            // A form loaded hidden gets the windows of its controls now.
+            CreateHandles();
             App().backend->ShowForm(*this, true);
         }
     }

@@ -178,6 +178,9 @@ public:
 
     // The native window; creates it (and its parents) on first use.
     WindowHandle Handle();
+    // The windows of this control and of everything inside it, in the
+    // order of the description (which is their z-order).
+    void CreateHandles();
     Peer* GetPeer() const { return peer_.get(); }
     bool HandleAllocated() const { return peer_ != nullptr; }
     void DestroyHandle();

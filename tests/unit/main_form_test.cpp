@@ -112,6 +112,23 @@ TEST_F(MainFormTest, TrayIconIsInTheTrayBeforeTheListIsRead) {
     EXPECT_LT(IndexOf("ShellNotifyIcon 0 1"), IndexOf("RegisterHotKey 256 6 67"));
 }
 
+// Resident and hidden, the main window is one window and the tray's notify
+// window; its buttons get theirs when it is first shown.
+TEST_F(MainFormTest, ButtonsGetTheirWindowsWhenTheMainWindowIsFirstShown) {
+    Start();
+    EXPECT_TRUE(main->HandleAllocated());
+    EXPECT_EQ(backend().HandlesCreated(), 2u);
+    const std::vector<forms::Control*> buttons{main->EditBtn, main->HelpBtn, main->VerBtn, main->CloseBtn,
+                                               main->ExitBtn};
+    for (forms::Control* button : buttons) {
+        ASSERT_NE(button, nullptr);
+        EXPECT_FALSE(button->HandleAllocated()) << button->Name();
+    }
+    main->ShowMainWindow();
+    for (forms::Control* button : buttons) EXPECT_TRUE(button->HandleAllocated()) << button->Name();
+    EXPECT_EQ(backend().HandlesCreated(), 2u + buttons.size());
+}
+
 TEST_F(MainFormTest, DoubledCombinationWarnsOnceDisablesTheSlotAndSavesItDisabled) {
     os.files[kListPath] = ListOf({Entry("calc.exe", "", ModCtrl | ModShift, kVkC),
                                   Entry("notepad.exe", "a.txt", ModCtrl | ModShift, kVkC)});

@@ -13,23 +13,53 @@ namespace velmora::forms::win32 {
 
 namespace {
 
-// A window of our own classes keeps its target in GWLP_USERDATA, bound at
-// WM_NCCREATE.  Standard controls may use GWLP_USERDATA themselves (Wine's
-// common controls do), so a subclassed one keeps it in a property only.  The
-// property of our own name is on every window of ours: it tells them apart
-// from foreign windows, whose GWLP_USERDATA may hold anything.
-const wchar_t kTargetProp[] = L"Velmora.Target";
-const wchar_t kPrevProcProp[] = L"Velmora.PrevProc";
+// Which of the process's windows are ours, and what each is bound to: its
+// target, and for a subclassed standard control the class procedure it had.
+// Kept in the process, not in window properties: every message of every
+// window of ours passes here, and under Wine each property lookup is a
+// request to the wineserver.  A window that is not in the table is not
+// ours, whatever its GWLP_USERDATA holds.  A form has a few dozen windows, so
+// a short list searched from its newest end (the active form's windows) is
+// all it takes.
+struct Binding {
+    HWND hwnd;
+    MessageTarget* target;
+    WNDPROC previous;   // null for windows of our own classes
+};
+
+std::vector<Binding>& Bindings() {
+    static std::vector<Binding> bindings;
+    return bindings;
+}
+
+Binding* FindBinding(HWND hwnd) {
+    auto& bindings = Bindings();
+    for (auto it = bindings.rbegin(); it != bindings.rend(); ++it)
+        if (it->hwnd == hwnd) return &*it;
+    return nullptr;
+}
+
+void Bind(HWND hwnd, MessageTarget* target, WNDPROC previous) {
+    if (Binding* b = FindBinding(hwnd)) {
+        b->target = target;
+        if (previous) b->previous = previous;
+        return;
+    }
+    Bindings().push_back(Binding{hwnd, target, previous});
+}
+
+void Unbind(HWND hwnd) {
+    auto& bindings = Bindings();
+    for (auto it = bindings.begin(); it != bindings.end(); ++it) {
+        if (it->hwnd == hwnd) {
+            bindings.erase(it);
+            return;
+        }
+    }
+}
 
 const wchar_t kMessageWindowClass[] = L"VelmoraMessageWindow";
 constexpr UINT kDestroyReleased = WM_APP + 0x101;
-
-void Attach(HWND hwnd, MessageTarget* target) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
-    SetPropW(hwnd, kTargetProp, static_cast<HANDLE>(target));
-}
-
-bool Subclassed(HWND hwnd) { return GetPropW(hwnd, kPrevProcProp) != nullptr; }
 
 ShiftState KeyboardShift() {
     ShiftState s = 0;
@@ -64,18 +94,15 @@ std::string UpperAscii(std::string s) {
 LRESULT CALLBACK WindowThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        if (cs && cs->lpCreateParams) Attach(hwnd, static_cast<MessageTarget*>(cs->lpCreateParams));
+        if (cs && cs->lpCreateParams) Bind(hwnd, static_cast<MessageTarget*>(cs->lpCreateParams), nullptr);
     }
-    const bool subclassed = Subclassed(hwnd);
-    auto* target = subclassed ? TargetOf(hwnd)
-                              : reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const Binding* binding = FindBinding(hwnd);
+    MessageTarget* target = binding ? binding->target : nullptr;
     if (msg == WM_NCDESTROY) {
         const LRESULT result = target ? target->WindowProc(hwnd, msg, wParam, lParam)
                                       : CallDefault(hwnd, msg, wParam, lParam);
         if (target) target->WindowGone(hwnd);
-        if (!subclassed) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        RemovePropW(hwnd, kTargetProp);
-        RemovePropW(hwnd, kPrevProcProp);
+        Unbind(hwnd);
         return result;
     }
     if (target) return target->WindowProc(hwnd, msg, wParam, lParam);
@@ -83,25 +110,25 @@ LRESULT CALLBACK WindowThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 LRESULT CallDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (auto prev = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPrevProcProp)))
-        return CallWindowProcW(prev, hwnd, msg, wParam, lParam);
+    const Binding* binding = FindBinding(hwnd);
+    if (binding && binding->previous) return CallWindowProcW(binding->previous, hwnd, msg, wParam, lParam);
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 void SubclassControl(HWND hwnd, MessageTarget* target) {
-    SetPropW(hwnd, kTargetProp, static_cast<HANDLE>(target));
-    const LONG_PTR prev = SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowThunk));
-    SetPropW(hwnd, kPrevProcProp, reinterpret_cast<HANDLE>(prev));
+    // Bound before the procedure changes: the first message may come at once.
+    Bind(hwnd, target, reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)));
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowThunk));
 }
 
 void DetachWindow(HWND hwnd) {
-    if (!Subclassed(hwnd)) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    RemovePropW(hwnd, kTargetProp);
+    // A subclassed control keeps its class procedure until it is gone.
+    if (Binding* b = FindBinding(hwnd)) b->target = nullptr;
 }
 
 MessageTarget* TargetOf(HWND hwnd) {
-    if (!hwnd) return nullptr;
-    return static_cast<MessageTarget*>(GetPropW(hwnd, kTargetProp));
+    const Binding* binding = hwnd ? FindBinding(hwnd) : nullptr;
+    return binding ? binding->target : nullptr;
 }
 
 Win32Peer* NearestPeer(HWND hwnd) {
@@ -132,11 +159,6 @@ private:
 };
 
 Win32Backend::Win32Backend(HINSTANCE instance, OsServices& os) : instance_(instance), os_(os) {
-    INITCOMMONCONTROLSEX icc{};
-    icc.dwSize = sizeof(icc);
-    icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
-    InitCommonControlsEx(&icc);
-
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &WindowThunk;
@@ -170,6 +192,24 @@ Win32Backend::~Win32Backend() {
 }
 
 // --- classes, fonts, icons, errors ------------------------------------------
+
+void Win32Backend::NeedCommonControls() {
+    if (commonControls_) return;
+    commonControls_ = true;
+    // Loaded here rather than imported: loading them (version 6, which the
+    // manifest asks for) takes a good part of a start-up, and the resident
+    // program shows none until one of its forms is opened.
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE module = SystemLibrary(L"comctl32.dll");
+    auto init = module ? reinterpret_cast<InitFunction>(
+                             reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")))
+                       : nullptr;
+    if (!init) return;
+    INITCOMMONCONTROLSEX icc{};
+    icc.dwSize = sizeof(icc);
+    icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
+    init(&icc);
+}
 
 const wchar_t* Win32Backend::ClassFor(const std::string& className, bool form) {
     const std::string key = (form ? "F:" : "W:") + className;

@@ -75,6 +75,9 @@ public:
     // Registers a window class of ours (on first use) and returns its name.
     const wchar_t* ClassFor(const std::string& className, bool form);
     int NextControlId() { return nextControlId_++; }
+    // The common controls, loaded and initialised before the first window
+    // of a standard or common class is made.
+    void NeedCommonControls();
     // An exception escaped a handler: shown in the standard error box, then
     // the program carries on.
     void ReportError(HWND owner, const char* what);
@@ -95,6 +98,7 @@ private:
     HINSTANCE instance_;
     OsServices& os_;
     bool terminated_ = false;
+    bool commonControls_ = false;
     int quitCode_ = 0;
     int nextControlId_ = 100;
     std::map<std::tuple<std::string, int, int, bool>, UniqueFont> fonts_;

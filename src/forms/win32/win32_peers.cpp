@@ -83,6 +83,7 @@ HWND Win32Peer::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exSty
     if (!control_.Enabled()) style |= WS_DISABLED;
     exStyle |= WS_EX_NOPARENTNOTIFY;
     const std::wstring text = Cp932ToWide(control_.Text());
+    if (!ownClass) backend_.NeedCommonControls();
     ++echo_;
     HWND h = CreateWindowExW(exStyle, windowClass, text.c_str(), style, control_.left, control_.top,
                              Clamp0(control_.width), Clamp0(control_.height + ExtraHeight()), parent,
@@ -935,6 +936,7 @@ void FormPeer::AddTool(HWND tool, const std::string& hint) {
     HWND h = hwnd_.Get();
     if (!h || !tool || hint.empty() || !form_.showHint) return;
     if (!tooltip_) {
+        backend_.NeedCommonControls();
         tooltip_ = UniqueWindow(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, h, nullptr,

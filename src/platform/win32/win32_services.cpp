@@ -11,15 +11,14 @@
 #include <shlwapi.h>
 
 namespace velmora {
-namespace {
-
-HWND Hwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
 
 // The shell's DLLs (shell32, shlwapi, comdlg32) are not imported: the loader
 // would load them, and what they import in turn (shcore.dll under Wine),
 // before the program's first line runs, looking in the program's own folder
 // first, where anyone who can write there could plant a DLL of that name.
-// They are loaded on first use from the system folder only.
+// They are loaded on first use from the system folder only.  So are the
+// common controls, which the resident program needs only once one of its
+// windows is first shown.
 HMODULE SystemLibrary(const wchar_t* name) {
     if (HMODULE loaded = GetModuleHandleW(name)) return loaded;
     if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
@@ -31,6 +30,10 @@ HMODULE SystemLibrary(const wchar_t* name) {
     const std::wstring path = std::wstring(folder, length) + L"\\" + name;
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+namespace {
+
+HWND Hwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
 
 template <typename Function>
 Function SystemFunction(const wchar_t* library, const char* name) {

@@ -2,11 +2,17 @@
 // code page 932 through platform/win32/wide.h.
 #pragma once
 
+#include "platform/win32/win32.h"
+
 #include <functional>
 
 #include "platform/os_services.h"
 
 namespace velmora {
+
+// A DLL of the system folder, loaded on first use (a DLL the manifest names,
+// common controls 6, comes from where the manifest says).  Null when absent.
+HMODULE SystemLibrary(const wchar_t* name);
 
 class Win32Services : public OsServices {
 public:
