@@ -48,7 +48,8 @@ def wine_env():
     env.update({
         "WINEPREFIX": PREFIX,
         "WINEARCH": "win32",
-        "WINEDEBUG": "-all",
+        # VELMORA_E2E_WINEDEBUG=+tooltips (say) traces what a scenario starts.
+        "WINEDEBUG": os.environ.get("VELMORA_E2E_WINEDEBUG", "-all"),
         "WINEDLLOVERRIDES": "mscoree,mshtml=",
         "LC_ALL": "C.UTF-8",
         "DISPLAY": display,

@@ -399,8 +399,29 @@ void Win32Backend::PumpPending() {
 
 void Win32Backend::Dispatch(MSG& msg) {
     if (PreTranslate(msg)) return;
+    RelayMouse(msg);
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+}
+
+void Win32Backend::RelayMouse(const MSG& msg) {
+    switch (msg.message) {
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            break;
+        default:
+            return;
+    }
+    Win32Peer* peer = NearestPeer(msg.hwnd);
+    if (!peer) return;
+    FormPeer* formPeer = peer->GetControl().Kind() == ControlKind::Form ? static_cast<FormPeer*>(peer)
+                                                                        : peer->GetFormPeer();
+    if (formPeer && !formPeer->TearingDown()) formPeer->RelayToTooltip(msg);
 }
 
 bool Win32Backend::PreTranslate(MSG& msg) {

@@ -92,6 +92,8 @@ private:
     // Keys for the model first: true when the message must not be
     // translated or dispatched.
     bool PreTranslate(MSG& msg);
+    // Mouse messages of a form's windows for the form's tooltip (hints).
+    void RelayMouse(const MSG& msg);
     void DestroyOneReleased();
     void QuitSeen(int exitCode);
 

@@ -8,6 +8,8 @@
 #include "forms/win32/layout.h"
 #include "platform/win32/wide.h"
 
+extern "C" __declspec(dllimport) void __stdcall OutputDebugStringA(const char*);
+#define MARK(x) OutputDebugStringA(x)
 namespace velmora::forms::win32 {
 
 static_assert(ws::Popup == WS_POPUP && ws::Caption == WS_CAPTION && ws::SysMenu == WS_SYSMENU &&
@@ -32,6 +34,8 @@ POINT MousePoint(LPARAM lParam) {
 // change rebuilds the list.
 void MirrorItems(HWND h, const std::vector<std::string>& items, std::vector<std::string>& shown, UINT reset,
                  UINT add) {
+    MARK("mirror<");
+    struct M { ~M() { MARK("mirror>"); } } m;
     const ItemsUpdate plan = PlanItemsUpdate(shown, items);
     const bool many = items.size() - plan.from > 1;
     if (many) SendMessageW(h, WM_SETREDRAW, FALSE, 0);
@@ -948,12 +952,20 @@ void FormPeer::AddTool(HWND tool, const std::string& hint) {
     std::wstring text = Cp932ToWide(hint);
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    // The message loop relays the mouse to the tooltip (RelayToTooltip):
+    // subclassing each control for it would route every message of every
+    // control with a hint through the common controls' subclass chain,
+    // which looks itself up in window properties at each message.
+    ti.uFlags = TTF_IDISHWND;
     ti.hwnd = h;
     ti.uId = reinterpret_cast<UINT_PTR>(tool);
     ti.hinst = backend_.Instance();
     ti.lpszText = text.data();
     SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void FormPeer::RelayToTooltip(const MSG& msg) {
+    if (tooltip_) SendMessageW(tooltip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 void FormPeer::RemoveTool(HWND tool) {

@@ -115,6 +115,8 @@ public:
     bool PressAccessKey(char key);
     void AddTool(HWND tool, const std::string& hint);
     void RemoveTool(HWND tool);
+    // A mouse message of one of the form's windows, shown to its tooltip.
+    void RelayToTooltip(const MSG& msg);
 
 protected:
     bool BeforeModel(HWND, UINT, WPARAM, LPARAM, LRESULT&) override;

@@ -323,6 +323,56 @@ int HoldHotkey(const Args& args) {
     return 0;
 }
 
+struct TipSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindShownTip(HWND h, LPARAM lp) {
+    auto* s = reinterpret_cast<TipSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    if (owner == s->pid && IsWindowVisible(h) && WindowClass(h) == L"tooltips_class32" && !WindowText(h).empty()) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// hover: the mouse moved onto the middle of control --hwnd and kept there
+// until a tooltip of the control's process shows; prints the tooltip's text.  Exit code 1 when
+// none shows within --timeout ms.
+int Hover(const Args& args) {
+    HWND w = ChildArg(args);
+    if (!w) return 1;
+    RECT r{};
+    GetWindowRect(w, &r);
+    const LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    auto shownTip = [pid]() -> HWND {
+        TipSearch s{pid, nullptr};
+        EnumWindows(&FindShownTip, reinterpret_cast<LPARAM>(&s));
+        return s.found;
+    };
+    // Two moves (a pointer already there moves too), then stillness: every
+    // move starts the tooltip's delay again.
+    SendMouse(x + 1, y, 0);
+    Sleep(50);
+    SendMouse(x, y, 0);
+    HWND tip = nullptr;
+    const bool shown = WaitFor(args.TimeoutMs(), [&] {
+        tip = shownTip();
+        return tip != nullptr;
+    });
+    if (!shown) {
+        Err(L"hover: no tooltip showed");
+        return 1;
+    }
+    OutLine(Escape(WindowText(tip)));
+    return 0;
+}
+
 const Registration controls{
     {L"controls", L"[window selection]  (handle visible enabled class text id left top width height check selected parent)",
      Controls}};
@@ -332,6 +382,7 @@ const Registration type{{L"type", L"text [--hwnd control] [--gap ms]", Type}};
 const Registration comboItems{{L"combo-items", L"--hwnd combobox", ComboItems}};
 const Registration comboPick{{L"combo-pick", L"--hwnd combobox --item text [--gap ms]", ComboPick}};
 const Registration dropFiles{{L"drop-files", L"--hwnd window [--at x,y] file...", DropFiles}};
+const Registration hover{{L"hover", L"--hwnd control [--timeout ms]  (prints the tooltip's text)", Hover}};
 const Registration holdHotkey{{L"hold-hotkey", L"--mods n --vk n [--ms n] [--until file]", HoldHotkey}};
 
 }  // namespace
