@@ -8,8 +8,6 @@
 #include "forms/win32/layout.h"
 #include "platform/win32/wide.h"
 
-extern "C" __declspec(dllimport) void __stdcall OutputDebugStringA(const char*);
-#define MARK(x) OutputDebugStringA(x)
 namespace velmora::forms::win32 {
 
 static_assert(ws::Popup == WS_POPUP && ws::Caption == WS_CAPTION && ws::SysMenu == WS_SYSMENU &&
@@ -34,8 +32,6 @@ POINT MousePoint(LPARAM lParam) {
 // change rebuilds the list.
 void MirrorItems(HWND h, const std::vector<std::string>& items, std::vector<std::string>& shown, UINT reset,
                  UINT add) {
-    MARK("mirror<");
-    struct M { ~M() { MARK("mirror>"); } } m;
     const ItemsUpdate plan = PlanItemsUpdate(shown, items);
     const bool many = items.size() - plan.from > 1;
     if (many) SendMessageW(h, WM_SETREDRAW, FALSE, 0);
