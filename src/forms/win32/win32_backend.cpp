@@ -39,10 +39,12 @@ Binding* FindBinding(HWND hwnd) {
     return nullptr;
 }
 
+// A window is bound once, as it is made (our classes) or subclassed (the
+// standard ones).  An entry of the same handle can only be left from a
+// window that is gone: it is replaced whole.
 void Bind(HWND hwnd, MessageTarget* target, WNDPROC previous) {
     if (Binding* b = FindBinding(hwnd)) {
-        b->target = target;
-        if (previous) b->previous = previous;
+        *b = Binding{hwnd, target, previous};
         return;
     }
     Bindings().push_back(Binding{hwnd, target, previous});

@@ -1,6 +1,7 @@
 // Checks of the Windows-only code that unit tests cannot reach natively:
-// the code page 932 / UTF-16 conversion and the file operations of
-// Win32Services, run under Wine by the end-to-end suite.
+// the code page 932 / UTF-16 conversion, the file operations of
+// Win32Services and the forms backend's binding of windows to their peers,
+// run under Wine by the end-to-end suite.
 // Prints one line per failed check; the exit code is the number of failures.
 #include "platform/win32/win32.h"
 
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/win32/win32_backend.h"
 #include "hkmainf/hotkey_service.h"
 #include "hkmainf/listfile.h"
 #include "platform/codec.h"
@@ -367,6 +369,64 @@ void SaveFaults() {
     RemoveDirectoryW(Cp932ToWide(TempFolder()).c_str());
 }
 
+// Counts what reaches it; answers WM_APP itself, the rest by default.
+class CountingTarget : public velmora::forms::win32::MessageTarget {
+public:
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_APP) {
+            ++apps;
+            return 7;
+        }
+        return velmora::forms::win32::CallDefault(hwnd, msg, wParam, lParam);
+    }
+    void WindowGone(HWND) override { ++gone; }
+    int apps = 0;
+    int gone = 0;
+};
+
+// Subclassed standard controls reach their target and, through it, their
+// class procedure; a detached one keeps its class procedure; a destroyed
+// one, and any window not ours, has no target.
+void WindowBindings() {
+    namespace w = velmora::forms::win32;
+    HWND parent = CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    CHECK(parent != nullptr);
+    CountingTarget first, second;
+    HWND a = CreateWindowExW(0, L"STATIC", L"first", WS_CHILD, 0, 0, 10, 10, parent, nullptr, nullptr, nullptr);
+    HWND b = CreateWindowExW(0, L"EDIT", L"second", WS_CHILD, 0, 10, 10, 10, parent, nullptr, nullptr, nullptr);
+    w::SubclassControl(a, &first);
+    w::SubclassControl(b, &second);
+    CHECK(w::TargetOf(a) == &first);
+    CHECK(w::TargetOf(b) == &second);
+    CHECK(w::TargetOf(parent) == nullptr);
+    CHECK(w::TargetOf(GetDesktopWindow()) == nullptr);
+    CHECK(SendMessageW(a, WM_APP, 0, 0) == 7 && first.apps == 1 && second.apps == 0);
+    wchar_t text[16] = {};
+    CHECK(SendMessageW(b, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text)) == 6 && std::wstring(text) == L"second");
+
+    w::DetachWindow(a);
+    CHECK(w::TargetOf(a) == nullptr);
+    CHECK(SendMessageW(a, WM_APP, 0, 0) == 0 && first.apps == 1);
+    CHECK(SendMessageW(a, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text)) == 5 && std::wstring(text) == L"first");
+
+    // Destroying the parent takes both: the attached one hears of it once.
+    DestroyWindow(parent);
+    CHECK(second.gone == 1 && first.gone == 0);
+    CHECK(w::TargetOf(a) == nullptr && w::TargetOf(b) == nullptr);
+
+    // Many windows made and gone leave no binding behind that a new window
+    // could be mistaken for.
+    for (int i = 0; i < 200; ++i) {
+        HWND h = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        CountingTarget t;
+        w::SubclassControl(h, &t);
+        CHECK(w::TargetOf(h) == &t);
+        DestroyWindow(h);
+        CHECK(t.gone == 1 && w::TargetOf(h) == nullptr);
+    }
+}
+
 }  // namespace
 
 int main() {
@@ -377,6 +437,7 @@ int main() {
     Files();
     Services();
     SaveFaults();
+    WindowBindings();
     std::printf("%d checks, %d failed\n", checks, failures);
     return failures;
 }
