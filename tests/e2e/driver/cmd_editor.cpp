@@ -323,37 +323,20 @@ int HoldHotkey(const Args& args) {
     return 0;
 }
 
-struct TipSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindShownTip(HWND h, LPARAM lp) {
-    auto* s = reinterpret_cast<TipSearch*>(lp);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(h, &owner);
-    if (owner == s->pid && IsWindowVisible(h) && WindowClass(h) == L"tooltips_class32" && !WindowText(h).empty()) {
-        s->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // hover: the mouse moved onto the middle of control --hwnd and kept there
-// until a tooltip of the control's process shows; prints the tooltip's text.  Exit code 1 when
-// none shows within --timeout ms.
+// until a tooltip of the program (the process selection, velmora.exe by
+// default) shows; prints the tooltip's text.  Exit code 1 when none shows
+// within --timeout ms.
 int Hover(const Args& args) {
     HWND w = ChildArg(args);
     if (!w) return 1;
     RECT r{};
     GetWindowRect(w, &r);
     const LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    auto shownTip = [pid]() -> HWND {
-        TipSearch s{pid, nullptr};
-        EnumWindows(&FindShownTip, reinterpret_cast<LPARAM>(&s));
-        return s.found;
+    auto shownTip = [&args]() -> HWND {
+        for (HWND h : TopLevelWindows(args))
+            if (IsWindowVisible(h) && WindowClass(h) == L"tooltips_class32" && !WindowText(h).empty()) return h;
+        return nullptr;
     };
     // Two moves (a pointer already there moves too), then stillness: every
     // move starts the tooltip's delay again.
