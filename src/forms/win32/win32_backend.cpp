@@ -133,6 +133,11 @@ MessageTarget* TargetOf(HWND hwnd) {
     return binding ? binding->target : nullptr;
 }
 
+// The form a peer belongs to (a form's own peer is its form's).
+static FormPeer* FormPeerOf(Win32Peer* peer) {
+    return peer->GetControl().Kind() == ControlKind::Form ? static_cast<FormPeer*>(peer) : peer->GetFormPeer();
+}
+
 Win32Peer* NearestPeer(HWND hwnd) {
     const HWND desktop = GetDesktopWindow();
     for (HWND h = hwnd; h && h != desktop; h = GetAncestor(h, GA_PARENT)) {
@@ -421,8 +426,7 @@ void Win32Backend::RelayMouse(const MSG& msg) {
     }
     Win32Peer* peer = NearestPeer(msg.hwnd);
     if (!peer) return;
-    FormPeer* formPeer = peer->GetControl().Kind() == ControlKind::Form ? static_cast<FormPeer*>(peer)
-                                                                        : peer->GetFormPeer();
+    FormPeer* formPeer = FormPeerOf(peer);
     if (formPeer && !formPeer->TearingDown()) formPeer->RelayToTooltip(msg);
 }
 
@@ -432,8 +436,7 @@ bool Win32Backend::PreTranslate(MSG& msg) {
         return false;
     Win32Peer* peer = NearestPeer(msg.hwnd);
     if (!peer) return false;
-    FormPeer* formPeer = peer->GetControl().Kind() == ControlKind::Form ? static_cast<FormPeer*>(peer)
-                                                                        : peer->GetFormPeer();
+    FormPeer* formPeer = FormPeerOf(peer);
     if (!formPeer || formPeer->TearingDown()) return false;
     // The control that has the focus hears the key; keys aimed at the form
     // itself (or a panel) go to the model's focused control, else the form.
