@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Checks that a Windows program imports only DLLs that every Windows has.
+"""Checks that a Windows program imports only DLLs that every Windows has,
+and none of those it loads on first use only.
 
 usage: check_imports.py <objdump> <program.exe>
 """
@@ -14,6 +15,13 @@ SYSTEM_DLLS = {
     "comctl32.dll", "advapi32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll",
     "shlwapi.dll", "uxtheme.dll", "version.dll", "imm32.dll", "winmm.dll",
 }
+
+# Loaded by the program when first needed, never by the loader before its
+# first line: the shell's DLLs from the system folder only (a DLL of that
+# name planted beside the program is not picked up), and the common controls
+# when a form is first shown (loading them with the program took a good part
+# of its start-up).
+LOADED_ON_FIRST_USE = {"shell32.dll", "shlwapi.dll", "comdlg32.dll", "comctl32.dll"}
 
 
 def imported_dlls(objdump_output):
@@ -37,6 +45,10 @@ def main(argv):
     print("imports: " + ", ".join(dlls))
     if foreign:
         print("not Windows system DLLs: " + ", ".join(foreign), file=sys.stderr)
+        return 1
+    early = sorted({d for d in dlls if d.lower() in LOADED_ON_FIRST_USE})
+    if early:
+        print("imported, but to be loaded on first use only: " + ", ".join(early), file=sys.stderr)
         return 1
     return 0
 
