@@ -221,7 +221,52 @@ WindowHandle Control::Handle() {
 
 void Control::CreateHandles() {
     Handle();
-    for (auto& child : children_) child->CreateHandles();
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
+        if ((*it)->Kind() != ControlKind::Bevel) (*it)->CreateHandles();
+    for (auto& child : children_)
+        if (child->Kind() == ControlKind::Bevel) child->CreateHandles();
+}
+
+bool Control::SiblingWindowBeneath() const {
+    if (!parent_) return false;
+    bool earlier = true;
+    for (const auto& sibling : parent_->children_) {
+        if (sibling.get() == this) {
+            earlier = false;
+            continue;
+        }
+        if (sibling->HandleAllocated() && (earlier || sibling->Kind() == ControlKind::Bevel)) return true;
+    }
+    return false;
+}
+
+namespace {
+int Depth(const Control* c) {
+    int depth = 0;
+    while ((c = c->Parent())) ++depth;
+    return depth;
+}
+}  // namespace
+
+bool ComesBefore(const Control& a, const Control& b) {
+    const Control* x = &a;
+    const Control* y = &b;
+    int dx = Depth(x), dy = Depth(y);
+    for (; dy > dx; --dy) y = y->Parent();
+    if (x == y) return &a != &b;   // a holds b
+    for (; dx > dy; --dx) x = x->Parent();
+    if (x == y) return false;      // b holds a
+    // Up to the two children of the nearest common parent.
+    while (x->Parent() != y->Parent()) {
+        x = x->Parent();
+        y = y->Parent();
+    }
+    if (!x->Parent()) return false;   // different forms
+    for (const auto& child : x->Parent()->Children()) {
+        if (child.get() == x) return true;
+        if (child.get() == y) return false;
+    }
+    return false;
 }
 
 void Control::DestroyHandle() {

@@ -178,11 +178,17 @@ public:
 
     // The native window; creates it (and its parents) on first use.
     WindowHandle Handle();
-    // The windows of this control and of everything inside it, in the
-    // order of the description (which is their z-order).
+    // The windows of this control and of everything inside it.  A new child
+    // window goes beneath its siblings, so they are made from the last
+    // control to the first, and bevels after the rest: later controls then
+    // lie above earlier ones, as in the description, and bevels beneath all.
     void CreateHandles();
     Peer* GetPeer() const { return peer_.get(); }
     bool HandleAllocated() const { return peer_ != nullptr; }
+    // True when a sibling that lies beneath this control (an earlier one in
+    // the description, or a bevel) already has its window: a window made
+    // now, beneath its siblings, must then be raised.
+    bool SiblingWindowBeneath() const;
     void DestroyHandle();
 
     // A window message no event covers.  Returns true when handled; `result`
@@ -233,6 +239,10 @@ protected:
     bool default_ = false;
     bool cancel_ = false;
 };
+
+// Whether `a` comes before `b` in the description of their form (a control
+// before what it holds); false for controls of different forms.
+bool ComesBefore(const Control& a, const Control& b);
 
 enum class CloseAction { None, Hide, Free };
 

@@ -310,5 +310,64 @@ TEST(FormsModel, ShowRunsOnShowOnlyWhenBecomingVisible) {
     EXPECT_EQ(shows, 2);
 }
 
+// Windows are made beneath their siblings: the last control of a parent is
+// made first, bevels after everything else, so that the stacking follows the
+// description without moving any window.
+TEST(FormsModel, HandlesAreMadeLastControlFirstAndBevelsLast) {
+    HeadlessApp app;
+    Form form("TestForm");
+    Control& panel = form.AddChild(std::make_unique<Control>(ControlKind::Panel, "Panel"));
+    Control& first = panel.AddChild(std::make_unique<Control>(ControlKind::Button, "First"));
+    Control& bevel = panel.AddChild(std::make_unique<Control>(ControlKind::Bevel, "Bevel"));
+    Control& last = panel.AddChild(std::make_unique<Control>(ControlKind::Label, "Last"));
+    Control& list = form.AddChild(std::make_unique<Control>(ControlKind::ListBox, "List"));
+    form.CreateHandles();
+    // The headless backend numbers handles in the order they are made.
+    EXPECT_LT(form.Handle(), list.Handle());
+    EXPECT_LT(list.Handle(), panel.Handle());
+    EXPECT_LT(panel.Handle(), last.Handle());
+    EXPECT_LT(last.Handle(), first.Handle());
+    EXPECT_LT(first.Handle(), bevel.Handle());
+}
+
+TEST(FormsModel, SiblingWindowBeneathNamesEarlierControlsAndBevelsWithWindows) {
+    HeadlessApp app;
+    Form form("TestForm");
+    Control& bevel = form.AddChild(std::make_unique<Control>(ControlKind::Bevel, "Bevel"));
+    Control& a = form.AddChild(std::make_unique<Control>(ControlKind::Button, "A"));
+    Control& b = form.AddChild(std::make_unique<Control>(ControlKind::Button, "B"));
+    EXPECT_FALSE(a.SiblingWindowBeneath());
+    b.Handle();   // a later sibling lies above: nothing to raise over
+    EXPECT_FALSE(a.SiblingWindowBeneath());
+    EXPECT_FALSE(form.SiblingWindowBeneath());
+    bevel.Handle();
+    EXPECT_TRUE(a.SiblingWindowBeneath());
+    Form other("Other");
+    Control& c = other.AddChild(std::make_unique<Control>(ControlKind::Button, "C"));
+    Control& d = other.AddChild(std::make_unique<Control>(ControlKind::Button, "D"));
+    c.Handle();
+    EXPECT_TRUE(d.SiblingWindowBeneath());
+    EXPECT_FALSE(c.SiblingWindowBeneath());
+}
+
+TEST(FormsModel, ComesBeforeFollowsTheDescription) {
+    Form form("TestForm");
+    Control& panel = form.AddChild(std::make_unique<Control>(ControlKind::Panel, "Panel"));
+    Control& inner = panel.AddChild(std::make_unique<Control>(ControlKind::Button, "Inner"));
+    Control& deeper = panel.AddChild(std::make_unique<Control>(ControlKind::Panel, "Deeper"));
+    Control& deepest = deeper.AddChild(std::make_unique<Control>(ControlKind::Edit, "Deepest"));
+    Control& after = form.AddChild(std::make_unique<Control>(ControlKind::Button, "After"));
+    EXPECT_TRUE(ComesBefore(form, panel));
+    EXPECT_TRUE(ComesBefore(panel, inner));
+    EXPECT_TRUE(ComesBefore(inner, deepest));
+    EXPECT_TRUE(ComesBefore(deepest, after));
+    EXPECT_FALSE(ComesBefore(after, inner));
+    EXPECT_FALSE(ComesBefore(deepest, deeper));
+    EXPECT_FALSE(ComesBefore(inner, inner));
+    Form other("Other");
+    EXPECT_FALSE(ComesBefore(other, form));
+    EXPECT_FALSE(ComesBefore(form, other));
+}
+
 }  // namespace
 }  // namespace velmora::forms

@@ -218,7 +218,7 @@ void Win32Backend::NeedCommonControls() {
     init(&icc);
 }
 
-const wchar_t* Win32Backend::ClassFor(const std::string& className, bool form) {
+const wchar_t* Win32Backend::ClassFor(const std::string& className, bool form, HICON big, HICON small) {
     const std::string key = (form ? "F:" : "W:") + className;
     auto it = classes_.find(key);
     if (it != classes_.end()) return it->second.c_str();
@@ -231,6 +231,10 @@ const wchar_t* Win32Backend::ClassFor(const std::string& className, bool form) {
     wc.lpfnWndProc = &WindowThunk;
     wc.hInstance = instance_;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // An icon of the class is there when the window is made; one sent with
+    // WM_SETICON afterwards makes the window manager's icon a second time.
+    wc.hIcon = big;
+    wc.hIconSm = small;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = name.c_str();
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)

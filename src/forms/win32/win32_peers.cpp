@@ -75,6 +75,10 @@ bool Win32Peer::TakesFocus() const {
     }
 }
 
+void Win32Peer::GiveHints() {
+    if (formPeer_) formPeer_->AddTool(hwnd_.Get(), control_.hint);
+}
+
 bool Win32Peer::Silent() const { return formPeer_ && formPeer_->TearingDown(); }
 
 HWND Win32Peer::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND parent, bool ownClass) {
@@ -94,10 +98,11 @@ HWND Win32Peer::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exSty
     hwnd_ = UniqueWindow(h);
     if (!ownClass) SubclassControl(h, this);
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
-    // Later controls lie above earlier ones, as in the stored description;
-    // a bevel is drawn beneath every control of its parent.
-    SetWindowPos(h, control_.Kind() == ControlKind::Bevel ? HWND_BOTTOM : HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The new window lies beneath its siblings.  Made in the order of
+    // CreateHandles it is already where it belongs; a control made on its
+    // own goes above the others, and a bevel stays beneath them all.
+    if (control_.Kind() != ControlKind::Bevel && control_.SiblingWindowBeneath())
+        SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (Form* form = control_.OwnerForm()) {
         formPeer_ = static_cast<FormPeer*>(form->GetPeer());
         if (formPeer_) {
@@ -168,10 +173,6 @@ void Win32Peer::FocusRequested() {
     // Only inside the active form: SetFocus would otherwise activate it.
     // An inactive form gets the focus back to this control on activation.
     if (GetActiveWindow() == formPeer_->Hwnd() && IsWindowVisible(h) && IsWindowEnabled(h)) ::SetFocus(h);
-}
-
-void Win32Peer::BringToFront() {
-    if (HWND h = hwnd_.Get()) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32Peer::GainFocus() {
@@ -328,8 +329,9 @@ public:
     using Win32Peer::Win32Peer;
 
     void Create(HWND parent) override {
-        CreateChild(L"BUTTON", WS_TABSTOP | (control_.IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, parent,
-                    false);
+        if (CreateChild(L"BUTTON", WS_TABSTOP | (control_.IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, parent,
+                        false))
+            shownDefault_ = control_.IsDefault();
     }
 
     void DefaultChanged() override {
@@ -677,10 +679,16 @@ public:
             if (!b) continue;
             buttons_.emplace_back(b);
             SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
-            if (formPeer_ && !control_.hint.empty()) formPeer_->AddTool(b, control_.hint);
+            if (formPeer_) formPeer_->AddTool(b, control_.hint);
         }
         Arrange();
         ItemIndexChanged();
+    }
+
+    void GiveHints() override {
+        Win32Peer::GiveHints();
+        if (formPeer_)
+            for (const UniqueWindow& b : buttons_) formPeer_->AddTool(b.Get(), control_.hint);
     }
 
     void ItemIndexChanged() override {
@@ -787,7 +795,13 @@ FormPeer::~FormPeer() {
     tooltip_.Reset();
 }
 
-void FormPeer::Join(Win32Peer* member) { members_.push_back(member); }
+void FormPeer::Join(Win32Peer* member) {
+    // In the order of the description, however the windows were made: the
+    // first of two controls with the same access key is the one pressed.
+    auto at = members_.begin();
+    while (at != members_.end() && !ComesBefore(member->control_, (*at)->control_)) ++at;
+    members_.insert(at, member);
+}
 
 void FormPeer::Leave(Win32Peer* member) {
     // The model takes a form apart from its controls up: once the first one
@@ -835,20 +849,25 @@ void FormPeer::Create(HWND owner) {
         x = y = CW_USEDEFAULT;
     }
     const std::wstring caption = Cp932ToWide(form_.Text());
+    HICON big = nullptr, small = nullptr;
+    if (!form_.iconResource.empty()) {
+        big = backend_.IconFor(form_.iconResource, false);
+        small = backend_.IconFor(form_.iconResource, true);
+    }
     ++echo_;
-    HWND hwnd = CreateWindowExW(exStyle, backend_.ClassFor(form_.ClassName(), true), caption.c_str(), style, x, y,
-                                Clamp0(w), Clamp0(h), owner, nullptr, backend_.Instance(),
+    HWND hwnd = CreateWindowExW(exStyle, backend_.ClassFor(form_.ClassName(), true, big, small), caption.c_str(),
+                                style, x, y, Clamp0(w), Clamp0(h), owner, nullptr, backend_.Instance(),
                                 static_cast<MessageTarget*>(this));
     --echo_;
     if (!hwnd) return;
     hwnd_ = UniqueWindow(hwnd);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
-    if (!form_.iconResource.empty()) {
-        if (HICON big = backend_.IconFor(form_.iconResource, false))
-            SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-        if (HICON small = backend_.IconFor(form_.iconResource, true))
-            SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    }
+    // Usually the class already shows the form's icons; a form of the same
+    // class with icons of its own sets them on its window.
+    if (big && reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICON)) != big)
+        SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (small && reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICONSM)) != small)
+        SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     if (form_.acceptFiles) backend_.Os().DragAcceptFiles(reinterpret_cast<WindowHandle>(hwnd), true);
     NoteOuterBounds();
 }
@@ -889,7 +908,9 @@ void FormPeer::ShowNow(bool visible) {
     if (visible) {
         if (IsWindowVisible(h)) return;
         if (form_.screenCenter) Center();
+        framePending_ = true;
         ShowWindow(h, SW_SHOW);
+        framePending_ = false;
         if (Win32Peer* f = FocusedMember()) {
             HWND fh = f->FocusWindow();
             if (fh && GetActiveWindow() == h && IsWindowEnabled(fh)) ::SetFocus(fh);
@@ -909,9 +930,26 @@ void FormPeer::ShowNow(bool visible) {
     ShowWindow(h, SW_HIDE);
 }
 
+// True when no visible window of the same band (topmost or not) lies above
+// the window: raising it would change nothing.
+static bool OnTopOfItsBand(HWND h) {
+    const bool topmost = (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    for (HWND w = GetWindow(h, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        if (!IsWindowVisible(w)) continue;
+        // Topmost windows come first: once one is met above a window that
+        // is not topmost, every window further up is topmost as well.
+        return !topmost && (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    }
+    return true;
+}
+
 void FormPeer::BringToFront() {
     HWND h = hwnd_.Get();
     if (!h || !IsWindowVisible(h)) return;
+    // A form just shown is already active and on top.  Wine answers even a
+    // raise that changes nothing by recomputing the display of the whole
+    // window tree, which would cost more than creating the editor's controls.
+    if (GetForegroundWindow() == h && OnTopOfItsBand(h)) return;
     SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(h);
 }
@@ -933,18 +971,7 @@ bool FormPeer::PressAccessKey(char key) {
 }
 
 void FormPeer::AddTool(HWND tool, const std::string& hint) {
-    HWND h = hwnd_.Get();
-    if (!h || !tool || hint.empty() || !form_.showHint) return;
-    if (!tooltip_) {
-        backend_.NeedCommonControls();
-        tooltip_ = UniqueWindow(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, h, nullptr,
-                                                backend_.Instance(), nullptr));
-        if (!tooltip_) return;
-        SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, 480);
-        SendMessageW(tooltip_.Get(), TTM_ACTIVATE, TRUE, 0);
-    }
+    if (!tooltip_ || !tool || hint.empty()) return;
     std::wstring text = Cp932ToWide(hint);
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
@@ -953,15 +980,31 @@ void FormPeer::AddTool(HWND tool, const std::string& hint) {
     // control with a hint through the common controls' subclass chain,
     // which looks itself up in window properties at each message.
     ti.uFlags = TTF_IDISHWND;
-    ti.hwnd = h;
+    ti.hwnd = hwnd_.Get();
     ti.uId = reinterpret_cast<UINT_PTR>(tool);
     ti.hinst = backend_.Instance();
     ti.lpszText = text.data();
     SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+bool FormPeer::MakeTooltip() {
+    if (tooltip_) return true;
+    HWND h = hwnd_.Get();
+    if (!h || !form_.showHint) return false;
+    backend_.NeedCommonControls();
+    tooltip_ = UniqueWindow(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                            CW_USEDEFAULT, CW_USEDEFAULT, h, nullptr, backend_.Instance(), nullptr));
+    if (!tooltip_) return false;
+    SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, 480);
+    SendMessageW(tooltip_.Get(), TTM_ACTIVATE, TRUE, 0);
+    for (Win32Peer* m : members_) m->GiveHints();
+    return true;
+}
+
 void FormPeer::RelayToTooltip(const MSG& msg) {
-    if (tooltip_) SendMessageW(tooltip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    if (!MakeTooltip()) return;
+    SendMessageW(tooltip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 void FormPeer::RemoveTool(HWND tool) {
@@ -1012,6 +1055,17 @@ bool FormPeer::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
             return false;
         case WM_MOVE:
             NoteOuterBounds();
+            return false;
+        case WM_NCACTIVATE:
+            // Being shown, the window is activated before its frame is first
+            // painted: the frame is drawn once, active, by that paint.
+            if (framePending_) {
+                result = DefWindowProcW(hwnd, msg, wParam, -1);
+                return true;
+            }
+            return false;
+        case WM_NCPAINT:
+            framePending_ = false;
             return false;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {

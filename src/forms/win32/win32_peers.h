@@ -48,7 +48,6 @@ public:
     void EnabledChanged() override;
     void BoundsChanged() override;
     void FocusRequested() override;
-    void BringToFront() override;
 
     // MessageTarget
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) final;
@@ -59,6 +58,8 @@ public:
     virtual void Notify(UINT /*code*/) {}
     // WM_DRAWITEM for this (owner-drawn) window.
     virtual void DrawItem(const DRAWITEMSTRUCT&) {}
+    // Hands the control's hint to its form's tooltip, for each of its windows.
+    virtual void GiveHints();
 
 protected:
     // Before the model sees the message; true when fully handled.
@@ -113,6 +114,9 @@ public:
     // Presses the showing, enabled button or check box whose caption has
     // `key` as its access key; false when there is none.
     bool PressAccessKey(char key);
+    // A control's hint, once the form has its tooltip.  The tooltip is made
+    // when the mouse first moves over the form, and every member then gives
+    // its hints (GiveHints): a form used from the keyboard alone has none.
     void AddTool(HWND tool, const std::string& hint);
     void RemoveTool(HWND tool);
     // A mouse message of one of the form's windows, shown to its tooltip.
@@ -125,6 +129,7 @@ protected:
 private:
     void NoteOuterBounds();
     void Center();
+    bool MakeTooltip();
 
     Form& form_;
     std::vector<Win32Peer*> members_;
@@ -132,6 +137,7 @@ private:
     HWND restoreActive_ = nullptr;
     bool tearingDown_ = false;
     bool sizing_ = false;
+    bool framePending_ = false;   // shown, its frame not painted yet
 };
 
 std::unique_ptr<Win32Peer> MakePeer(Win32Backend& backend, Control& control);

@@ -1,7 +1,7 @@
 // Checks of the Windows-only code that unit tests cannot reach natively:
 // the code page 932 / UTF-16 conversion, the file operations of
-// Win32Services and the forms backend's binding of windows to their peers,
-// run under Wine by the end-to-end suite.
+// Win32Services, the forms backend's binding of windows to their peers and
+// the stacking of a form's windows, run under Wine by the end-to-end suite.
 // Prints one line per failed check; the exit code is the number of failures.
 #include "platform/win32/win32.h"
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "forms/win32/win32_backend.h"
+#include "forms/win32/win32_peers.h"
 #include "hkmainf/hotkey_service.h"
 #include "hkmainf/listfile.h"
 #include "platform/codec.h"
@@ -427,6 +428,73 @@ void WindowBindings() {
     }
 }
 
+// The windows of a form stack as its description lays them out, whatever
+// order they are made in; of two controls with the same access key the
+// first is pressed; a form in front is left alone, one behind another
+// window comes forward.
+std::vector<HWND> ChildrenTopFirst(HWND parent) {
+    std::vector<HWND> order;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
+    return order;
+}
+
+void FormWindows() {
+    namespace f = velmora::forms;
+    velmora::Win32Services os;
+    f::win32::Win32Backend backend(GetModuleHandleW(nullptr), os);
+    f::Backend* previous = f::App().backend;
+    f::App().backend = &backend;
+    {
+        f::Form form("TSelfTestForm");
+        form.SetBounds(100, 100, 300, 200);
+        auto add = [](f::Control& parent, f::ControlKind kind, const char* name, const char* text, int top)
+            -> f::Control& {
+            f::Control& c = parent.AddChild(std::make_unique<f::Control>(kind, name));
+            c.SetText(text);
+            c.SetBounds(10, top, 120, 24);
+            return c;
+        };
+        f::Control& panel = add(form, f::ControlKind::Panel, "Panel", "", 0);
+        panel.SetBounds(0, 0, 280, 160);
+        f::Control& first = add(panel, f::ControlKind::Button, "First", "&Go", 10);
+        f::Control& bevel = add(panel, f::ControlKind::Bevel, "Bevel", "", 0);
+        bevel.SetBounds(0, 0, 280, 160);
+        f::Control& second = add(panel, f::ControlKind::Button, "Second", "&Go on", 40);
+        int firstClicks = 0, secondClicks = 0;
+        first.OnClick = [&] { ++firstClicks; };
+        second.OnClick = [&] { ++secondClicks; };
+        form.Show();
+        const auto hwnd = [](f::Control& c) { return reinterpret_cast<HWND>(c.Handle()); };
+        HWND p = hwnd(panel);
+        CHECK((ChildrenTopFirst(p) == std::vector<HWND>{hwnd(second), hwnd(first), hwnd(bevel)}));
+        CHECK(ChildrenTopFirst(hwnd(form)) == std::vector<HWND>{p});
+        // A control made on its own, the others' windows there, goes on top.
+        f::Control& late = add(panel, f::ControlKind::Button, "Late", "Late", 70);
+        late.Handle();
+        CHECK((ChildrenTopFirst(p) == std::vector<HWND>{hwnd(late), hwnd(second), hwnd(first), hwnd(bevel)}));
+
+        auto* peer = static_cast<f::win32::FormPeer*>(form.GetPeer());
+        CHECK(peer->PressAccessKey('g') && firstClicks == 1 && secondClicks == 0);
+
+        HWND h = hwnd(form);
+        CHECK(GetForegroundWindow() == h);
+        form.BringToFront();
+        CHECK(GetForegroundWindow() == h);
+        HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 50, 50, 400, 300, nullptr,
+                                     nullptr, nullptr, nullptr);
+        SetForegroundWindow(cover);
+        CHECK(GetForegroundWindow() == cover);
+        form.BringToFront();
+        CHECK(GetForegroundWindow() == h);
+        bool coverBelow = false;
+        for (HWND w = GetWindow(h, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) coverBelow |= w == cover;
+        CHECK(coverBelow);
+        DestroyWindow(cover);
+        form.Hide();
+    }
+    f::App().backend = previous;
+}
+
 }  // namespace
 
 int main() {
@@ -438,6 +506,7 @@ int main() {
     Services();
     SaveFaults();
     WindowBindings();
+    FormWindows();
     std::printf("%d checks, %d failed\n", checks, failures);
     return failures;
 }
