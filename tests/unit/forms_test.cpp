@@ -1,6 +1,9 @@
 // The forms layer's model, its stored descriptions and the headless backend.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "forms/formdesc.h"
 #include "forms/forms.h"
 #include "forms/headless.h"
@@ -310,60 +313,69 @@ TEST(FormsModel, ShowRunsOnShowOnlyWhenBecomingVisible) {
     EXPECT_EQ(shows, 2);
 }
 
+// Controls stacked in a panel, one panel inside it, a bevel among them.
+const char* const kStack = R"(
+object TestForm: TForm
+  object Panel: TPanel
+    object First: TButton
+    end
+    object Bevel: TBevel
+    end
+    object Inner: TPanel
+      object Deepest: TEdit
+      end
+    end
+    object Last: TLabel
+    end
+  end
+  object List: TListBox
+  end
+end
+)";
+
 // Windows are made beneath their siblings: the last control of a parent is
 // made first, bevels after everything else, so that the stacking follows the
 // description without moving any window.
 TEST(FormsModel, HandlesAreMadeLastControlFirstAndBevelsLast) {
     HeadlessApp app;
     Form form("TestForm");
-    Control& panel = form.AddChild(std::make_unique<Control>(ControlKind::Panel, "Panel"));
-    Control& first = panel.AddChild(std::make_unique<Control>(ControlKind::Button, "First"));
-    Control& bevel = panel.AddChild(std::make_unique<Control>(ControlKind::Bevel, "Bevel"));
-    Control& last = panel.AddChild(std::make_unique<Control>(ControlKind::Label, "Last"));
-    Control& list = form.AddChild(std::make_unique<Control>(ControlKind::ListBox, "List"));
+    ApplyFormDesc(form, Parse(kStack));
     form.CreateHandles();
     // The headless backend numbers handles in the order they are made.
-    EXPECT_LT(form.Handle(), list.Handle());
-    EXPECT_LT(list.Handle(), panel.Handle());
-    EXPECT_LT(panel.Handle(), last.Handle());
-    EXPECT_LT(last.Handle(), first.Handle());
-    EXPECT_LT(first.Handle(), bevel.Handle());
+    std::vector<WindowHandle> made;
+    for (const char* name : {"TestForm", "List", "Panel", "Last", "Inner", "Deepest", "First", "Bevel"})
+        made.push_back(form.Find(name)->Handle());
+    EXPECT_TRUE(std::is_sorted(made.begin(), made.end()));
 }
 
 TEST(FormsModel, SiblingWindowBeneathNamesEarlierControlsAndBevelsWithWindows) {
     HeadlessApp app;
     Form form("TestForm");
-    Control& bevel = form.AddChild(std::make_unique<Control>(ControlKind::Bevel, "Bevel"));
-    Control& a = form.AddChild(std::make_unique<Control>(ControlKind::Button, "A"));
-    Control& b = form.AddChild(std::make_unique<Control>(ControlKind::Button, "B"));
-    EXPECT_FALSE(a.SiblingWindowBeneath());
-    b.Handle();   // a later sibling lies above: nothing to raise over
-    EXPECT_FALSE(a.SiblingWindowBeneath());
+    ApplyFormDesc(form, Parse(kStack));
+    Control& inner = *form.Find("Inner");
+    EXPECT_FALSE(inner.SiblingWindowBeneath());
+    form.Find("Last")->Handle();   // a later sibling lies above: nothing to raise over
+    EXPECT_FALSE(inner.SiblingWindowBeneath());
     EXPECT_FALSE(form.SiblingWindowBeneath());
-    bevel.Handle();
-    EXPECT_TRUE(a.SiblingWindowBeneath());
-    Form other("Other");
-    Control& c = other.AddChild(std::make_unique<Control>(ControlKind::Button, "C"));
-    Control& d = other.AddChild(std::make_unique<Control>(ControlKind::Button, "D"));
-    c.Handle();
-    EXPECT_TRUE(d.SiblingWindowBeneath());
-    EXPECT_FALSE(c.SiblingWindowBeneath());
+    form.Find("First")->Handle();
+    EXPECT_TRUE(inner.SiblingWindowBeneath());
+    EXPECT_FALSE(form.Find("First")->SiblingWindowBeneath());
+    form.Find("Bevel")->Handle();   // beneath every control, the first too
+    EXPECT_TRUE(form.Find("First")->SiblingWindowBeneath());
 }
 
 TEST(FormsModel, ComesBeforeFollowsTheDescription) {
     Form form("TestForm");
-    Control& panel = form.AddChild(std::make_unique<Control>(ControlKind::Panel, "Panel"));
-    Control& inner = panel.AddChild(std::make_unique<Control>(ControlKind::Button, "Inner"));
-    Control& deeper = panel.AddChild(std::make_unique<Control>(ControlKind::Panel, "Deeper"));
-    Control& deepest = deeper.AddChild(std::make_unique<Control>(ControlKind::Edit, "Deepest"));
-    Control& after = form.AddChild(std::make_unique<Control>(ControlKind::Button, "After"));
-    EXPECT_TRUE(ComesBefore(form, panel));
-    EXPECT_TRUE(ComesBefore(panel, inner));
-    EXPECT_TRUE(ComesBefore(inner, deepest));
-    EXPECT_TRUE(ComesBefore(deepest, after));
-    EXPECT_FALSE(ComesBefore(after, inner));
-    EXPECT_FALSE(ComesBefore(deepest, deeper));
-    EXPECT_FALSE(ComesBefore(inner, inner));
+    ApplyFormDesc(form, Parse(kStack));
+    const auto before = [&](const char* a, const char* b) { return ComesBefore(*form.Find(a), *form.Find(b)); };
+    EXPECT_TRUE(before("TestForm", "Panel"));
+    EXPECT_TRUE(before("Panel", "First"));
+    EXPECT_TRUE(before("First", "Deepest"));
+    EXPECT_TRUE(before("Deepest", "Last"));
+    EXPECT_TRUE(before("Last", "List"));
+    EXPECT_FALSE(before("List", "First"));
+    EXPECT_FALSE(before("Deepest", "Inner"));
+    EXPECT_FALSE(before("First", "First"));
     Form other("Other");
     EXPECT_FALSE(ComesBefore(other, form));
     EXPECT_FALSE(ComesBefore(form, other));
