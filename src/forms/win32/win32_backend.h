@@ -73,7 +73,8 @@ public:
     // An icon resource by name ("#12" for a numeric id); null when absent.
     HICON IconFor(const std::string& name, bool small);
     // Registers a window class of ours (on first use) and returns its name.
-    // A form class carries the icons given when it is first registered.
+    // A form class carries the icons given when it is first registered: a
+    // form class is one stored description, with one icon.
     const wchar_t* ClassFor(const std::string& className, bool form, HICON big = nullptr, HICON small = nullptr);
     int NextControlId() { return nextControlId_++; }
     // The common controls, loaded and initialised before the first window

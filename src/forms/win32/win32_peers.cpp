@@ -795,13 +795,7 @@ FormPeer::~FormPeer() {
     tooltip_.Reset();
 }
 
-void FormPeer::Join(Win32Peer* member) {
-    // In the order of the description, however the windows were made: the
-    // first of two controls with the same access key is the one pressed.
-    auto at = members_.begin();
-    while (at != members_.end() && !ComesBefore(member->control_, (*at)->control_)) ++at;
-    members_.insert(at, member);
-}
+void FormPeer::Join(Win32Peer* member) { members_.push_back(member); }
 
 void FormPeer::Leave(Win32Peer* member) {
     // The model takes a form apart from its controls up: once the first one
@@ -862,12 +856,6 @@ void FormPeer::Create(HWND owner) {
     if (!hwnd) return;
     hwnd_ = UniqueWindow(hwnd);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
-    // Usually the class already shows the form's icons; a form of the same
-    // class with icons of its own sets them on its window.
-    if (big && reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICON)) != big)
-        SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (small && reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICONSM)) != small)
-        SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     if (form_.acceptFiles) backend_.Os().DragAcceptFiles(reinterpret_cast<WindowHandle>(hwnd), true);
     NoteOuterBounds();
 }
@@ -957,17 +945,21 @@ void FormPeer::BringToFront() {
 bool FormPeer::PressAccessKey(char key) {
     if (tearingDown_ || key == 0) return false;
     if (key >= 'A' && key <= 'Z') key = static_cast<char>(key - 'A' + 'a');
+    // Of two controls with the key, the first in the description is pressed
+    // (the windows are not made in that order).
+    Control* pressed = nullptr;
     for (Win32Peer* m : members_) {
         Control& c = m->control_;
         const ControlKind kind = c.Kind();
         if (kind != ControlKind::Button && kind != ControlKind::CheckBox && kind != ControlKind::SpeedButton) continue;
         HWND h = m->Hwnd();
         if (!h || !IsWindowVisible(h) || !IsWindowEnabled(h) || AccessKey(c.Text()) != key) continue;
-        if (kind == ControlKind::CheckBox) c.SetFocus();
-        c.UserClick();
-        return true;
+        if (!pressed || ComesBefore(c, *pressed)) pressed = &c;
     }
-    return false;
+    if (!pressed) return false;
+    if (pressed->Kind() == ControlKind::CheckBox) pressed->SetFocus();
+    pressed->UserClick();
+    return true;
 }
 
 void FormPeer::AddTool(HWND tool, const std::string& hint) {
