@@ -115,6 +115,13 @@ void Codec() {
     CHECK(velmora::Utf8ToCp932("\xEF\xBE\x8C\xEF\xBD\xA7\xEF\xBD\xB2\xEF\xBE\x99") == "\xCC\xA7\xB2\xD9");
     CHECK(velmora::Cp932ToUtf8("\x83\x5C") == "\xE3\x82\xBD");
     CHECK(velmora::Utf8ToCp932("\xC3\xA9") == "?");
+    // ASCII is passed through without converting: the system's conversion
+    // must agree for every character of it (backslash and tilde included).
+    std::string ascii;
+    for (int c = 1; c < 0x80; ++c) ascii += static_cast<char>(c);
+    CHECK(velmora::Utf8ToCp932(ascii) == ascii);
+    CHECK(WideToCp932(velmora::Utf8ToWide(ascii)) == ascii);
+    CHECK(velmora::Utf8ToCp932("a\\\xE8\xA1\xA8~") == "a\\\x95\x5C~");
 }
 
 std::string TempFolder() {
