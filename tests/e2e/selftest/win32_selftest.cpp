@@ -5,6 +5,8 @@
 // Prints one line per failed check; the exit code is the number of failures.
 #include "platform/win32/win32.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -439,6 +441,25 @@ void WindowBindings() {
 // order they are made in; of two controls with the same access key the
 // first is pressed; a form in front is left alone, one behind another
 // window comes forward.
+// The tooltip a form owns, if it has one.
+struct TooltipSearch {
+    HWND owner, found;
+};
+
+BOOL CALLBACK FindTooltip(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<TooltipSearch*>(p);
+    wchar_t cls[32] = {};
+    GetClassNameW(w, cls, 32);
+    if (GetWindow(w, GW_OWNER) == s->owner && lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0) s->found = w;
+    return s->found == nullptr;
+}
+
+HWND TooltipOf(HWND form) {
+    TooltipSearch search{form, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::vector<HWND> ChildrenTopFirst(HWND parent) {
     std::vector<HWND> order;
     for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
@@ -454,6 +475,7 @@ void FormWindows() {
     {
         f::Form form("TSelfTestForm");
         form.SetBounds(100, 100, 300, 200);
+        form.showHint = true;
         auto add = [](f::Control& parent, f::ControlKind kind, const char* name, const char* text, int top)
             -> f::Control& {
             f::Control& c = parent.AddChild(std::make_unique<f::Control>(kind, name));
@@ -468,11 +490,18 @@ void FormWindows() {
         bevel.SetBounds(0, 0, 280, 160);
         f::Control& second = add(panel, f::ControlKind::Button, "Second", "&Go on", 40);
         int firstClicks = 0, secondClicks = 0;
+        first.hint = "first";
+        second.hint = "second";
         first.OnClick = [&] { ++firstClicks; };
         second.OnClick = [&] { ++secondClicks; };
         form.Show();
         const auto hwnd = [](f::Control& c) { return reinterpret_cast<HWND>(c.Handle()); };
         HWND p = hwnd(panel);
+        // Shown, the frame is drawn active; no tooltip until the mouse comes.
+        WINDOWINFO info{};
+        info.cbSize = sizeof(info);
+        CHECK(GetWindowInfo(hwnd(form), &info) && info.dwWindowStatus == WS_ACTIVECAPTION);
+        CHECK(TooltipOf(hwnd(form)) == nullptr);
         CHECK((ChildrenTopFirst(p) == std::vector<HWND>{hwnd(second), hwnd(first), hwnd(bevel)}));
         CHECK(ChildrenTopFirst(hwnd(form)) == std::vector<HWND>{p});
         // A control made on its own, the others' windows there, goes on top.
@@ -482,6 +511,14 @@ void FormWindows() {
 
         auto* peer = static_cast<f::win32::FormPeer*>(form.GetPeer());
         CHECK(peer->PressAccessKey('g') && firstClicks == 1 && secondClicks == 0);
+
+        // The first mouse message makes the tooltip, with every hint so far.
+        MSG move{};
+        move.hwnd = hwnd(first);
+        move.message = WM_MOUSEMOVE;
+        peer->RelayToTooltip(move);
+        HWND tooltip = TooltipOf(hwnd(form));
+        CHECK(tooltip != nullptr && SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0) == 2);
 
         HWND h = hwnd(form);
         CHECK(GetForegroundWindow() == h);
