@@ -17,7 +17,8 @@ target_link_options(driver PRIVATE ${VELMORA_E2E_TOOL_LINK} -mconsole)
 # Checks of the Windows-only code (text conversion, files) run under Wine.
 file(GLOB VELMORA_SELFTEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/selftest/*.cpp)
 if(VELMORA_SELFTEST_SOURCES)
-  add_executable(win32_selftest ${VELMORA_SELFTEST_SOURCES})
+  # The program's resources too: its icon and manifest, as the forms use them.
+  add_executable(win32_selftest ${VELMORA_SELFTEST_SOURCES} ${VELMORA_RES_OBJECT})
   target_link_libraries(win32_selftest PRIVATE velmora_core)
   target_link_options(win32_selftest PRIVATE -static -static-libgcc -static-libstdc++ -s -mconsole)
 endif()

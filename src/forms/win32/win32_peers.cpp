@@ -843,7 +843,8 @@ void FormPeer::Create(HWND owner) {
         x = y = CW_USEDEFAULT;
     }
     const std::wstring caption = Cp932ToWide(form_.Text());
-    HICON big = nullptr, small = nullptr;
+    HICON& big = icons_[0];
+    HICON& small = icons_[1];
     if (!form_.iconResource.empty()) {
         big = backend_.IconFor(form_.iconResource, false);
         small = backend_.IconFor(form_.iconResource, true);
@@ -1059,6 +1060,12 @@ bool FormPeer::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
         case WM_NCPAINT:
             framePending_ = false;
             return false;
+        case WM_GETICON:
+            // The icons are the class's, which WM_GETICON does not report by
+            // itself; other programs (task switchers) ask for them this way.
+            result = DefWindowProcW(hwnd, msg, wParam, lParam);
+            if (!result) result = reinterpret_cast<LRESULT>(icons_[wParam == ICON_BIG ? 0 : 1]);
+            return true;
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
                 // Back to the control that had the focus, as a dialog does.

@@ -138,6 +138,7 @@ private:
     bool tearingDown_ = false;
     bool sizing_ = false;
     bool framePending_ = false;   // shown, its frame not painted yet
+    HICON icons_[2] = {};         // the form's icons (its class's), big and small
 };
 
 std::unique_ptr<Win32Peer> MakePeer(Win32Backend& backend, Control& control);

@@ -476,6 +476,7 @@ void FormWindows() {
         f::Form form("TSelfTestForm");
         form.SetBounds(100, 100, 300, 200);
         form.showHint = true;
+        form.iconResource = "MAINICON";
         auto add = [](f::Control& parent, f::ControlKind kind, const char* name, const char* text, int top)
             -> f::Control& {
             f::Control& c = parent.AddChild(std::make_unique<f::Control>(kind, name));
@@ -502,6 +503,11 @@ void FormWindows() {
         info.cbSize = sizeof(info);
         CHECK(GetWindowInfo(hwnd(form), &info) && info.dwWindowStatus == WS_ACTIVECAPTION);
         CHECK(TooltipOf(hwnd(form)) == nullptr);
+        // The icons are the class's, and the window reports them as its own.
+        const auto big = static_cast<LONG_PTR>(SendMessageW(hwnd(form), WM_GETICON, ICON_BIG, 0));
+        const auto small = static_cast<LONG_PTR>(SendMessageW(hwnd(form), WM_GETICON, ICON_SMALL2, 0));
+        CHECK(big != 0 && big == static_cast<LONG_PTR>(GetClassLongPtrW(hwnd(form), GCLP_HICON)));
+        CHECK(small != 0 && small == static_cast<LONG_PTR>(GetClassLongPtrW(hwnd(form), GCLP_HICONSM)));
         CHECK((ChildrenTopFirst(p) == std::vector<HWND>{hwnd(second), hwnd(first), hwnd(bevel)}));
         CHECK(ChildrenTopFirst(hwnd(form)) == std::vector<HWND>{p});
         // A control made on its own, the others' windows there, goes on top.
