@@ -196,6 +196,12 @@ void Win32Peer::LoseFocus(HWND newFocus) {
 
 void Win32Peer::WindowGone(HWND) { hwnd_.Forget(); }
 
+static bool HasNonClientArea(HWND hwnd) {
+    RECT window, client;
+    if (!GetWindowRect(hwnd, &window) || !GetClientRect(hwnd, &client)) return true;
+    return window.right - window.left != client.right || window.bottom - window.top != client.bottom;
+}
+
 LRESULT Win32Peer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
         LRESULT result = 0;
@@ -224,6 +230,13 @@ LRESULT Win32Peer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                 }
                 break;
             }
+            case WM_NCPAINT:
+                // A control without frame or scroll bars has nothing outside
+                // its client area to draw; the default processing would still
+                // make a window DC for it (under Wine a wineserver request),
+                // for every control each time its form is shown.
+                if (control_.Kind() != ControlKind::Form && !HasNonClientArea(hwnd)) return 0;
+                break;
             case WM_SETFOCUS:
                 GainFocus();
                 break;

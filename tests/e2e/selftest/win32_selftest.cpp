@@ -490,6 +490,7 @@ void FormWindows() {
         f::Control& bevel = add(panel, f::ControlKind::Bevel, "Bevel", "", 0);
         bevel.SetBounds(0, 0, 280, 160);
         f::Control& second = add(panel, f::ControlKind::Button, "Second", "&Go on", 40);
+        f::Control& edit = add(panel, f::ControlKind::Edit, "Edit", "", 100);
         int firstClicks = 0, secondClicks = 0;
         first.hint = "first";
         second.hint = "second";
@@ -508,12 +509,25 @@ void FormWindows() {
         const auto small = static_cast<LONG_PTR>(SendMessageW(hwnd(form), WM_GETICON, ICON_SMALL2, 0));
         CHECK(big != 0 && big == static_cast<LONG_PTR>(GetClassLongPtrW(hwnd(form), GCLP_HICON)));
         CHECK(small != 0 && small == static_cast<LONG_PTR>(GetClassLongPtrW(hwnd(form), GCLP_HICONSM)));
-        CHECK((ChildrenTopFirst(p) == std::vector<HWND>{hwnd(second), hwnd(first), hwnd(bevel)}));
+        CHECK((ChildrenTopFirst(p) == std::vector<HWND>{hwnd(edit), hwnd(second), hwnd(first), hwnd(bevel)}));
         CHECK(ChildrenTopFirst(hwnd(form)) == std::vector<HWND>{p});
+        // A control with a frame has it drawn when the form is shown: its
+        // outermost pixel is neither the panel's face nor the field's inside.
+        RECT box{};
+        GetWindowRect(hwnd(edit), &box);
+        HDC editDc = GetWindowDC(hwnd(edit));
+        HDC panelDc = GetDC(p);
+        const COLORREF frame = GetPixel(editDc, 0, 0);
+        const COLORREF inside = GetPixel(editDc, (box.right - box.left) / 2, (box.bottom - box.top) / 2);
+        const COLORREF face = GetPixel(panelDc, 200, 5);
+        ReleaseDC(p, panelDc);
+        ReleaseDC(hwnd(edit), editDc);
+        CHECK(frame != CLR_INVALID && frame != face && frame != inside);
         // A control made on its own, the others' windows there, goes on top.
         f::Control& late = add(panel, f::ControlKind::Button, "Late", "Late", 70);
         late.Handle();
-        CHECK((ChildrenTopFirst(p) == std::vector<HWND>{hwnd(late), hwnd(second), hwnd(first), hwnd(bevel)}));
+        CHECK((ChildrenTopFirst(p) ==
+               std::vector<HWND>{hwnd(late), hwnd(edit), hwnd(second), hwnd(first), hwnd(bevel)}));
 
         auto* peer = static_cast<f::win32::FormPeer*>(form.GetPeer());
         CHECK(peer->PressAccessKey('g') && firstClicks == 1 && secondClicks == 0);
