@@ -339,27 +339,45 @@ def bench_launch(report, wine, rounds, presses):
         report.add(f"- problem: {p}")
 
 
+EDITOR_SESSIONS = 3
+
+
 def bench_editor(report, wine, runs):
-    figures, errors = wine.probe("editor", *wine.velmora(), *hotkey_args(LAST_HOTKEY), "--rows", ROWS,
-                                 "--runs", runs + 1)
-    # The first opening loads the common controls' and the fonts' data.
-    opened = figures.get("editor_open_us", [])
-    committed = figures.get("editor_commit_us", [])
+    # Each session is a program of its own; the first opening of each loads
+    # the common controls' and the fonts' data and is shown apart.  Figures
+    # move by a millisecond or two from one session to the next (where the
+    # scheduler puts the program and the wineserver), so several sessions
+    # are pooled.
+    first = {"editor_open_us": [], "editor_commit_us": []}
+    pooled = {"editor_open_us": [], "editor_commit_us": []}
+    per_session = []
+    errors = []
+    for _ in range(EDITOR_SESSIONS):
+        figures, problems = wine.probe("editor", *wine.velmora(), *hotkey_args(LAST_HOTKEY), "--rows", ROWS,
+                                       "--runs", runs + 1)
+        errors.extend(problems)
+        for name in pooled:
+            values = figures.get(name, [])
+            if values:
+                first[name].append(values[0])
+                pooled[name].extend(values[1:])
+        if len(figures.get("editor_open_us", [])) > 1:
+            per_session.append(ms(median(figures["editor_open_us"][1:])))
     report.add("### Editor on 100 entries under Wine")
     report.add()
-    report.add(f"`probe editor` ({runs} times after a first one, shown apart): the tray icon's double click "
-               "posted until the list box holds 100 rows; OK pressed (BM_CLICK) until the editor is hidden and "
-               "the main window answers a sent message (all hotkeys registered anew).")
+    report.add(f"`probe editor` ({EDITOR_SESSIONS} sessions, {runs} times each after a first one, shown apart): "
+               "the tray icon's double click posted until the list box holds 100 rows; OK pressed (BM_CLICK) "
+               "until the editor is hidden and the main window answers a sent message (all hotkeys registered "
+               "anew).")
     report.add()
     rows = []
-    if opened:
-        rows.append(("open until the list is filled", ms(opened[0]), ms(median(opened[1:])),
-                     ms(max(opened[1:], default=0)), len(opened) - 1))
-    if committed:
-        rows.append(("OK until committed", ms(committed[0]), ms(median(committed[1:])),
-                     ms(max(committed[1:], default=0)), len(committed) - 1))
-    report.table(("step", "first ms", "median ms", "max ms", "samples"), rows)
-    report.add("Goal: under 20 ms each.")
+    for name, step in (("editor_open_us", "open until the list is filled"), ("editor_commit_us", "OK until committed")):
+        if pooled[name]:
+            rows.append((step, ms(median(first[name])), ms(median(pooled[name])), ms(max(pooled[name])),
+                         len(pooled[name])))
+    report.table(("step", "first ms (median of sessions)", "median ms", "max ms", "samples"), rows)
+    if per_session:
+        report.add(f"Open, median of each session: {', '.join(per_session)} ms. Goal: under 20 ms each.")
     report.add()
     for e in errors:
         report.add(f"- problem: {e}")
