@@ -9,13 +9,20 @@ namespace {
 
 constexpr UINT kShiftJis = 932;
 
+// Both code pages used here (932 and UTF-8) give at most one UTF-16 unit
+// for every byte, and read the bytes below 0x80 as the same characters.
 std::wstring ToWide(UINT codePage, const std::string& in) {
     if (in.empty() || in.size() > static_cast<std::size_t>(INT_MAX)) return std::wstring();
+    std::wstring out(in.size(), L'\0');
+    bool ascii = true;
+    for (std::size_t i = 0; i < in.size() && ascii; ++i) {
+        const auto c = static_cast<unsigned char>(in[i]);
+        ascii = c < 0x80;
+        out[i] = static_cast<wchar_t>(c);
+    }
+    if (ascii) return out;
     const int inLength = static_cast<int>(in.size());
-    const int needed = MultiByteToWideChar(codePage, 0, in.data(), inLength, nullptr, 0);
-    if (needed <= 0) return std::wstring();
-    std::wstring out(static_cast<std::size_t>(needed), L'\0');
-    const int written = MultiByteToWideChar(codePage, 0, in.data(), inLength, out.data(), needed);
+    const int written = MultiByteToWideChar(codePage, 0, in.data(), inLength, out.data(), inLength);
     out.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
     return out;
 }

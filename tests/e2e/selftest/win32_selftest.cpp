@@ -124,6 +124,19 @@ void Codec() {
     CHECK(velmora::Utf8ToCp932(ascii) == ascii);
     CHECK(WideToCp932(velmora::Utf8ToWide(ascii)) == ascii);
     CHECK(velmora::Utf8ToCp932("a\\\xE8\xA1\xA8~") == "a\\\x95\x5C~");
+    // Reading ASCII passes it through as well, as the system reads it in
+    // both code pages.
+    const int n = static_cast<int>(ascii.size());
+    std::wstring system(ascii.size(), L'\0');
+    CHECK(MultiByteToWideChar(932, 0, ascii.data(), n, system.data(), n) == n);
+    CHECK(velmora::Cp932ToWide(ascii) == system);
+    CHECK(MultiByteToWideChar(CP_UTF8, 0, ascii.data(), n, system.data(), n) == n);
+    CHECK(velmora::Utf8ToWide(ascii) == system);
+    // Other text is converted in one call into room for a unit a byte.
+    CHECK(velmora::Cp932ToWide("a\x83\x5C" "b") == L"a\u30BDb");
+    const std::wstring leadAtEnd = velmora::Cp932ToWide("\x82\xA0\x82");   // a lead byte without its trail
+    CHECK(leadAtEnd.size() == 2 && leadAtEnd[0] == L'\u3042');
+    CHECK(velmora::Utf8ToWide("\xF0\x9F\x98\x80x") == L"\xD83D\xDE00x");
 }
 
 std::string TempFolder() {
