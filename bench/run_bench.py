@@ -16,8 +16,9 @@ are.  The figures:
   wine      under Wine on a private Xvfb, in a prefix of its own:
             start-up to resident against bench_baseline (one icon, one hotkey),
             hotkey to the target's start against bench_baseline calling
-            ShellExecute, the editor opened on 100 entries and closed with OK,
-            and the CPU clock ticks of the idle program over --idle-seconds
+            ShellExecute, the editor opened on 100 entries and closed with OK
+            (opening also against bench_baseline_editor, the same windows made
+            with plain calls), and the CPU clock ticks of the idle program over --idle-seconds
 
 Writes the report to <build>/bench/results.md and prints it.
 """
@@ -229,6 +230,7 @@ class Wine:
         os.makedirs(os.path.join(self.folder, "target"))
         for exe, name in (("velmora.exe", "velmora.exe"), ("bench_baseline.exe", "baseline.exe"),
                           ("bench_baseline_cc6.exe", "baseline_cc6.exe"),
+                          ("bench_baseline_editor.exe", "baseline_editor.exe"),
                           ("bench_probe.exe", "probe.exe"), ("bench_stamp.exe", "target/bench_stamp.exe")):
             shutil.copy2(os.path.join(self.win32, exe), os.path.join(self.folder, name))
         self.stamp = "C:\\bench\\target\\bench_stamp.exe"
@@ -252,6 +254,8 @@ class Wine:
             name, _, value = line.strip().partition(" ")
             if name == "error":
                 errors.append(value)
+            elif name == "window":
+                figures.setdefault("windows", []).append(value)
             elif value:
                 figures.setdefault(name, []).append(float(value))
         if result.returncode != 0 and not errors:
@@ -340,44 +344,106 @@ def bench_launch(report, wine, rounds, presses):
 
 
 EDITOR_SESSIONS = 3
+# The yardstick's window classes, for `probe editor --classes`.
+EDITOR_BASELINE_CLASSES = ("VelmoraBenchEditorHost", "VelmoraBenchEditorHost", "VelmoraBenchEditor")
+
+
+def editor_sessions(wine, program, runs, extra=()):
+    """One session of `probe editor`: first figures apart, the rest pooled."""
+    figures, problems = wine.probe("editor", *program, *hotkey_args(LAST_HOTKEY), "--rows", ROWS,
+                                   "--runs", runs + 1, *extra)
+    windows = figures.pop("windows", [])
+    first = {name: values[0] for name, values in figures.items() if values}
+    rest = {name: values[1:] for name, values in figures.items()}
+    return first, rest, problems, windows
+
+
+# The classes of the program's own windows and the yardstick's stand-ins.
+OWN_CLASSES = {"TREditor": "form", "VelmoraBenchEditor": "form", "TPanel": "panel", "VelmoraBenchPanel": "panel"}
+
+
+def window_differences(program, yardstick):
+    """The editor's windows (class, styles, place) where the yardstick differs from the program."""
+    def normal(lines):
+        out = []
+        for line in lines:
+            cls, _, rest = line.partition(" ")
+            out.append(f"{OWN_CLASSES.get(cls, cls)} {rest}")
+        return out
+    a, b = normal(program), normal(yardstick)
+    differences = [f"program `{x}`, yardstick `{y}`" for x, y in zip(a, b) if x != y]
+    if len(a) != len(b):
+        differences.append(f"{len(a)} windows in the program's editor, {len(b)} in the yardstick's")
+    return differences
 
 
 def bench_editor(report, wine, runs):
     # Each session is a program of its own; the first opening of each loads
     # the common controls' and the fonts' data and is shown apart.  Figures
-    # move by a millisecond or two from one session to the next (where the
-    # scheduler puts the program and the wineserver), so several sessions
-    # are pooled.
-    first = {"editor_open_us": [], "editor_commit_us": []}
-    pooled = {"editor_open_us": [], "editor_commit_us": []}
-    per_session = []
+    # move by a millisecond or more from one session to the next (where the
+    # scheduler puts the program and the wineserver) and from one run to the
+    # next, so several sessions are pooled, and the program takes turns with
+    # its yardstick: bench_baseline_editor makes the editor's windows (same
+    # classes, styles, sizes, fonts, key list and rows) with plain calls.
+    names = ("editor_open_us", "editor_commit_us")
+    first = {name: [] for name in names}
+    pooled = {name: [] for name in names}
+    yard_first, yard = [], []
+    per_session, yard_per_session = [], []
     errors = []
+    windows = {}
+    yardstick = ["C:\\bench\\baseline_editor.exe", *LAST_HOTKEY, ROWS]
     for _ in range(EDITOR_SESSIONS):
-        figures, problems = wine.probe("editor", *wine.velmora(), *hotkey_args(LAST_HOTKEY), "--rows", ROWS,
-                                       "--runs", runs + 1)
+        f, rest, problems, windows["program"] = editor_sessions(wine, wine.velmora(), runs)
         errors.extend(problems)
-        for name in pooled:
-            values = figures.get(name, [])
-            if values:
-                first[name].append(values[0])
-                pooled[name].extend(values[1:])
-        if len(figures.get("editor_open_us", [])) > 1:
-            per_session.append(ms(median(figures["editor_open_us"][1:])))
+        for name in names:
+            if name in f:
+                first[name].append(f[name])
+            pooled[name].extend(rest.get(name, []))
+        if rest.get("editor_open_us"):
+            per_session.append(ms(median(rest["editor_open_us"])))
+        f, rest, problems, windows["yardstick"] = editor_sessions(wine, yardstick, runs,
+                                                                  ("--classes", *EDITOR_BASELINE_CLASSES))
+        errors.extend(f"yardstick: {p}" for p in problems)
+        if "editor_open_us" in f:
+            yard_first.append(f["editor_open_us"])
+        yard.extend(rest.get("editor_open_us", []))
+        if rest.get("editor_open_us"):
+            yard_per_session.append(ms(median(rest["editor_open_us"])))
     report.add("### Editor on 100 entries under Wine")
     report.add()
-    report.add(f"`probe editor` ({EDITOR_SESSIONS} sessions, {runs} times each after a first one, shown apart): "
-               "the tray icon's double click posted until the list box holds 100 rows; OK pressed (BM_CLICK) "
-               "until the editor is hidden and the main window answers a sent message (all hotkeys registered "
-               "anew).")
+    report.add(f"`probe editor` ({EDITOR_SESSIONS} sessions of each program, taking turns, {runs} times each after "
+               "a first one, shown apart): the tray icon's double click posted until the list box holds 100 rows "
+               "and the program answers a sent message; OK pressed (BM_CLICK) until the editor is hidden and the "
+               "main window answers a sent message (all hotkeys registered anew). The yardstick "
+               "(baseline_editor.exe) makes the same windows with plain Win32 calls, no forms layer.")
     report.add()
     rows = []
     for name, step in (("editor_open_us", "open until the list is filled"), ("editor_commit_us", "OK until committed")):
         if pooled[name]:
             rows.append((step, ms(median(first[name])), ms(median(pooled[name])), ms(max(pooled[name])),
                          len(pooled[name])))
+    if yard:
+        rows.append(("yardstick: open until the list is filled", ms(median(yard_first)), ms(median(yard)),
+                     ms(max(yard)), len(yard)))
     report.table(("step", "first ms (median of sessions)", "median ms", "max ms", "samples"), rows)
     if per_session:
-        report.add(f"Open, median of each session: {', '.join(per_session)} ms. Goal: under 20 ms each.")
+        report.add(f"Open, median of each session: {', '.join(per_session)} ms (yardstick: "
+                   f"{', '.join(yard_per_session)} ms). Goal: under 20 ms each.")
+    if pooled["editor_open_us"] and yard:
+        report.add()
+        ratio = median(pooled["editor_open_us"]) / median(yard)
+        report.add(f"**ratio velmora/yardstick, open (medians): {ratio:.2f}**")
+    if windows.get("program") and windows.get("yardstick"):
+        differences = window_differences(windows["program"], windows["yardstick"])
+        report.add()
+        if differences:
+            report.add("The yardstick's windows differ from the program's editor:")
+            for d in differences:
+                report.add(f"- {d}")
+        else:
+            report.add(f"The yardstick's {len(windows['program'])} windows match the program's editor (class, "
+                       "style, extended style, place).")
     report.add()
     for e in errors:
         report.add(f"- problem: {e}")

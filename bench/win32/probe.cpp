@@ -6,9 +6,14 @@
 //       its icon held by the shell and the hotkey M+V taken
 //   probe launch <program> [args] --hotkey M V --stamp <log> --runs N
 //       SendInput of M+V until stamp.exe (the target) starts, N times
-//   probe editor <program> --hotkey M V --rows R --runs N
+//   probe editor <program> --hotkey M V --rows R --runs N [--classes MAIN NOTIFY EDITOR]
 //       the editor opened from the tray icon until its list holds R rows, and
-//       OK pressed until the main window answers again, N times
+//       OK pressed until the main window answers again, N times; the window
+//       classes are the program's unless given (the editor's yardstick has
+//       its own); once open the first time, it prints the editor's window
+//       and each window in it as "window <class> <style> <extended style>
+//       <left> <top> <right> <bottom>" (client coordinates of the editor), so
+//       that the yardstick can be held against the program
 //   probe held --hotkey M V
 //       exit code 0 when some program holds the combination M+V
 // Output: one "name value" line per figure (microseconds).  The program is
@@ -58,6 +63,7 @@ struct Options {
     UINT modifiers = 0, key = 0;
     std::wstring stamp;
     int runs = 1, rows = 100;
+    std::wstring mainClass = L"TMainForm", notifyClass = L"TNotifyWindow", editorClass = L"TREditor";
 };
 
 bool ParseOptions(int argc, wchar_t** argv, Options& o) {
@@ -73,6 +79,11 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o) {
             o.runs = _wtoi(argv[++i]);
         } else if (a == L"--rows" && i + 1 < argc) {
             o.rows = _wtoi(argv[++i]);
+        } else if (a == L"--classes" && i + 3 < argc) {
+            o.mainClass = argv[i + 1];
+            o.notifyClass = argv[i + 2];
+            o.editorClass = argv[i + 3];
+            i += 3;
         } else {
             o.program.push_back(a);
         }
@@ -259,11 +270,35 @@ int Launch(const Options& o) {
     return 0;
 }
 
+void PrintWindow(HWND w, HWND editor) {
+    RECT rc{};
+    GetWindowRect(w, &rc);
+    MapWindowPoints(nullptr, editor, reinterpret_cast<POINT*>(&rc), 2);
+    std::string name;
+    for (wchar_t c : ClassOf(w)) name += static_cast<char>(c < 128 ? c : '?');
+    std::printf("window %s %08lx %08lx %ld %ld %ld %ld\n", name.c_str(),
+                static_cast<unsigned long>(GetWindowLongW(w, GWL_STYLE)),
+                static_cast<unsigned long>(GetWindowLongW(w, GWL_EXSTYLE)), rc.left, rc.top, rc.right, rc.bottom);
+}
+
+void PrintWindows(HWND editor) {
+    PrintWindow(editor, editor);
+    struct Walk {
+        HWND editor;
+        static BOOL CALLBACK Each(HWND w, LPARAM p) {
+            PrintWindow(w, reinterpret_cast<Walk*>(p)->editor);
+            return TRUE;
+        }
+    } walk{editor};
+    EnumChildWindows(editor, &Walk::Each, reinterpret_cast<LPARAM>(&walk));
+    std::fflush(stdout);
+}
+
 int Editor(const Options& o) {
     Program p;
     if (!p.Start(o.program) || !p.WaitIdle() || !Resident(p, o)) return 1;
-    HWND main = FindClass(WindowsOf(p.Pid(), false), L"TMainForm");
-    HWND notify = main ? FindClass(WindowsOf(p.Pid(), true), L"TNotifyWindow") : nullptr;
+    HWND main = FindClass(WindowsOf(p.Pid(), false), o.mainClass.c_str());
+    HWND notify = main ? FindClass(WindowsOf(p.Pid(), true), o.notifyClass.c_str()) : nullptr;
     if (!notify) {
         Fail("no main or notify window");
         return 1;
@@ -286,7 +321,7 @@ int Editor(const Options& o) {
             SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
             const LONGLONG answered = Now();
             if (!editor) {
-                HWND w = FindWindowW(L"TREditor", nullptr);
+                HWND w = FindWindowW(o.editorClass.c_str(), nullptr);
                 DWORD owner = 0;
                 if (w) GetWindowThreadProcessId(w, &owner);
                 if (owner == p.Pid()) editor = w;
@@ -304,6 +339,7 @@ int Editor(const Options& o) {
             return 1;
         }
         Figure("editor_open_us", Microseconds(shown - asked));
+        if (run == 0) PrintWindows(editor);
 
         // OK once the editor waits in its modal loop.
         WaitUntil(5000, [&] { return IsWindowVisible(editor) != FALSE; });
@@ -361,7 +397,8 @@ bool WaitForTray() {
 int wmain(int argc, wchar_t** argv) {
     Options o;
     if (argc < 3 || !ParseOptions(argc, argv, o)) {
-        std::fputs("usage: probe startup|launch|editor|held <program> [args] --hotkey M V [--stamp log] [--runs N] [--rows R]\n",
+        std::fputs("usage: probe startup|launch|editor|held <program> [args] --hotkey M V [--stamp log] [--runs N] "
+                   "[--rows R] [--classes M N E]\n",
                    stderr);
         return 2;
     }
