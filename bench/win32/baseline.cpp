@@ -13,6 +13,8 @@
 
 #include <cwchar>
 
+#include "resident.h"
+
 namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 1;
@@ -61,23 +63,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                   nullptr, instance, nullptr);
     if (!window) return 1;
 
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof(icon);
-    icon.hWnd = window;
-    icon.uID = 1;
-    icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-    icon.uCallbackMessage = kTrayMessage;
-    icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    lstrcpynW(icon.szTip, L"baseline", ARRAYSIZE(icon.szTip));
-    Shell_NotifyIconW(NIM_ADD, &icon);
-    RegisterHotKey(window, 1, modifiers, key);
-
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    UnregisterHotKey(window, 1);
-    Shell_NotifyIconW(NIM_DELETE, &icon);
-    return 0;
+    return RunResident(window, kTrayMessage, modifiers, key);
 }

@@ -18,6 +18,8 @@
 
 #include <cwchar>
 
+#include "resident.h"
+
 namespace {
 
 // The program's tray callback message, so that the probe opens both alike.
@@ -208,17 +210,11 @@ void OpenEditor(HWND owner) {
     g_editorOpen = false;
 }
 
+// The host lives until the probe ends the program.
 LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case kTrayMessage:
-            if (lParam == WM_LBUTTONDBLCLK) OpenEditor(window);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            return DefWindowProcW(window, msg, wParam, lParam);
-    }
+    if (msg != kTrayMessage) return DefWindowProcW(window, msg, wParam, lParam);
+    if (lParam == WM_LBUTTONDBLCLK) OpenEditor(window);
+    return 0;
 }
 
 }  // namespace
@@ -246,23 +242,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
 
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof(icon);
-    icon.hWnd = window;
-    icon.uID = 1;
-    icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-    icon.uCallbackMessage = kTrayMessage;
-    icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    lstrcpynW(icon.szTip, L"baseline", ARRAYSIZE(icon.szTip));
-    Shell_NotifyIconW(NIM_ADD, &icon);
-    RegisterHotKey(window, 1, g_modifiers, g_key);
-
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    UnregisterHotKey(window, 1);
-    Shell_NotifyIconW(NIM_DELETE, &icon);
-    return 0;
+    return RunResident(window, kTrayMessage, g_modifiers, g_key);
 }
