@@ -18,7 +18,8 @@ are.  The figures:
             hotkey to the target's start against bench_baseline calling
             ShellExecute, the editor opened on 100 entries and closed with OK
             (opening also against bench_baseline_editor, the same windows made
-            with plain calls), and the CPU clock ticks of the idle program over --idle-seconds
+            with plain calls), and the CPU clock ticks of the idle program
+            over --idle-seconds
 
 Writes the report to <build>/bench/results.md and prints it.
 """

@@ -100,7 +100,8 @@ void RegisterClasses() {
     RegisterClassExW(&wc);
 }
 
-// A row as the program writes it (at most 100 characters) for the benchmark's list (same lengths).
+// A row as the program shows one of the benchmark's list: the same lengths,
+// under 160 characters.
 void RowText(int n, wchar_t* out) {
     static const wchar_t* const kModifiers[] = {L"Alt + ", L"Ctrl + ", L"Ctrl + Alt + ", L"Shift + ",
                                                  L"Alt + Shift + ", L"Ctrl + Shift + ", L"Ctrl + Alt + Shift + "};
