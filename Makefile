@@ -1,17 +1,25 @@
-# Velmora: cross-built for 32-bit Windows, unit-tested natively, and tested
-# end to end under Wine.
-#   make run     set up, build, and start velmora.exe under Wine
-#   make test    set up, build, and run every test (unit and end-to-end)
+# Velmora: cross-built for 32-bit Windows (the product) and 64-bit Windows
+# beside it, unit-tested natively, and tested end to end under Wine.
+#   make run     set up, build, and start velmora.exe under Wine: the 32-bit
+#                program where the host runs 32-bit code, the 64-bit one
+#                elsewhere (it says which, and why)
+#   make test    set up, build, and run every test (unit, and end-to-end for
+#                each architecture the host runs)
 #   make asan    the unit suite under AddressSanitizer and UBSan
 #   make fuzz    the libFuzzer targets, each for FUZZ_SECONDS
 #   make bench   every performance figure (bench/run_bench.py, about 4 min;
-#                IDLE_SECONDS of idle CPU, default 60); not part of test
-#   make dist    dist/velmora-1.01-win32.zip (velmora.exe, Velmora.html,
-#                README.md, LICENSE)
+#                IDLE_SECONDS of idle CPU, default 60) of the architecture
+#                make run would start; not part of test
+#   make dist    dist/velmora-1.01-win32.zip and dist/velmora-1.01-win64.zip
+#                (velmora.exe, Velmora.html, README.md, LICENSE) and
+#                dist/SHA256SUMS
 #   make screenshots  the PNG pictures of docs/images, taken under Wine
-# (make test runs both as tests of its one ctest run)
+# (make test runs asan and fuzz too, as tests of its one ctest run)
 # BUILD_DIR is the build folder (default build); BUILD_TYPE the CMake build
-# type of both trees (default Release); JOBS the parallel jobs (default 2).
+# type of every tree (default Release); JOBS the parallel jobs (default 2).
+# VELMORA_ARCHS chooses the architectures run under Wine instead of what the
+# host can run: VELMORA_ARCHS=x64 takes the 64-bit-only path of a host that
+# cannot run 32-bit code (no 32-bit Wine process is started), on any host.
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
@@ -19,16 +27,22 @@ JOBS ?= 2
 
 ABS_BUILD := $(abspath $(BUILD_DIR))
 WIN32_DIR := $(ABS_BUILD)/win32
+WIN64_DIR := $(ABS_BUILD)/win64
 NATIVE_DIR := $(ABS_BUILD)/native
-WINEPREFIX_DIR := $(ABS_BUILD)/wineprefix
 ASAN_DIR := $(ABS_BUILD)/asan
 FUZZ_DIR := $(ABS_BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 IDLE_SECONDS ?= 60
 VERSION := 1.01
-DIST_ZIP := dist/velmora-$(VERSION)-win32.zip
 
-.PHONY: all setup build build-win32 build-native test unit e2e run clean
+# The architectures this host runs under Wine ("x86 x64", "x64", or none),
+# asked when a recipe needs them (after setup has installed Wine).
+ARCHS_OF_HOST = scripts/archs.sh
+# The one make run and make bench use: the product where it runs.
+FIRST_ARCH = archs=$$($(ARCHS_OF_HOST)) || exit 1; arch=$${archs%% *}; \
+  if [ -z "$$arch" ]; then echo "$@: $$($(ARCHS_OF_HOST) --why)" >&2; exit 1; fi
+
+.PHONY: all setup build build-win32 build-win64 build-windows build-native test unit e2e run clean
 .PHONY: asan fuzz dist screenshots bench
 
 all: build
@@ -36,21 +50,34 @@ all: build
 setup:
 	@scripts/setup.sh
 
-build: build-win32 build-native
+build: build-windows build-native
+
+build-windows: build-win32 build-win64
 
 build-win32:
 	@cmake -S . -B $(WIN32_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
 	@cmake --build $(WIN32_DIR) -j $(JOBS)
 
+build-win64:
+	@cmake -S . -B $(WIN64_DIR) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+	@cmake --build $(WIN64_DIR) -j $(JOBS)
+
+# The end-to-end scenarios are registered for each architecture the host
+# runs (or VELMORA_ARCHS names); where none runs, the build says why and stops.
 build-native:
-	@cmake -S . -B $(NATIVE_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	  -DVELMORA_WIN32_DIR=$(WIN32_DIR) -DVELMORA_WINEPREFIX=$(WINEPREFIX_DIR) \
+	@archs=$$($(ARCHS_OF_HOST)) || exit 1; \
+	if [ -z "$$archs" ]; then echo "build: $$($(ARCHS_OF_HOST) --why)" >&2; exit 1; fi; \
+	echo "build: end-to-end tests for $$archs: $$($(ARCHS_OF_HOST) --why)"; \
+	cmake -S . -B $(NATIVE_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	  -DVELMORA_WIN32_DIR=$(WIN32_DIR) -DVELMORA_WIN64_DIR=$(WIN64_DIR) \
+	  "-DVELMORA_E2E_ARCHS=$$(echo $$archs | tr ' ' ';')" -DVELMORA_WINEPREFIX_ROOT=$(ABS_BUILD) \
 	  -DVELMORA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
 	@cmake --build $(NATIVE_DIR) -j $(JOBS)
 
-# One ctest run over unit and end-to-end tests; the end-to-end tests share
-# the Wine prefix and a private X display, and take turns.
+# One ctest run over unit and end-to-end tests; the end-to-end tests of one
+# architecture share its Wine prefix and a private X display, and take turns.
 test: setup
 	@$(MAKE) --no-print-directory build
 	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
@@ -59,7 +86,7 @@ unit: build-native
 	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) -LE 'e2e|asan|fuzz'
 
 e2e: build
-	@cd $(NATIVE_DIR) && ctest --output-on-failure -L e2e
+	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) -L e2e
 
 # The whole unit suite under ASan (leak checking on) and fatal UBSan, built
 # with g++ in its own folder.
@@ -72,23 +99,28 @@ fuzz:
 	@FUZZ_BUILD_DIR=$(FUZZ_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) scripts/fuzz.sh
 
 run: setup
-	@$(MAKE) --no-print-directory build-win32
-	@scripts/run.sh $(WIN32_DIR) $(WINEPREFIX_DIR)
+	@$(MAKE) --no-print-directory build-windows
+	@$(FIRST_ARCH); scripts/run.sh $(ABS_BUILD) $$arch
 
 dist: setup
-	@$(MAKE) --no-print-directory build-win32
-	@scripts/dist.sh $(WIN32_DIR) $(DIST_ZIP)
+	@$(MAKE) --no-print-directory build-windows
+	@scripts/dist.sh $(WIN32_DIR) dist/velmora-$(VERSION)-win32.zip
+	@scripts/dist.sh $(WIN64_DIR) dist/velmora-$(VERSION)-win64.zip
+	@cd dist && sha256sum velmora-$(VERSION)-win32.zip velmora-$(VERSION)-win64.zip >SHA256SUMS
+	@echo "dist: $(CURDIR)/dist/SHA256SUMS"
 
 # Pictures for the README, of the real program under Wine on a private Xvfb.
 screenshots: setup
-	@$(MAKE) --no-print-directory build-win32
-	@scripts/screenshots.py $(WIN32_DIR) $(ABS_BUILD)/wineprefix-screenshots docs/images
+	@$(MAKE) --no-print-directory build-windows
+	@$(FIRST_ARCH); tree=$$(. scripts/wine-arch.sh; velmora_build_dir $$arch); \
+	VELMORA_ARCH=$$arch scripts/screenshots.py $(ABS_BUILD)/$$tree $(ABS_BUILD)/wineprefix-screenshots-$$arch docs/images
 
 # Size, native benchmarks, heap and the Wine timings, each against a baseline
-# of the same run; the report goes to $(BUILD_DIR)/bench/results.md.
+# of the same run and the same architecture; the report goes to
+# $(BUILD_DIR)/bench/results.md.
 bench: setup
 	@$(MAKE) --no-print-directory build
-	@python3 bench/run_bench.py --build $(ABS_BUILD) --idle-seconds $(IDLE_SECONDS)
+	@$(FIRST_ARCH); python3 bench/run_bench.py --build $(ABS_BUILD) --arch $$arch --idle-seconds $(IDLE_SECONDS)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -55,10 +55,14 @@ find_package(Python3 COMPONENTS Interpreter REQUIRED)
 add_test(NAME size_check_selftest COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/bench/test_size_check.py)
 set_tests_properties(size_check_selftest PROPERTIES LABELS size TIMEOUT 60)
 
-# velmora.exe stays within 300 KB and free of iostreams, locale and printf
-# machinery: a cheap check of the cross build, part of every test run.
-if(VELMORA_WIN32_DIR)
-  add_test(NAME velmora_exe_size
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/bench/size_check.py ${VELMORA_WIN32_DIR})
-  set_tests_properties(velmora_exe_size PROPERTIES LABELS size TIMEOUT 60 SKIP_RETURN_CODE 77)
-endif()
+# Each velmora.exe (32-bit and 64-bit) stays within 300 KB and free of
+# iostreams, locale and printf machinery: a cheap check of the cross builds,
+# part of every test run.
+function(velmora_size_check arch tree)
+  if(tree)
+    add_test(NAME velmora_exe_size_${arch} COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/bench/size_check.py ${tree})
+    set_tests_properties(velmora_exe_size_${arch} PROPERTIES LABELS size TIMEOUT 60 SKIP_RETURN_CODE 77)
+  endif()
+endfunction()
+velmora_size_check(x86 "${VELMORA_WIN32_DIR}")
+velmora_size_check(x64 "${VELMORA_WIN64_DIR}")

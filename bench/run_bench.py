@@ -93,7 +93,7 @@ def bench_size(report, win32):
     report.add()
     cmd = [sys.executable, os.path.join(HERE, "size_check.py"), win32]
     result = subprocess.run(cmd, capture_output=True, text=True)
-    report.add("`python3 bench/size_check.py <build>/win32`:")
+    report.add(f"`python3 bench/size_check.py {os.path.relpath(win32, os.path.dirname(os.path.dirname(win32)))}`:")
     report.add()
     report.add("```")
     for line in result.stdout.strip().splitlines():
@@ -204,12 +204,25 @@ def bench_heap(report, native):
 
 # --- wine -------------------------------------------------------------------------
 
+def wine_of(arch):
+    """The Wine loader and WINEARCH of an architecture (scripts/wine-arch.sh)."""
+    script = os.path.join(SCRIPTS, "wine-arch.sh")
+    out = subprocess.run(["bash", "-c", '. "$1"; velmora_wine_loader "$2"; velmora_winearch "$2"', "-", script, arch],
+                         capture_output=True, text=True, check=True).stdout.split()
+    return out[0], out[1]
+
+
 class Wine:
-    def __init__(self, build, win32):
-        self.prefix = os.path.join(build, "bench-wineprefix")
-        self.state = os.path.join(build, "bench-state")
+    """The programs of one architecture's build tree in a prefix of its own;
+    the program and its baselines are always of the same architecture."""
+
+    def __init__(self, build, win32, arch):
+        self.prefix = os.path.join(build, f"bench-wineprefix-{arch}")
+        self.state = os.path.join(build, f"bench-state-{arch}")
         self.win32 = win32
-        self.env = dict(os.environ, VELMORA_WINEPREFIX=self.prefix, VELMORA_E2E_STATE=self.state)
+        self.loader, self.winearch = wine_of(arch)
+        self.env = dict(os.environ, VELMORA_WINEPREFIX=self.prefix, VELMORA_E2E_STATE=self.state,
+                        VELMORA_ARCH=arch)
         self.up = False
 
     def start(self):
@@ -218,13 +231,14 @@ class Wine:
         self.up = True
         with open(os.path.join(self.state, "display")) as f:
             display = f.read().strip()
-        self.env.update({"WINEPREFIX": self.prefix, "WINEARCH": "win32", "WINEDEBUG": "-all",
+        self.env.update({"WINEPREFIX": self.prefix, "WINEARCH": self.winearch, "WINELOADER": self.loader,
+                         "WINEDEBUG": "-all",
                          "WINEDLLOVERRIDES": "mscoree,mshtml=", "LC_ALL": "C.UTF-8", "DISPLAY": display})
         # Xvfb runs no window manager, and Wine waits up to 2 s for one to
         # withdraw each managed window it hides (wait_for_withdrawn_state):
         # every editor closed with OK would seem to take 2 s.  Unmanaged
         # windows, as in a Wine virtual desktop, show the program's own time.
-        subprocess.run(["wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/t",
+        subprocess.run([self.loader, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/t",
                         "REG_SZ", "/d", "N", "/f"], env=self.env, check=True, capture_output=True)
         self.folder = os.path.join(self.prefix, "drive_c", "bench")
         shutil.rmtree(self.folder, ignore_errors=True)
@@ -248,7 +262,7 @@ class Wine:
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def probe(self, *args, timeout=300):
-        result = subprocess.run(["wine", "C:\\bench\\probe.exe", *map(str, args)], env=self.env,
+        result = subprocess.run([self.loader, "C:\\bench\\probe.exe", *map(str, args)], env=self.env,
                                 capture_output=True, text=True, timeout=timeout)
         figures, errors = {}, []
         for line in result.stdout.splitlines():
@@ -473,7 +487,7 @@ def bench_idle(report, wine, seconds):
     try:
         for name, argv, hotkey in (("velmora.exe", wine.velmora(), LAST_HOTKEY),
                                    ("baseline.exe", wine.baseline(BASELINE_HOTKEY), BASELINE_HOTKEY)):
-            process = subprocess.Popen(["wine", *map(str, argv)], env=wine.env, stdout=subprocess.DEVNULL,
+            process = subprocess.Popen([wine.loader, *map(str, argv)], env=wine.env, stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
             programs.append((name, process, hotkey))
         for name, process, hotkey in programs:
@@ -514,7 +528,9 @@ def bench_idle(report, wine, seconds):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--build", required=True, help="the build folder (holding win32/ and native/)")
+    parser.add_argument("--build", required=True, help="the build folder (holding win32/, win64/ and native/)")
+    parser.add_argument("--arch", choices=("x86", "x64"), default="x86",
+                        help="which build is timed under Wine: x86 (win32/, the default) or x64 (win64/)")
     parser.add_argument("--idle-seconds", type=int, default=60)
     parser.add_argument("--rounds", type=int, default=10)
     parser.add_argument("--repetitions", type=int, default=5)
@@ -523,11 +539,15 @@ def main():
                         "startup, launch, editor, idle (default: all)")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
-    win32, native = os.path.join(build, "win32"), os.path.join(build, "native")
+    win32 = os.path.join(build, "win32" if args.arch == "x86" else "win64")
+    native = os.path.join(build, "native")
+    print(f"bench: architecture {args.arch} ({'32' if args.arch == 'x86' else '64'}-bit velmora.exe and "
+          f"baselines from {win32})", flush=True)
 
     report = Report()
     report.add(f"# Benchmark results ({time.strftime('%Y-%m-%d %H:%M:%S')}, "
-               f"load average {os.getloadavg()[0]:.2f})")
+               f"load average {os.getloadavg()[0]:.2f}, architecture {args.arch}: "
+               f"{'32-bit' if args.arch == 'x86' else '64-bit'} velmora.exe and baselines)")
     report.add()
     parts = set(filter(None, args.only.split(","))) or {"size", "native", "heap", "startup", "launch",
                                                           "editor", "idle"}
@@ -542,7 +562,7 @@ def main():
     if parts & {"startup", "launch", "editor", "idle"}:
         report.add("## Under Wine")
         report.add()
-        wine = Wine(build, win32)
+        wine = Wine(build, win32, args.arch)
         try:
             wine.start()
             if "startup" in parts:

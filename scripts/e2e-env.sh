@@ -5,7 +5,7 @@
 #   scripts/e2e-env.sh down   that wineserver and that Xvfb ended
 #   scripts/e2e-env.sh run <program.exe> [args]
 #                             runs a Windows program there; its exit code
-# Reads VELMORA_WINEPREFIX and VELMORA_E2E_STATE (set by CTest).
+# Reads VELMORA_WINEPREFIX, VELMORA_E2E_STATE and VELMORA_ARCH (set by CTest).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 prefix=${VELMORA_WINEPREFIX:?VELMORA_WINEPREFIX is not set}
@@ -26,7 +26,7 @@ case "${1:-}" in
     # script's output open: CTest waits for its end.
     "$VELMORA_WINESERVER" -p >/dev/null 2>&1 </dev/null
     # Start the services once (desktop, tray) before the first test.
-    wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+    "$VELMORA_WINE" cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
     echo "e2e: prefix $prefix, display $display"
     ;;
   down)
@@ -38,9 +38,9 @@ case "${1:-}" in
   run)
     shift
     . "$here/wine-env.sh" "$prefix"
-    DISPLAY=$(cat "$state/display") || { echo "e2e: no display; run the e2e_environment_up test first" >&2; exit 1; }
+    DISPLAY=$(cat "$state/display") || { echo "e2e: no display; run the e2e_<arch>_environment_up test first" >&2; exit 1; }
     export DISPLAY
-    exec wine "$@"
+    exec "$VELMORA_WINE" "$@"
     ;;
   *)
     echo "usage: e2e-env.sh up|down|run" >&2

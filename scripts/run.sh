@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
-# Starts velmora.exe under Wine:  scripts/run.sh <win32-build-dir> <prefix>
-# The program runs from C:\Velmora in the prefix, so its list file survives
-# rebuilds; on a machine without $DISPLAY it gets a private Xvfb.  Ctrl+C
-# ends it as Windows ends a session (WM_QUERYENDSESSION), so the list is saved.
+# Starts velmora.exe under Wine:  scripts/run.sh <build-root> <x86|x64>
+# x86 runs <build-root>/win32/velmora.exe under 32-bit Wine, x64 the 64-bit
+# program of <build-root>/win64 under 64-bit Wine, each in its own prefix
+# (<build-root>/wineprefix-<arch>).  The program runs from C:\Velmora in the
+# prefix, so its list file survives rebuilds; on a machine without $DISPLAY
+# it gets a private Xvfb.  Ctrl+C ends it as Windows ends a session
+# (WM_QUERYENDSESSION), so the list is saved.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-win32=$(cd "${1:?usage: run.sh <win32-build-dir> <prefix>}" && pwd)
-prefix=${2:?usage: run.sh <win32-build-dir> <prefix>}
-case "$prefix" in /*) ;; *) prefix="$PWD/$prefix" ;; esac
+usage="usage: run.sh <build-root> <x86|x64>"
+root=$(cd "${1:?$usage}" && pwd)
+arch=${2:?$usage}
+. "$here/wine-arch.sh"
+win32="$root/$(velmora_build_dir "$arch")"
+prefix="$root/wineprefix-$arch"
+[ -f "$win32/velmora.exe" ] || { echo "run: $win32/velmora.exe is missing (make build-windows)" >&2; exit 1; }
+case "$arch" in
+  x86) what="the 32-bit velmora.exe under 32-bit Wine" ;;
+  x64) what="the 64-bit velmora.exe under 64-bit Wine" ;;
+esac
+echo "run: $what, because $("$here/archs.sh" --why)" >&2
 
+export VELMORA_ARCH=$arch
 "$here/wine-prefix.sh" "$prefix"
 . "$here/wine-env.sh" "$prefix"
 
@@ -27,13 +40,13 @@ cp "$win32/velmora.exe" "$home/velmora.exe"
 echo "run: starting C:\\Velmora\\velmora.exe (list file: $home/Velmora.Lst); Ctrl+C ends it" >&2
 cd "$home"
 # In a session of its own, so that Ctrl+C reaches this script only.
-setsid wine "C:\\Velmora\\velmora.exe" &
+setsid "$VELMORA_WINE" "C:\\Velmora\\velmora.exe" &
 program=$!
 
 end_program() {
   echo "run: ending velmora.exe" >&2
   if [ -x "$win32/driver.exe" ]; then
-    wine "$win32/driver.exe" send --class TMainForm --timeout 2000 WM_QUERYENDSESSION >/dev/null 2>&1 || true
+    "$VELMORA_WINE" "$win32/driver.exe" send --class TMainForm --timeout 2000 WM_QUERYENDSESSION >/dev/null 2>&1 || true
   fi
   for _ in $(seq 1 100); do kill -0 "$program" 2>/dev/null || return 0; sleep 0.1; done
   kill "$program" 2>/dev/null || true

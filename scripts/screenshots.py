@@ -30,7 +30,7 @@ def main(argv):
             print(f"screenshots: {tool} is missing in {win32}", file=sys.stderr)
             return 1
     state = tempfile.mkdtemp(prefix="velmora-screens-")
-    os.environ.update({"VELMORA_WIN32_DIR": win32, "VELMORA_WINEPREFIX": prefix, "VELMORA_E2E_STATE": state})
+    os.environ.update({"VELMORA_WIN_DIR": win32, "VELMORA_WINEPREFIX": prefix, "VELMORA_E2E_STATE": state})
     sys.dont_write_bytecode = True   # no __pycache__ in the source tree
     sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
     # A prefix of its own, whose windows open on a virtual desktop: Wine
@@ -38,8 +38,8 @@ def main(argv):
     # area, as on Windows, where a bare X display shows neither.
     subprocess.run([os.path.join(HERE, "wine-prefix.sh"), prefix], check=True)
     desktop = ('. "$1/wine-env.sh" "$2"; '
-               'wine reg add "HKCU\\Software\\Wine\\Explorer" /v Desktop /d Default /f; '
-               'wine reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Default /d 1024x768 /f; '
+               '"$VELMORA_WINE" reg add "HKCU\\Software\\Wine\\Explorer" /v Desktop /d Default /f; '
+               '"$VELMORA_WINE" reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Default /d 1024x768 /f; '
                'wineserver_wait')
     subprocess.run(["bash", "-c", desktop, "-", HERE, prefix], check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, env={k: v for k, v in os.environ.items() if k != "DISPLAY"})

@@ -7,6 +7,7 @@ packages=(
   make cmake g++ python3
   libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic
   clang libclang-rt-14-dev

@@ -1,11 +1,19 @@
 # Sourced: sets up the environment for running Wine in one prefix.
 #   . scripts/wine-env.sh <prefix>
-# Defines wineserver_wait and wineserver_kill, which act on that prefix only.
+# VELMORA_ARCH (x86, the default, or x64) says which Wine runs there; the
+# loader is $VELMORA_WINE.  Defines wineserver_wait and wineserver_kill,
+# which act on that prefix only.
 WINEPREFIX=${1:?usage: . wine-env.sh <prefix>}
 # Wine takes absolute prefixes only.
 case "$WINEPREFIX" in /*) ;; *) WINEPREFIX="$PWD/$WINEPREFIX" ;; esac
 export WINEPREFIX
-export WINEARCH=win32
+. "$(dirname "${BASH_SOURCE[0]}")/wine-arch.sh"
+VELMORA_ARCH=${VELMORA_ARCH:-x86}
+WINEARCH=$(velmora_winearch "$VELMORA_ARCH")
+VELMORA_WINE=$(velmora_wine_loader "$VELMORA_ARCH")
+export VELMORA_ARCH WINEARCH VELMORA_WINE
+# The loader Wine uses for the processes a program starts.
+export WINELOADER=$VELMORA_WINE
 export WINEDEBUG=-all
 # Never offer to download Mono or Gecko: nothing here needs them, and the
 # offer is a dialog that would wait for an answer.

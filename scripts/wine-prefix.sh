@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Creates the Wine prefix of a build tree once and leaves it ready for every
 # later run:  scripts/wine-prefix.sh <prefix>
-# A 32-bit prefix: the program is 32-bit, and such a prefix starts in about
-# two thirds of the time of a 64-bit one and takes half the disk.
+# The prefix is of the kind VELMORA_ARCH asks for (scripts/wine-env.sh): a
+# 32-bit one for the 32-bit program (it starts in about two thirds of the
+# time of a 64-bit one and takes half the disk), a 64-bit one otherwise.
 # Safe to call from several processes at once (one creates, the others wait).
 set -euo pipefail
 
@@ -30,7 +31,7 @@ fi
 if [ ! -e "$prefix" ]; then
   echo "wine-prefix: creating $prefix" >&2
   # No display: the prefix needs none, and a dialog could wait for ever.
-  env -u DISPLAY wine wineboot -i >/dev/null 2>&1 || true
+  env -u DISPLAY "$VELMORA_WINE" wineboot -i >/dev/null 2>&1 || true
   wineserver_wait
 fi
 
@@ -63,7 +64,7 @@ trap 'rm -f "$reg"' EXIT
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
   font_faces
 } | iconv -f UTF-8 -t UTF-16 >"$reg"
-env -u DISPLAY wine regedit /S "$(winepath -w "$reg" 2>/dev/null || echo "Z:${reg//\//\\}")" >/dev/null 2>&1
+env -u DISPLAY "$VELMORA_WINE" regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
 wineserver_wait
 echo "$settings" >"$ready"
 echo "wine-prefix: ready" >&2

@@ -1,9 +1,10 @@
 """Helpers of the end-to-end scenarios: the real velmora.exe under Wine, in a
 fresh folder of the test prefix's C: drive, driven from outside by driver.exe.
 
-The environment comes from CTest (tests/e2e/e2e.cmake): VELMORA_WIN32_DIR,
-VELMORA_WINEPREFIX and VELMORA_E2E_STATE (which holds the display of the
-private Xvfb that scripts/e2e-env.sh started).
+The environment comes from CTest (tests/e2e/e2e.cmake): VELMORA_ARCH (x86
+or x64: which build and which Wine), VELMORA_WIN_DIR (that cross build
+tree), VELMORA_WINEPREFIX and VELMORA_E2E_STATE (which holds the display of
+the private Xvfb that scripts/e2e-env.sh started).
 """
 import os
 import shutil
@@ -13,9 +14,23 @@ import tempfile
 import time
 import uuid
 
-WIN32_DIR = os.environ.get("VELMORA_WIN32_DIR", "")
+ARCH = os.environ.get("VELMORA_ARCH", "x86")
+WIN_DIR = os.environ.get("VELMORA_WIN_DIR", "")
 PREFIX = os.environ.get("VELMORA_WINEPREFIX", "")
 STATE = os.environ.get("VELMORA_E2E_STATE", "")
+SOURCE_DIR = os.environ.get("VELMORA_SOURCE_DIR", os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+
+
+def _wine_of(arch):
+    """The Wine loader and WINEARCH of an architecture, as scripts/wine-arch.sh
+    names them (the one place that knows)."""
+    script = os.path.join(SOURCE_DIR, "scripts", "wine-arch.sh")
+    out = subprocess.run(["bash", "-c", '. "$1"; velmora_wine_loader "$2"; velmora_winearch "$2"', "-", script, arch],
+                         capture_output=True, text=True, check=True).stdout.split()
+    return out[0], out[1]
+
+
+WINE, WINEARCH = _wine_of(ARCH)
 
 PSEUDO_TARGET = "VELMORA_SHOWMAINWINDOW"
 MAIN_CLASS = "TMainForm"
@@ -43,11 +58,12 @@ def wine_env():
     except OSError:
         pass
     if not display:
-        raise Failure("no test display: the e2e_environment_up fixture has not run")
+        raise Failure("no test display: the e2e_<arch>_environment_up fixture has not run")
     env = dict(os.environ)
     env.update({
         "WINEPREFIX": PREFIX,
-        "WINEARCH": "win32",
+        "WINEARCH": WINEARCH,
+        "WINELOADER": WINE,
         # VELMORA_E2E_WINEDEBUG=+tooltips (say) traces what a scenario starts.
         "WINEDEBUG": os.environ.get("VELMORA_E2E_WINEDEBUG", "-all"),
         "WINEDLLOVERRIDES": "mscoree,mshtml=",
@@ -77,9 +93,9 @@ def _run_driver(args, timeout):
     process (explorer.exe) has ended, and the driver starts it again with
     the driver's own stdout and stderr; it keeps them open as long as any
     program runs, so reading a pipe to its end would wait that long."""
-    exe = os.path.join(WIN32_DIR, "driver.exe")
+    exe = os.path.join(WIN_DIR, "driver.exe")
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        proc = subprocess.Popen(["wine", exe, *map(str, args)], env=wine_env(), stdin=subprocess.DEVNULL,
+        proc = subprocess.Popen([WINE, exe, *map(str, args)], env=wine_env(), stdin=subprocess.DEVNULL,
                                 stdout=out, stderr=err)
         try:
             returncode = proc.wait(timeout=timeout)
@@ -149,7 +165,7 @@ class Velmora:
         os.makedirs(root, exist_ok=True)
         self.folder = folder or os.path.join(root, f"{name}-{uuid.uuid4().hex[:8]}")
         os.makedirs(self.folder, exist_ok=True)
-        shutil.copy2(os.path.join(WIN32_DIR, "velmora.exe"), os.path.join(self.folder, "velmora.exe"))
+        shutil.copy2(os.path.join(WIN_DIR, "velmora.exe"), os.path.join(self.folder, "velmora.exe"))
         self.process = None
         self.pid = None
 
@@ -176,7 +192,7 @@ class Velmora:
     def install_recorder(self, subfolder):
         """Copies recorder.exe into a subfolder; returns (windows path, log path)."""
         os.makedirs(self.unix(subfolder), exist_ok=True)
-        shutil.copy2(os.path.join(WIN32_DIR, "recorder.exe"), self.unix(subfolder, "recorder.exe"))
+        shutil.copy2(os.path.join(WIN_DIR, "recorder.exe"), self.unix(subfolder, "recorder.exe"))
         return self.windows_path(subfolder, "recorder.exe"), self.unix(subfolder, "recorder.log")
 
     # --- the process -----------------------------------------------------------------
@@ -187,7 +203,7 @@ class Velmora:
         # Wine writes a crash's backtrace to stderr: kept for the failure report.
         self.stderr_path = self.unix("wine-stderr.log")
         with open(self.stderr_path, "ab") as err:
-            self.process = subprocess.Popen(["wine", exe], env=wine_env(), cwd=cwd or self.folder,
+            self.process = subprocess.Popen([WINE, exe], env=wine_env(), cwd=cwd or self.folder,
                                             stdout=subprocess.DEVNULL, stderr=err)
 
         def new_pid():

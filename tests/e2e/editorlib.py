@@ -6,7 +6,7 @@ read with window messages, and worked with real mouse clicks and keys
 import os
 import subprocess
 
-from e2elib import WIN32_DIR, Failure, check, driver, lines_of, post_tray, wait_until, wine_env
+from e2elib import WINE, WIN_DIR, Failure, check, driver, lines_of, post_tray, wait_until, wine_env
 
 EDITOR_CLASS = "TREditor"
 WM_LBUTTONDBLCLK = 515
@@ -165,7 +165,7 @@ class HeldHotkey:
         if os.path.exists(self.release_file):
             os.remove(self.release_file)
         self.process = subprocess.Popen(
-            ["wine", os.path.join(WIN32_DIR, "driver.exe"), "hold-hotkey", "--mods", str(modifiers), "--vk",
+            [WINE, os.path.join(WIN_DIR, "driver.exe"), "hold-hotkey", "--mods", str(modifiers), "--vk",
              str(vk), "--ms", str(int(seconds * 1000)), "--until", self._windows_release_file()],
             env=wine_env(), stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         first = self.process.stdout.readline().decode("utf-8", "replace").strip()

@@ -27,7 +27,13 @@ endif()
 # scenario copies it beside the program under the names of system DLLs).
 add_library(planted_marker SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/planted/marker.c)
 set_target_properties(planted_marker PROPERTIES PREFIX "")
-target_link_options(planted_marker PRIVATE -nostartfiles -Wl,--entry,_DllMain@12 -s)
+# The entry point is DllMain itself, stdcall-decorated on i686 only.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(VELMORA_DLL_ENTRY _DllMain@12)
+else()
+  set(VELMORA_DLL_ENTRY DllMain)
+endif()
+target_link_options(planted_marker PRIVATE -nostartfiles -Wl,--entry,${VELMORA_DLL_ENTRY} -s)
 target_link_libraries(planted_marker PRIVATE kernel32)
 
 # velmora.exe with the leak scenario's window into it: the live handle counts

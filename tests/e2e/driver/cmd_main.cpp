@@ -82,7 +82,6 @@ int CloseBox(const Args& args) {
     bool found = false;
     for (LONG y = r.top + 1; y < r.top + 40 && y < r.bottom && !found; ++y) {
         for (LONG x = r.right - 2; x > r.right - 60 && x > r.left; --x) {
-            DWORD_PTR hit = 0;
             if (HitTest(w, x, y) == HTCLOSE) {
                 // A little inside the box rather than on its edge, when that is still the box.
                 at = HitTest(w, x - 3, y + 3) == HTCLOSE ? POINT{x - 3, y + 3} : POINT{x, y};

@@ -11,7 +11,7 @@ import tempfile
 import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import PREFIX, WIN32_DIR, Failure, Velmora, check, driver, run  # noqa: E402
+from e2elib import ARCH, PREFIX, WIN_DIR, Failure, Velmora, check, driver, run  # noqa: E402
 
 SOURCE_DIR = os.environ.get("VELMORA_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 CONTENTS = {"velmora.exe", "Velmora.html", "README.md", "LICENSE"}
@@ -21,8 +21,8 @@ DEFAULT_LIST = (b"calc.exe\r\n\r\n6 67 1 0\r\n"
 
 def build_zip(folder):
     """The zip as `make dist` makes it, from this build's velmora.exe."""
-    path = os.path.join(folder, "velmora-1.01-win32.zip")
-    result = subprocess.run([os.path.join(SOURCE_DIR, "scripts", "dist.sh"), WIN32_DIR, path],
+    path = os.path.join(folder, f"velmora-1.01-{'win32' if ARCH == 'x86' else 'win64'}.zip")
+    result = subprocess.run([os.path.join(SOURCE_DIR, "scripts", "dist.sh"), WIN_DIR, path],
                             capture_output=True, text=True, timeout=120)
     if result.returncode != 0:
         raise Failure(f"scripts/dist.sh failed: {result.stderr.strip()}")

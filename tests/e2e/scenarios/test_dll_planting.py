@@ -13,7 +13,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (BOX_CLASS, WIN32_DIR, Velmora, check, driver, encode_list, lines_of, notify_window,  # noqa: E402
+from e2elib import (BOX_CLASS, WINE, WIN_DIR, Velmora, check, driver, encode_list, lines_of, notify_window,  # noqa: E402
                     run, tray_click, wait_tray, wait_until, wine_env)
 from editorlib import MOD_CTRL, OPEN_DIALOG_CAPTION, Editor, confirm_box  # noqa: E402
 
@@ -28,14 +28,14 @@ PLANTED = [
 def scenario(started):
     program = Velmora("dll-planting")
     started.append(program)
-    marker = os.path.join(WIN32_DIR, "planted_marker.dll")
+    marker = os.path.join(WIN_DIR, "planted_marker.dll")
     check(os.path.exists(marker), f"no {marker}: build the planted_marker target")
     for name in PLANTED:
         shutil.copy(marker, program.unix(name))
     # The stand-in does record its loading: rundll32 loads it by its path.
     os.makedirs(program.unix("control"), exist_ok=True)
     shutil.copy(marker, program.unix("control", "probe.dll"))
-    subprocess.run(["wine", "rundll32", program.windows_path("control", "probe.dll") + ",Probe"], env=wine_env(),
+    subprocess.run([WINE, "rundll32", program.windows_path("control", "probe.dll") + ",Probe"], env=wine_env(),
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
     check(os.path.exists(program.unix("control", "probe.dll.loaded")), "the stand-in DLL records no loading")
     program.write_list(encode_list([("C:\\keep.exe", "", MOD_CTRL, ord("J"), 0, 0)]))

@@ -11,7 +11,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, WIN32_DIR, Velmora, check, driver, read_log, run, wait_log,  # noqa: E402
+from e2elib import (MAIN_CLASS, WINE, WIN_DIR, Velmora, check, driver, read_log, run, wait_log,  # noqa: E402
                     wine_env)
 
 BROWSER_KEY = "HKLM\\Software\\Classes\\http\\shell\\open\\command"
@@ -19,7 +19,7 @@ WM_TRAYNOTIFY, WM_RBUTTONUP = 1126, 0x205
 
 
 def reg(*args):
-    return subprocess.run(["wine", "reg", *args], env=wine_env(), capture_output=True, timeout=60)
+    return subprocess.run([WINE, "reg", *args], env=wine_env(), capture_output=True, timeout=60)
 
 
 def browser_command():
@@ -44,7 +44,7 @@ def notify_window(main_hwnd):
 def scenario(started):
     program = Velmora("help")
     started.append(program)
-    shutil.copy2(os.path.join(WIN32_DIR, "Velmora.html"), program.unix("Velmora.html"))
+    shutil.copy2(os.path.join(WIN_DIR, "Velmora.html"), program.unix("Velmora.html"))
     browser, log = program.install_recorder("browser")
     folder_url = "file:///" + program.windows_path().replace("\\", "/").rstrip("/")
 

@@ -8,7 +8,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, Velmora, artefact, check, driver, expected_place, notify_window, press,  # noqa: E402
+from e2elib import (MAIN_CLASS, WINE, Velmora, artefact, check, driver, expected_place, notify_window, press,  # noqa: E402
                     run, taskbar, tray_click_until, wait_tray, wait_until, window_rect, wine_env)
 
 
@@ -41,7 +41,7 @@ def scenario(started):
     # brings it to the front.
     driver("move", "--pid", program.pid, "--class", MAIN_CLASS, 100, 150)
     check(window_rect(program, MAIN_CLASS)[:2] == (100, 150), "the window did not move")
-    other = subprocess.Popen(["wine", "notepad.exe"], env=wine_env(), stdout=subprocess.DEVNULL,
+    other = subprocess.Popen([WINE, "notepad.exe"], env=wine_env(), stdout=subprocess.DEVNULL,
                              stderr=subprocess.DEVNULL)
     try:
         wait_until(lambda: (driver("foreground", check_rc=False) or [[""] * 4])[0][3] == "Notepad", 15,

@@ -7,7 +7,7 @@ import shutil
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import WIN32_DIR, Velmora, check, press, read_log, run, stays_true, wait_log  # noqa: E402
+from e2elib import WIN_DIR, Velmora, check, press, read_log, run, stays_true, wait_log  # noqa: E402
 
 
 def scenario(started):
@@ -16,7 +16,7 @@ def scenario(started):
     target, log = program.install_recorder("tools")
     start_folder = program.unix("downloads")
     os.makedirs(start_folder)
-    shutil.copy2(os.path.join(WIN32_DIR, "recorder.exe"), os.path.join(start_folder, "planted-recorder.exe"))
+    shutil.copy2(os.path.join(WIN_DIR, "recorder.exe"), os.path.join(start_folder, "planted-recorder.exe"))
     planted_log = os.path.join(start_folder, "recorder.log")
     program.write_list([
         ("planted-recorder.exe", "", 6, ord("P"), 1, 0),

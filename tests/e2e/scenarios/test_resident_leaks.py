@@ -19,7 +19,7 @@ import shutil
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import WIN32_DIR, Velmora, check, driver, encode_list, read_log, run, wait_log  # noqa: E402
+from e2elib import WIN_DIR, Velmora, check, driver, encode_list, read_log, run, wait_log  # noqa: E402
 
 MOD_CTRL, MOD_SHIFT = 2, 4
 
@@ -29,7 +29,7 @@ def scenario(started):
     hotkeys = int(os.environ.get("VELMORA_LEAK_HOTKEYS", "10000"))
     program = Velmora("leaks")
     started.append(program)
-    shutil.copy2(os.path.join(WIN32_DIR, "velmora_counters.exe"), program.unix("velmora.exe"))
+    shutil.copy2(os.path.join(WIN_DIR, "velmora_counters.exe"), program.unix("velmora.exe"))
     target, log = program.install_recorder("rec")
     program.write_list(encode_list([(target, "leak", MOD_CTRL | MOD_SHIFT, ord("J"), 1, 2),
                                     ("C:\\never.exe", "", MOD_CTRL | MOD_SHIFT, ord("K"), 0, 0)]))
