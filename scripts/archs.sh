@@ -18,24 +18,24 @@ runs() { "$(velmora_wine_loader "$1")" --version >/dev/null 2>&1; }
 why_not() { { "$(velmora_wine_loader "$1")" --version 2>&1 >/dev/null || true; } | head -n1 | sed 's/^.*: //'; }
 
 found=()
-for arch in x86 x64; do
-  runs "$arch" && found+=("$arch")
-done
-
 if [ -n "${VELMORA_ARCHS:-}" ]; then
-  wanted=()
+  # Only the architectures asked for are tried: on the 64-bit-only path no
+  # 32-bit Wine process starts, not even to ask its version.
   for arch in ${VELMORA_ARCHS//,/ }; do
     case "$arch" in
       x86|x64) ;;
       *) echo "archs: VELMORA_ARCHS names '$arch'; the architectures are x86 and x64" >&2; exit 2 ;;
     esac
     if ! runs "$arch"; then
-      echo "archs: VELMORA_ARCHS asks for $arch, but $(velmora_wine_loader "$arch") does not start on this host" >&2
+      echo "archs: VELMORA_ARCHS asks for $arch, but $(velmora_wine_loader "$arch") does not start on this host ($(why_not "$arch"))" >&2
       exit 2
     fi
-    wanted+=("$arch")
+    found+=("$arch")
   done
-  found=("${wanted[@]}")
+else
+  for arch in x86 x64; do
+    runs "$arch" && found+=("$arch")
+  done
 fi
 
 if [ "${1:-}" = "--why" ]; then
