@@ -163,10 +163,11 @@ void TREditor::FillList() { List1->SetItems(Work.RowTexts()); }
 // The list and the button column
 
 void TREditor::List1Click() {
-    const int row = List1->ItemIndex();
-    // Setting the box runs ValidBtnClick when its state changes; that writes
-    // the state just read back into the same entry and ends where we are.
+    int row = List1->ItemIndex();
+    // Setting the box runs ValidBtnClick when its state changes, which sorts
+    // the list anew: the entry's row is read again afterwards.
     ValidBtn->SetChecked(row >= 0 && Work.EditorTable[Work.SlotOfRow(row)].Valid == 1);
+    row = List1->ItemIndex();
     HK_ID->SetText(row < 0 ? std::string("(None)")
                            : HotkeyIdText(Work.EditorTable[Work.SlotOfRow(row)].HotkeyId));
 }
@@ -372,7 +373,10 @@ void TREditor::ReferBtnClick() {
 // Direct input and the Default/Cancel flags
 
 void TREditor::Combo_KeyKeyDown(std::uint16_t& key, forms::ShiftState shift) {
-    if (!Direct->Down()) return;
+    // Tab and Shift+Tab move the focus on and leave the captured combination
+    // alone, so the keyboard can always leave the field; Tab itself cannot be
+    // captured.
+    if (!Direct->Down() || key == forms::VkTab) return;
     Chk_Ctrl->SetChecked((shift & forms::ssCtrl) != 0);
     Chk_Shift->SetChecked((shift & forms::ssShift) != 0);
     Chk_Alt->SetChecked((shift & forms::ssAlt) != 0);
@@ -383,8 +387,8 @@ void TREditor::Combo_KeyKeyDown(std::uint16_t& key, forms::ShiftState shift) {
     // The captured key goes no further: left to the combo box, the arrow and
     // page keys would replace the text with a neighbouring list item, Del
     // would cut into it, F4 would drop the list down and Alt with a letter
-    // would press a button.  Tab still moves on, so the keyboard can leave.
-    if (key != forms::VkTab) key = 0;
+    // would press a button.
+    key = 0;
 }
 
 void TREditor::Combo_KeyKeyPress(char& key) {
