@@ -78,6 +78,7 @@ void HotkeyService::SaveHotkeyList() {
     const std::string temp = target + ".tmp";
     const std::string bytes = SerializeHotkeyList(HotkeyTable, HotkeyCount);
 
+    const bool hadList = os_.FileExists(target);
     IoError error = 0;
     std::unique_ptr<WriteFile> file(os_.CreateForWrite(temp, error));
     if (!file) throw InOutError{error != 0 ? error : 5u};
@@ -92,8 +93,9 @@ void HotkeyService::SaveHotkeyList() {
     if (error == 0) error = os_.ReplaceFile(temp, target);
     if (error != 0) {
         // A replace that failed half way can have taken the old list away;
-        // the temporary file then holds the only copy and is kept.
-        if (os_.FileExists(target)) os_.DeleteFile(temp);
+        // the temporary file then holds the only copy and is kept.  With no
+        // list before the save there is nothing it could stand in for.
+        if (!hadList || os_.FileExists(target)) os_.DeleteFile(temp);
         throw InOutError{error};
     }
 }

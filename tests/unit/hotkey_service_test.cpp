@@ -449,6 +449,7 @@ TEST_F(HotkeyServiceTest, Finish_WhenTheSaveFails_ShouldSkipTheUnregistering) {
     os.failWriteAt = 1;
     EXPECT_THROW(service.Finish(), InOutError);
     EXPECT_TRUE(os.unregistered.empty());
+    EXPECT_EQ(os.files.count(kTemp), 0u);   // no list to stand in for
 }
 
 TEST_F(HotkeyServiceTest, ReportIoError_ShouldShowTheTextInTheStandardBox) {
@@ -473,7 +474,9 @@ TEST(IoErrorText, ShouldUseTheTableAndAppendAPeriodAfterText) {
         {106, "入力値が数値ではありません."},
         {0, "I/O ｴﾗｰ (0)"},
         {32, "I/O ｴﾗｰ (32)"},
-        {112, "I/O ｴﾗｰ (112)"},
+        // A full disk, however Windows words it, is the table's own error.
+        {112, "ﾃﾞｨｽｸがいっぱいです."},
+        {39, "ﾃﾞｨｽｸがいっぱいです."},
         {0xFFFFFFFF, "I/O ｴﾗｰ (-1)"},
     };
     for (const auto& c : cases) EXPECT_EQ(IoErrorText(c.code), c.text) << c.code;

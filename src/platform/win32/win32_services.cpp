@@ -433,8 +433,8 @@ bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string&
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     // The program keeps the system folder as its current directory, so that a
     // bare target name never finds a file planted elsewhere; the dialog must
-    // not move it.
-    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    // not move it.  The chosen file need not exist, nor its folder yet.
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
     if (request.hideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
     if (request.fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
     VELMORA_SYSTEM_FUNCTION(getOpenFileName, L"comdlg32.dll", GetOpenFileNameW);
