@@ -7,6 +7,7 @@
 #include "hkmainf/cp932_path.h"
 #include "hkmainf/help.h"
 #include "hkmainf/keynames.h"
+#include "platform/codec.h"
 
 namespace velmora::hkmain {
 
@@ -231,12 +232,18 @@ bool TREditor::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intp
 }
 
 void TREditor::WMDropFiles(std::uintptr_t drop) {
-    // The drop is released inside TakeDroppedFiles; the paths come back whole,
+    // The drop is released inside TakeDroppedFile; the path comes back whole,
     // however long, so a deep path is never cut into a different file's name.
-    std::vector<std::string> files = os_.TakeDroppedFiles(drop);
-    if (files.empty()) return;
-    if (RefuseUnstorable("ファイル", files.front(), false)) return;
-    ShortCut->SetText(files.front());
+    // Only the first file counts, also when its name cannot be stored.
+    TakeFile(os_.TakeDroppedFile(drop));
+}
+
+void TREditor::TakeFile(const std::string& utf8Path) {
+    if (utf8Path.empty()) return;
+    bool lossy = false;
+    std::string path = Utf8ToCp932Checked(utf8Path, lossy);
+    if (RefuseUnstorable("ファイル", path, lossy)) return;
+    ShortCut->SetText(path);
     Parameter->SetText(std::string());
 }
 
@@ -360,13 +367,10 @@ void TREditor::ReferBtnClick() {
     request.hideReadOnly = OpenDialog1.hideReadOnly;
     request.fileMustExist = OpenDialog1.fileMustExist;
     request.initialDir = InitialFolderFor(field, os_.ModuleFileName());
-    request.fileName = NameOfPath(field);
+    request.fileName = Cp932ToUtf8(NameOfPath(field));
 
     std::string chosen;
-    if (!os_.GetOpenFileName(request, chosen)) return;
-    if (RefuseUnstorable("ファイル", chosen, false)) return;
-    ShortCut->SetText(chosen);
-    Parameter->SetText(std::string());
+    if (os_.GetOpenFileName(request, chosen)) TakeFile(chosen);
 }
 
 // ---------------------------------------------------------------------------

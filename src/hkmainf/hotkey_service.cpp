@@ -6,6 +6,7 @@
 #include "hkmainf/cp932_path.h"
 #include "hkmainf/keynames.h"
 #include "hkmainf/listfile.h"
+#include "platform/codec.h"
 
 namespace velmora {
 namespace {
@@ -39,7 +40,7 @@ OsServices& HotkeyService::Os() { return os_; }
 
 WindowHandle HotkeyService::Owner() { return window_ ? window_->MainHandle() : 0; }
 
-std::string HotkeyService::ProgramFolder() const { return FolderOfPath(os_.ModuleFileName()); }
+std::string HotkeyService::ProgramFolder() const { return FolderOfFilePath(os_.ModuleFileName()); }
 
 std::string HotkeyService::ListFilePath() const { return ProgramFolder() + "Velmora.Lst"; }
 
@@ -192,8 +193,8 @@ void HotkeyService::HotkeyPressed(std::uintptr_t id) {
         if (entry.Path == kShowMainWindowTarget) {
             window_->ShowMainWindow();
         } else {
-            os_.ShellExecute(Owner(), "open", entry.Path, entry.Parameter, FolderOfPath(entry.Path),
-                             ShowCommandOf(entry.Size));
+            os_.ShellExecute(Owner(), "open", Cp932ToUtf8(entry.Path), Cp932ToUtf8(entry.Parameter),
+                             Cp932ToUtf8(FolderOfPath(entry.Path)), ShowCommandOf(entry.Size));
         }
         return;
     }

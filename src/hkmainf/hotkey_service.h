@@ -36,8 +36,10 @@ public:
     std::int32_t HotkeyCount = 0;
     std::int32_t NextHotkeyId = 256;
     std::string MessageText;
-    std::string HelpFile;
+    std::string HelpFile;   // HelpFilePath(), named at start-up
 
+    // Paths of the program's own files, in UTF-8 as the file system names
+    // them: the folder is the user's and may hold any character.
     std::string ProgramFolder() const;   // folder of the program file, with its trailing backslash
     std::string ListFilePath() const;    // ProgramFolder() + "Velmora.Lst"
     std::string HelpFilePath() const;    // ProgramFolder() + "Velmora.Hlp"

@@ -217,11 +217,11 @@ void FakeOs::DragAcceptFiles(WindowHandle window, bool accept) {
     dragAccept.emplace_back(window, accept);
 }
 
-std::vector<std::string> FakeOs::TakeDroppedFiles(std::uintptr_t drop) {
-    calls.push_back("TakeDroppedFiles");
+std::string FakeOs::TakeDroppedFile(std::uintptr_t drop) {
+    calls.push_back("TakeDroppedFile");
     dropsFinished.push_back(drop);
     auto d = drops.find(drop);
-    return d == drops.end() ? std::vector<std::string>{} : d->second;
+    return d == drops.end() || d->second.empty() ? std::string() : d->second.front();
 }
 
 void FakeOs::PostQuitMessage(int exitCode) {

@@ -1,7 +1,8 @@
 // A recording fake of the operating-system services.
 //
-// Every call is appended to `calls` as one readable line (texts in code page
-// 932 as handed over), and the interesting ones are kept in typed records.
+// Every call is appended to `calls` as one readable line (texts as handed
+// over: code page 932, paths and the shell's texts UTF-8), and the
+// interesting ones are kept in typed records.
 // Results are set through the public fields before the code under test runs.
 #pragma once
 
@@ -15,6 +16,10 @@
 #include "platform/os_services.h"
 
 namespace velmora::testing {
+
+// A UTF-8 text (a path as the file system names it) from a u8 literal; plain
+// literals are code page 932 in the tests as in the program.
+inline std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 class FakeOs : public OsServices {
 public:
@@ -137,7 +142,7 @@ public:
     void KillTimer(WindowHandle, std::uintptr_t id) override { timers.erase(id); }
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
-    std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) override;
+    std::string TakeDroppedFile(std::uintptr_t drop) override;
     void PostQuitMessage(int exitCode) override;
 };
 

@@ -182,7 +182,8 @@ TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldOpenTheTargetWithItsFolderAndShowC
     EXPECT_EQ(os.executed[1].params, "-a b");
     EXPECT_EQ(os.executed[1].dir, "C:\\Tools\\");
     EXPECT_EQ(os.executed[1].show, 3);
-    EXPECT_EQ(os.executed[2].dir, "D:\\表\\");
+    EXPECT_EQ(os.executed[2].file, testing::U8(u8"D:\\表\\y.txt"));   // the shell is handed UTF-8
+    EXPECT_EQ(os.executed[2].dir, testing::U8(u8"D:\\表\\"));
     EXPECT_EQ(os.executed[2].show, 5);
 }
 
@@ -282,13 +283,12 @@ TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldLaunchOnlyTheFirstSlotWithTheId) {
 
 // --- paths ---------------------------------------------------------------------
 
-TEST_F(HotkeyServiceTest, ListAndHelpFiles_ShouldLieInTheProgramFolder) {
-    os.moduleFileName = "D:\\表\\bin\\velmora.exe";
-    EXPECT_EQ(service.ProgramFolder(), "D:\\表\\bin\\");
-    EXPECT_EQ(service.ListFilePath(), "D:\\表\\bin\\Velmora.Lst");
-    EXPECT_EQ(service.HelpFilePath(), "D:\\表\\bin\\Velmora.Hlp");
-    os.moduleFileName = "E:\\ソ\\velmora.exe";
-    EXPECT_EQ(service.ListFilePath(), "E:\\ソ\\Velmora.Lst");
+TEST_F(HotkeyServiceTest, ListAndHelpFiles_ShouldLieInTheProgramFolderWhateverItsCharacters) {
+    // é has no code page 932 form: the folder stays in UTF-8, as named.
+    os.moduleFileName = testing::U8(u8"C:\\Users\\Jos\u00E9\\表\\velmora.exe");
+    EXPECT_EQ(service.ProgramFolder(), testing::U8(u8"C:\\Users\\Jos\u00E9\\表\\"));
+    EXPECT_EQ(service.ListFilePath(), testing::U8(u8"C:\\Users\\Jos\u00E9\\表\\Velmora.Lst"));
+    EXPECT_EQ(service.HelpFilePath(), testing::U8(u8"C:\\Users\\Jos\u00E9\\表\\Velmora.Hlp"));
 }
 
 // --- load ----------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // OsServices on Windows: the wide API, with every text converted from and to
-// code page 932 through platform/win32/wide.h.
+// code page 932, or UTF-8 for paths and the shell, through
+// platform/win32/wide.h.
 #pragma once
 
 #include "platform/win32/win32.h"
@@ -60,7 +61,7 @@ public:
     void KillTimer(WindowHandle window, std::uintptr_t id) override;
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
-    std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) override;
+    std::string TakeDroppedFile(std::uintptr_t drop) override;
     void PostQuitMessage(int exitCode) override;
 
 private:
