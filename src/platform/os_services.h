@@ -136,6 +136,10 @@ public:
     // Number of a message registered by name (RegisterWindowMessage), e.g. the
     // shell's "TaskbarCreated" broadcast; 0 on failure.
     virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
+    // Lets `message` reach `window` from processes of lower integrity
+    // (ChangeWindowMessageFilterEx): an elevated program otherwise never
+    // hears the shell's broadcasts.
+    virtual void AllowMessage(WindowHandle window, std::uint32_t message) = 0;
 
     // --- icons ------------------------------------------------------------
     // Icon handles handed out here belong to the caller, who gives each back

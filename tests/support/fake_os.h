@@ -78,6 +78,7 @@ public:
     struct PopupCall { std::uintptr_t menu; WindowHandle owner; int x, y; };
     std::vector<PopupCall> popups;
     std::map<std::string, std::uint32_t> registeredMessages;   // name -> number (from 0xC000)
+    std::vector<std::pair<WindowHandle, std::uint32_t>> allowed;   // AllowMessage calls
 
     // --- icons --------------------------------------------------------------
     // Resource names LoadIconResource knows; each load hands out a fresh handle.
@@ -133,6 +134,7 @@ public:
     void ProcessMessages() override;
     void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
     std::uint32_t RegisterWindowMessage(const std::string& name) override;
+    void AllowMessage(WindowHandle window, std::uint32_t message) override { allowed.emplace_back(window, message); }
     std::uintptr_t LoadIconResource(const std::string& name) override;
     std::uintptr_t CopyIcon(std::uintptr_t icon) override;
     void DestroyIcon(std::uintptr_t icon) override;

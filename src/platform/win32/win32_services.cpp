@@ -361,6 +361,10 @@ std::uint32_t Win32Services::RegisterWindowMessage(const std::string& name) {
     return ::RegisterWindowMessageW(Cp932ToWide(name).c_str());
 }
 
+void Win32Services::AllowMessage(WindowHandle window, std::uint32_t message) {
+    ::ChangeWindowMessageFilterEx(Hwnd(window), message, MSGFLT_ALLOW, nullptr);
+}
+
 std::uintptr_t Win32Services::LoadIconResource(const std::string& name) {
     HINSTANCE self = ::GetModuleHandleW(nullptr);
     std::wstring wideName;

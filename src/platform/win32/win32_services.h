@@ -52,6 +52,7 @@ public:
     void ProcessMessages() override;
     void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
     std::uint32_t RegisterWindowMessage(const std::string& name) override;
+    void AllowMessage(WindowHandle window, std::uint32_t message) override;
     std::uintptr_t LoadIconResource(const std::string& name) override;
     std::uintptr_t CopyIcon(std::uintptr_t icon) override;
     void DestroyIcon(std::uintptr_t icon) override;
