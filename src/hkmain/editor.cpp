@@ -200,12 +200,7 @@ void TREditor::DelBtnClick() {
 }
 
 void TREditor::FormClose(forms::CloseAction&) {
-    if (ModalResult() != forms::mrOk) return;
-    for (int slot = 1; slot <= service_.HotkeyCount; ++slot) service_.UnregisterEntry(slot);
-    service_.HotkeyTable = Work.EditorTable;
-    service_.HotkeyCount = Work.EditorCount;
-    service_.NextHotkeyId = 256;
-    for (int slot = 1; slot <= service_.HotkeyCount; ++slot) service_.RegisterEntry(slot);
+    if (ModalResult() == forms::mrOk) service_.ReplaceTable(Work.EditorTable, Work.EditorCount);
 }
 
 void TREditor::HelpBtnClick() {

@@ -13,6 +13,8 @@ namespace {
 
 constexpr std::int32_t kFirstHotkeyId = 256;
 constexpr IoError kErrorInvalidData = 13;   // ERROR_INVALID_DATA
+constexpr IoError kErrorFileExists = 80, kErrorAlreadyExists = 183;
+constexpr int kMaxKeptLists = 99;
 constexpr std::int32_t kSwShow = 5, kSwShowMaximized = 3, kSwShowMinimized = 2;
 
 bool IsSlot(int slot) { return slot >= 1 && slot <= kMaxHotkeys; }
@@ -152,6 +154,31 @@ void HotkeyService::UnregisterAll() {
     for (int n = 1; n <= count; ++n) UnregisterEntry(n);
 }
 
+void HotkeyService::ReplaceTable(const EntryTable& table, std::int32_t count) {
+    if (SerializeHotkeyList(table, count) != SerializeHotkeyList(HotkeyTable, HotkeyCount)) edited_ = true;
+    UnregisterAll();
+    HotkeyTable = table;
+    HotkeyCount = count;
+    NextHotkeyId = kFirstHotkeyId;
+    for (int slot = 1; slot <= HotkeyCount; ++slot) RegisterEntry(slot);
+}
+
+std::string HotkeyService::KeepUnreadableList() {
+    const std::string list = ListFilePath();
+    std::string name;
+    if (os_.FileExists(list)) {
+        for (int n = 1;; ++n) {
+            name = "Velmora.Lst.unreadable" + (n > 1 ? std::to_string(n) : std::string());
+            const IoError error = os_.RenameFile(list, ProgramFolder() + name);
+            if (error == 0) break;
+            if ((error != kErrorAlreadyExists && error != kErrorFileExists) || n == kMaxKeptLists)
+                throw InOutError{error};
+        }
+    }
+    saveAllowed_ = true;
+    return name;
+}
+
 void HotkeyService::Start() {
     NextHotkeyId = kFirstHotkeyId;
     HelpFile = HelpFilePath();
@@ -160,7 +187,12 @@ void HotkeyService::Start() {
 }
 
 void HotkeyService::Finish() {
+    const std::string kept = !saveAllowed_ && edited_ ? KeepUnreadableList() : std::string();
     SaveHotkeyList();
+    if (!kept.empty()) {
+        os_.InfoBox(Owner(), "Velmora", "起動時に読み込めなかった Velmora.Lst を\r\n" + kept +
+                                            " として残し、\r\n編集した一覧を Velmora.Lst に保存しました.");
+    }
     UnregisterAll();
 }
 

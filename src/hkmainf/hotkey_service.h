@@ -66,12 +66,19 @@ public:
     // still deliver tray clicks and hotkeys).
     bool Registering() const { return registering_; }
     void UnregisterAll();   // slots 1..HotkeyCount
+    // The editor's commit: every hotkey of the old table unregistered, the
+    // table replaced, NextHotkeyId 256 and every slot registered again.
+    // Notes whether that changed what the list file would hold.
+    void ReplaceTable(const EntryTable& table, std::int32_t count);
 
     // The start of the program's life: NextHotkeyId 256, HelpFile, load,
     // register.  A load error propagates (nothing is registered then).
     void Start();
     // The end: save (when allowed), then unregister.  A save error propagates
-    // and the unregistering is skipped.
+    // and the unregistering is skipped.  After a failed load a list the editor
+    // has changed is saved too, once the unreadable file has been renamed
+    // aside ("Velmora.Lst.unreadable", then ...2, ... never over an earlier
+    // one), which one information box tells.
     void Finish();
     // Shows an input/output error in the standard error box, captioned
     // "Velmora", owned by the main window.
@@ -96,11 +103,15 @@ private:
     OsServices& os_;
     MainWindowPort* window_ = nullptr;
     bool saveAllowed_ = true;
+    bool edited_ = false;              // a commit changed what the list file would hold
     bool registering_ = false;
     std::int32_t heldId_ = 0;          // the hotkey whose key is still down, or 0
     std::uint16_t heldKey_ = 0;
 
     void ForgetHeldHotkey();
+    // Renames the unreadable list aside; returns the new name, or "" when the
+    // list is gone.  Throws InOutError when it cannot be renamed.
+    std::string KeepUnreadableList();
 
     WindowHandle Owner();
 };

@@ -103,10 +103,15 @@ public:
     // Puts `source` in place of `target` in one step (one rename on Windows,
     // so that the name always holds one whole file).
     virtual IoError ReplaceFile(const std::string& source, const std::string& target) = 0;
+    // Gives `source` the name `target`, never over an existing file (183,
+    // ERROR_ALREADY_EXISTS, when there is one).
+    virtual IoError RenameFile(const std::string& source, const std::string& target) = 0;
     virtual void DeleteFile(const std::string& path) = 0;
 
     // --- the standard error box (stop icon, OK, caption = application title)
     virtual void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) = 0;
+    // The same box with the information icon.
+    virtual void InfoBox(WindowHandle owner, const std::string& caption, const std::string& text) = 0;
 
     // --- help (`helpFile` UTF-8) ----------------------------------------------
     virtual bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,

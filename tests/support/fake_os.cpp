@@ -106,6 +106,16 @@ IoError FakeOs::ReplaceFile(const std::string& source, const std::string& target
     return 0;
 }
 
+IoError FakeOs::RenameFile(const std::string& source, const std::string& target) {
+    calls.push_back("Rename " + source + " -> " + target);
+    if (files.count(target)) return 183;
+    auto f = files.find(source);
+    if (f == files.end()) return 2;
+    files[target] = f->second;
+    files.erase(f);
+    return 0;
+}
+
 void FakeOs::DeleteFile(const std::string& path) {
     calls.push_back("Delete " + path);
     files.erase(path);

@@ -55,6 +55,7 @@ public:
     // --- error box, help --------------------------------------------------
     struct ErrorBoxCall { WindowHandle owner; std::string caption, text; };
     std::vector<ErrorBoxCall> errorBoxes;
+    std::vector<ErrorBoxCall> infoBoxes;
     struct HelpCall { WindowHandle owner; std::string file; std::uint32_t command; std::string macro; };
     std::vector<HelpCall> helpCalls;
     bool winHelpResult = true;
@@ -119,8 +120,12 @@ public:
     IoError ReadWholeFile(const std::string& path, std::string& contents) override;
     WriteFile* CreateForWrite(const std::string& path, IoError& error) override;
     IoError ReplaceFile(const std::string& source, const std::string& target) override;
+    IoError RenameFile(const std::string& source, const std::string& target) override;
     void DeleteFile(const std::string& path) override;
     void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
+    void InfoBox(WindowHandle owner, const std::string& caption, const std::string& text) override {
+        infoBoxes.push_back({owner, caption, text});
+    }
     bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
                  const std::string& macro) override;
     std::string AssociatedCommand(const std::string& association) override;

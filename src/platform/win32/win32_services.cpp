@@ -246,8 +246,26 @@ IoError Win32Services::ReplaceFile(const std::string& source, const std::string&
 
 void Win32Services::DeleteFile(const std::string& path) { ::DeleteFileW(Utf8ToWide(path).c_str()); }
 
+IoError Win32Services::RenameFile(const std::string& source, const std::string& target) {
+    return MoveFileExW(Utf8ToWide(source).c_str(), Utf8ToWide(target).c_str(), MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : GetLastError();
+}
+
+namespace {
+
+void Box(WindowHandle owner, const std::string& caption, const std::string& text, UINT icon) {
+    ::MessageBoxW(Hwnd(owner), Cp932ToWide(text).c_str(), Cp932ToWide(caption).c_str(), MB_OK | icon);
+}
+
+}  // namespace
+
 void Win32Services::ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) {
-    ::MessageBoxW(Hwnd(owner), Cp932ToWide(text).c_str(), Cp932ToWide(caption).c_str(), MB_OK | MB_ICONSTOP);
+    Box(owner, caption, text, MB_ICONSTOP);
+}
+
+void Win32Services::InfoBox(WindowHandle owner, const std::string& caption, const std::string& text) {
+    Box(owner, caption, text, MB_ICONINFORMATION);
 }
 
 bool Win32Services::WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,

@@ -37,8 +37,10 @@ public:
     IoError ReadWholeFile(const std::string& path, std::string& contents) override;
     WriteFile* CreateForWrite(const std::string& path, IoError& error) override;
     IoError ReplaceFile(const std::string& source, const std::string& target) override;
+    IoError RenameFile(const std::string& source, const std::string& target) override;
     void DeleteFile(const std::string& path) override;
     void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
+    void InfoBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
     bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
                  const std::string& macro) override;
     std::string AssociatedCommand(const std::string& association) override;

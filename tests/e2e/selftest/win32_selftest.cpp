@@ -205,8 +205,11 @@ void Files() {
     CHECK(Write(os, list, ""));
     CHECK(os.ReadWholeFile(list, contents) == 0 && contents.empty());
 
+    // A rename never goes over an existing file.
+    CHECK(os.RenameFile(moved, list) == ERROR_ALREADY_EXISTS);
+    CHECK(os.RenameFile(moved, folder + "renamed.lst") == 0 && !os.FileExists(moved));
     os.DeleteFile(list);
-    os.DeleteFile(moved);
+    os.DeleteFile(folder + "renamed.lst");
     CHECK(!os.FileExists(list));
     RemoveDirectoryW(velmora::Utf8ToWide(folder).c_str());
 }
