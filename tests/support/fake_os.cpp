@@ -108,11 +108,9 @@ IoError FakeOs::ReplaceFile(const std::string& source, const std::string& target
 
 IoError FakeOs::RenameFile(const std::string& source, const std::string& target) {
     calls.push_back("Rename " + source + " -> " + target);
-    if (files.count(target)) return 183;
-    auto f = files.find(source);
-    if (f == files.end()) return 2;
-    files[target] = f->second;
-    files.erase(f);
+    if (files.count(target) || !files.count(source)) return files.count(target) ? 183 : 2;
+    files[target] = files[source];
+    files.erase(source);
     return 0;
 }
 

@@ -17,8 +17,7 @@
 
 namespace velmora::testing {
 
-// A UTF-8 text (a path as the file system names it) from a u8 literal; plain
-// literals are code page 932 in the tests as in the program.
+// A UTF-8 path from a u8 literal (plain literals are code page 932).
 inline std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 class FakeOs : public OsServices {

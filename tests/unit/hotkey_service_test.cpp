@@ -347,24 +347,17 @@ TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSa
 }
 
 TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedOnceTheUnreadableListIsKeptAside) {
-    const std::string original = "a.exe\r\n\r\nx\r\n";
-    for (bool changed : {false, true}) {
-        testing::FakeOs fos;
-        fos.files[kList] = original;
-        fos.files[kList + ".unreadable"] = "earlier";
-        HotkeyService s(fos);
-        EXPECT_THROW(s.Start(), InOutError);
-        EntryTable table;
-        table[1] = Entry("new.exe", 2, 78);
-        s.ReplaceTable(table, changed ? 1 : 0);   // the editor's OK, with or without a change
-        s.Finish();
-        EXPECT_EQ(fos.files[kList], changed ? "new.exe\r\n\r\n2 78 1 0\r\n" : original);
-        EXPECT_EQ(fos.files[kList + ".unreadable"], "earlier");
-        const auto kept = fos.files.find(kList + ".unreadable2");
-        EXPECT_EQ(kept == fos.files.end() ? "" : kept->second, changed ? original : "");
-        ASSERT_EQ(fos.infoBoxes.size(), changed ? 1u : 0u);
-        if (changed) EXPECT_NE(fos.infoBoxes[0].text.find("Velmora.Lst.unreadable2"), std::string::npos);
-    }
+    os.files = {{kList, "a.exe\r\n\r\nx\r\n"}, {kList + ".unreadable", "earlier"}};
+    EXPECT_THROW(service.Start(), InOutError);
+    EntryTable table;
+    table[1] = Entry("new.exe", 2, 78);
+    service.ReplaceTable(table, 1);   // the editor's OK
+    service.Finish();
+    EXPECT_EQ(os.files, (std::map<std::string, std::string>{{kList, "new.exe\r\n\r\n2 78 1 0\r\n"},
+                                                            {kList + ".unreadable", "earlier"},
+                                                            {kList + ".unreadable2", "a.exe\r\n\r\nx\r\n"}}));
+    ASSERT_EQ(os.infoBoxes.size(), 1u);
+    EXPECT_NE(os.infoBoxes[0].text.find("Velmora.Lst.unreadable2"), std::string::npos);
 }
 
 TEST_F(HotkeyServiceTest, Load_OfAnUnreadableFile_ShouldThrowItsErrorAndForbidTheSave) {

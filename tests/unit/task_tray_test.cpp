@@ -608,8 +608,7 @@ TEST_F(TaskTrayTest, TaskbarCreated_ShouldGoOnWithOthers_WhenOneAddIsRefused) {
 TEST_F(TaskTrayTest, TaskbarCreated_AfterADisplayChange_ShouldKeepTheIconTheShellKept) {
     TTaskTray& tray = MakeShown();
     os.notifyResult = [](NotifyIconMessage m, const NotifyIconData&) { return m != NimAdd; };   // already held
-    EXPECT_TRUE(TaskbarCreated());
-    EXPECT_TRUE(tray.IconAdded());
+    EXPECT_TRUE(TaskbarCreated() && tray.IconAdded());
     EXPECT_EQ(os.notifyCalls.back().message, NimModify);
     Destroy(tray);
     EXPECT_EQ(os.notifyCalls.back().message, NimDelete);

@@ -206,31 +206,25 @@ int TrayClick(const Args& args) {
     return 0;
 }
 
-// shell-refuse: a notification area that takes no icon yet, as at log-on
-// before Explorer is ready: a top-level window of the shell tray's class,
-// in front of Wine's so that Shell_NotifyIcon finds it first, refusing every
-// request.  Prints "ready" once in place and stays for --timeout ms.
+// shell-refuse: a notification area that takes no icon yet, as at log-on:
+// a window of the shell tray's class in front of Wine's, which
+// Shell_NotifyIcon finds first, refusing every request.  Prints "ready" once
+// in place and stays for --timeout ms.
 LRESULT CALLBACK RefusingTray(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return msg == WM_COPYDATA ? FALSE : DefWindowProcW(window, msg, wParam, lParam);
 }
 
 int ShellRefuse(const Args& args) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = RefusingTray;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"Shell_TrayWnd";
+    WNDCLASSW wc{0, RefusingTray, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
+                 L"Shell_TrayWnd"};
     RegisterClassW(&wc);
-    HWND tray = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0,
-                                nullptr, nullptr, wc.hInstance, nullptr);
-    if (!tray || FindWindowExW(nullptr, nullptr, wc.lpszClassName, nullptr) != tray) {
-        Err(L"shell-refuse: the stand-in is not the tray the shell finds first");
-        return 1;
-    }
+    HWND tray = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+    if (!tray || FindWindowExW(nullptr, nullptr, wc.lpszClassName, nullptr) != tray) return 1;
     OutLine(L"ready");
-    SetTimer(tray, 1, args.TimeoutMs(), nullptr);
     MSG msg;
+    SetTimer(tray, 1, args.TimeoutMs(), nullptr);
     while (GetMessageW(&msg, nullptr, 0, 0) > 0 && msg.message != WM_TIMER) DispatchMessageW(&msg);
-    DestroyWindow(tray);
     return 0;
 }
 
