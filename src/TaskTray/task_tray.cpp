@@ -288,8 +288,7 @@ void TTaskTray::UpdateIcon() {
     const std::size_t tipLength = Cp932FitLength(tipString_, sizeof notifyData_.szTip - 1);
     std::memset(notifyData_.szTip, 0, sizeof notifyData_.szTip);
     std::memcpy(notifyData_.szTip, tipString_.data(), tipLength);
-    if (!os_.ShellNotifyIcon(iconAdded_ ? NimModify : NimAdd, notifyData_))
-        throw EInvalidOperation("タスクトレイに登録できません");
+    if (!os_.ShellNotifyIcon(iconAdded_ ? NimModify : NimAdd, notifyData_)) throw ETrayRefused();
     iconAdded_ = true;
 }
 
@@ -332,6 +331,7 @@ void TTaskTray::IconChanged() { UpdateIcon(); }
 void TTaskTray::LoadFromDesc(const forms::ObjectDesc& desc, const EventTable& events) {
     using Type = forms::Value::Type;
     name = desc.name;
+    bool refused = false;
     for (const forms::Property& p : desc.properties) {
         if (p.name == "Tag") {
             tag = static_cast<std::intptr_t>(ExpectType(p, Type::Integer, "integer").integer);
@@ -353,7 +353,11 @@ void TTaskTray::LoadFromDesc(const forms::ObjectDesc& desc, const EventTable& ev
         } else if (p.name == "Registered") {
             const std::string& b = ExpectType(p, Type::Ident, "True or False").text;
             if (b != "True" && b != "False") throw forms::FormDescError(p.line, "Registered: True or False expected");
-            SetRegistered(b == "True");
+            try {
+                SetRegistered(b == "True");
+            } catch (const ETrayRefused&) {
+                refused = true;
+            }
         } else if (p.name == "OnDblClick") {
             OnDblClick = Lookup(events.dblClick, p, "handler");
         } else if (p.name == "OnMouseMove") {
@@ -366,7 +370,12 @@ void TTaskTray::LoadFromDesc(const forms::ObjectDesc& desc, const EventTable& ev
             throw forms::FormDescError(p.line, "unknown property " + p.name + " of " + desc.className);
         }
     }
-    Loaded();
+    try {
+        Loaded();
+    } catch (const ETrayRefused&) {
+        refused = true;
+    }
+    if (refused) throw ETrayRefused();
 }
 
 // --- unit level -----------------------------------------------------------------
@@ -384,11 +393,18 @@ bool TaskbarCreated() {
     for (const auto& entry : list) {
         TTaskTray& tray = *entry.second;
         if (!tray.Registered() || tray.Designing()) continue;
-        tray.iconAdded_ = false;   // the new shell holds none of our icons
+        tray.iconAdded_ = false;   // a restarted shell holds none of our icons
         try {
             tray.UpdateIcon();
-        } catch (const EInvalidOperation&) {
-            allAdded = false;
+        } catch (const ETrayRefused&) {
+            // Refused: perhaps the shell kept the icon, which it then changes.
+            tray.iconAdded_ = true;
+            try {
+                tray.UpdateIcon();
+            } catch (const ETrayRefused&) {
+                tray.iconAdded_ = false;
+                allAdded = false;
+            }
         }
     }
     return allAdded;

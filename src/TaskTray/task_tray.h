@@ -55,6 +55,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The shell refused to add or change the icon ("タスクトレイに登録できません"):
+// the component stays whole, its icon pending.
+class ETrayRefused : public EInvalidOperation {
+public:
+    ETrayRefused() : EInvalidOperation("タスクトレイに登録できません") {}
+};
+
 enum class Operation { Insert, Remove };
 
 // The component base: name, tag, designing state, the Loaded and
@@ -234,7 +241,9 @@ public:
     // Applies a stored description (the object's name, then its properties
     // in the order they stand), then runs Loaded.  Unknown properties,
     // handlers, menus and icon resources raise forms::FormDescError; the
-    // property writers raise EInvalidOperation as usual.
+    // property writers raise EInvalidOperation as usual, except that a
+    // refusal of the shell is raised (ETrayRefused) only once the whole
+    // description has been applied, so the component is complete and pending.
     void LoadFromDesc(const forms::ObjectDesc& desc, const EventTable& events);
 
 private:
@@ -265,10 +274,12 @@ bool TrayMessageBusy();
 // to top-level windows after it has been (re)started and has lost every
 // icon; the main window passes it on to TaskbarCreated().
 std::uint32_t TaskbarCreatedMessage(OsServices& os);
-// Adds the icon of every registered component to the shell again.  A
-// component whose add is refused stays pending (its next UpdateIcon tries the
-// add again); the others are not held up by it.  Returns false when any add
-// was refused.
+// Adds the icon of every registered component to the shell again.  The shell
+// also announces itself after a change of DPI or display, keeping its icons:
+// an add it refuses is then followed by a change, which it accepts for an
+// icon it holds.  A component whose icon the shell takes neither way stays
+// pending (its next UpdateIcon tries the add again); the others are not held
+// up by it.  Returns false when any icon was not taken.
 bool TaskbarCreated();
 
 // Tests only: forgets the unit-level state (list, notify window, busy flag)

@@ -2,6 +2,8 @@
 // hidden and runs one message loop until it is told to quit.
 #include "platform/win32/win32.h"
 
+#include <objbase.h>
+
 #include <exception>
 #include <memory>
 
@@ -30,6 +32,31 @@ void HardenSearchPaths() {
     if (length > 0 && length < MAX_PATH) SetCurrentDirectoryW(system);
 }
 
+// COM on the program's one thread for as long as it runs: ShellExecute hands
+// some targets to shell extensions, which fail without it.  ole32 comes from
+// the system folder, as the shell's DLLs do.
+class ComApartment {
+public:
+    ComApartment() {
+        HMODULE ole = velmora::SystemLibrary(L"ole32.dll");
+        if (!ole) return;
+        auto init = reinterpret_cast<decltype(&CoInitializeEx)>(
+            reinterpret_cast<void*>(GetProcAddress(ole, "CoInitializeEx")));
+        uninit_ = reinterpret_cast<decltype(&CoUninitialize)>(
+            reinterpret_cast<void*>(GetProcAddress(ole, "CoUninitialize")));
+        if (!init || !uninit_ || FAILED(init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+            uninit_ = nullptr;
+    }
+    ~ComApartment() {
+        if (uninit_) uninit_();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    decltype(&CoUninitialize) uninit_ = nullptr;
+};
+
 void ReportFatal(const char* what) {
     // `what` is a code page 932 text of the program, or an English text of
     // the standard library; both read correctly through code page 932.
@@ -40,6 +67,7 @@ void ReportFatal(const char* what) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HardenSearchPaths();
+    const ComApartment com;
     velmora::forms::App().title = "Velmora";
     int exitCode = 0;
     try {

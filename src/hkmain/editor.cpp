@@ -7,6 +7,7 @@
 #include "hkmainf/cp932_path.h"
 #include "hkmainf/help.h"
 #include "hkmainf/keynames.h"
+#include "platform/codec.h"
 
 namespace velmora::hkmain {
 
@@ -163,10 +164,11 @@ void TREditor::FillList() { List1->SetItems(Work.RowTexts()); }
 // The list and the button column
 
 void TREditor::List1Click() {
-    const int row = List1->ItemIndex();
-    // Setting the box runs ValidBtnClick when its state changes; that writes
-    // the state just read back into the same entry and ends where we are.
+    int row = List1->ItemIndex();
+    // Setting the box runs ValidBtnClick when its state changes, which sorts
+    // the list anew: the entry's row is read again afterwards.
     ValidBtn->SetChecked(row >= 0 && Work.EditorTable[Work.SlotOfRow(row)].Valid == 1);
+    row = List1->ItemIndex();
     HK_ID->SetText(row < 0 ? std::string("(None)")
                            : HotkeyIdText(Work.EditorTable[Work.SlotOfRow(row)].HotkeyId));
 }
@@ -198,12 +200,7 @@ void TREditor::DelBtnClick() {
 }
 
 void TREditor::FormClose(forms::CloseAction&) {
-    if (ModalResult() != forms::mrOk) return;
-    for (int slot = 1; slot <= service_.HotkeyCount; ++slot) service_.UnregisterEntry(slot);
-    service_.HotkeyTable = Work.EditorTable;
-    service_.HotkeyCount = Work.EditorCount;
-    service_.NextHotkeyId = 256;
-    for (int slot = 1; slot <= service_.HotkeyCount; ++slot) service_.RegisterEntry(slot);
+    if (ModalResult() == forms::mrOk) service_.ReplaceTable(Work.EditorTable, Work.EditorCount);
 }
 
 void TREditor::HelpBtnClick() {
@@ -230,12 +227,18 @@ bool TREditor::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intp
 }
 
 void TREditor::WMDropFiles(std::uintptr_t drop) {
-    // The drop is released inside TakeDroppedFiles; the paths come back whole,
+    // The drop is released inside TakeDroppedFile; the path comes back whole,
     // however long, so a deep path is never cut into a different file's name.
-    std::vector<std::string> files = os_.TakeDroppedFiles(drop);
-    if (files.empty()) return;
-    if (RefuseUnstorable("ファイル", files.front(), false)) return;
-    ShortCut->SetText(files.front());
+    // Only the first file counts, also when its name cannot be stored.
+    TakeFile(os_.TakeDroppedFile(drop));
+}
+
+void TREditor::TakeFile(const std::string& utf8Path) {
+    if (utf8Path.empty()) return;
+    bool lossy = false;
+    std::string path = Utf8ToCp932Checked(utf8Path, lossy);
+    if (RefuseUnstorable("ファイル", path, lossy)) return;
+    ShortCut->SetText(path);
     Parameter->SetText(std::string());
 }
 
@@ -359,20 +362,20 @@ void TREditor::ReferBtnClick() {
     request.hideReadOnly = OpenDialog1.hideReadOnly;
     request.fileMustExist = OpenDialog1.fileMustExist;
     request.initialDir = InitialFolderFor(field, os_.ModuleFileName());
-    request.fileName = NameOfPath(field);
+    request.fileName = Cp932ToUtf8(NameOfPath(field));
 
     std::string chosen;
-    if (!os_.GetOpenFileName(request, chosen)) return;
-    if (RefuseUnstorable("ファイル", chosen, false)) return;
-    ShortCut->SetText(chosen);
-    Parameter->SetText(std::string());
+    if (os_.GetOpenFileName(request, chosen)) TakeFile(chosen);
 }
 
 // ---------------------------------------------------------------------------
 // Direct input and the Default/Cancel flags
 
 void TREditor::Combo_KeyKeyDown(std::uint16_t& key, forms::ShiftState shift) {
-    if (!Direct->Down()) return;
+    // Tab and Shift+Tab move the focus on and leave the captured combination
+    // alone, so the keyboard can always leave the field; Tab itself cannot be
+    // captured.
+    if (!Direct->Down() || key == forms::VkTab) return;
     Chk_Ctrl->SetChecked((shift & forms::ssCtrl) != 0);
     Chk_Shift->SetChecked((shift & forms::ssShift) != 0);
     Chk_Alt->SetChecked((shift & forms::ssAlt) != 0);
@@ -383,8 +386,8 @@ void TREditor::Combo_KeyKeyDown(std::uint16_t& key, forms::ShiftState shift) {
     // The captured key goes no further: left to the combo box, the arrow and
     // page keys would replace the text with a neighbouring list item, Del
     // would cut into it, F4 would drop the list down and Alt with a letter
-    // would press a button.  Tab still moves on, so the keyboard can leave.
-    if (key != forms::VkTab) key = 0;
+    // would press a button.
+    key = 0;
 }
 
 void TREditor::Combo_KeyKeyPress(char& key) {

@@ -112,6 +112,10 @@ private:
     // Shows why `text` of the field cannot be stored in the list file and
     // returns true; false when it can.
     bool RefuseUnstorable(const char* fieldName, const std::string& text, bool lossy);
+    // A file dropped or chosen in the Open dialog (UTF-8) into the file field,
+    // emptying the parameters; refused, the panel keeping what it held, when
+    // the list could not store its name.
+    void TakeFile(const std::string& utf8Path);
 };
 
 // The open editor (set by the main window while one is shown).

@@ -2,6 +2,7 @@
 
 #include "hkmainf/cp932_path.h"
 #include "hkmainf/keynames.h"
+#include "platform/codec.h"
 
 namespace velmora::hkmain {
 
@@ -153,41 +154,19 @@ std::string HotkeyIdText(std::int32_t hotkeyId) {
 }
 
 std::string DriveOfPath(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':' && !IsCp932LeadByte(static_cast<unsigned char>(path[0])))
-        return path.substr(0, 2);
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
         // \\server\share: up to (not including) the backslash after the share.
-        int separators = 0;
-        std::size_t i = 2;
-        while (i < path.size()) {
-            unsigned char b = static_cast<unsigned char>(path[i]);
-            if (IsCp932LeadByte(b) && i + 1 < path.size()) {
-                i += 2;
-                continue;
-            }
-            if (b == '\\' && ++separators == 2) return path.substr(0, i);
-            ++i;
-        }
-        return path;
+        const std::size_t server = path.find('\\', 2);
+        return server == std::string::npos ? path : path.substr(0, path.find('\\', server + 1));
     }
     return std::string();
 }
 
-namespace {
-
-// True when the text's last character is a backslash of its own (not the
-// second byte of a double-byte character).
-bool EndsWithBackslash(const std::string& text) {
-    std::size_t sep = LastPathSeparator(text);
-    return sep != std::string::npos && sep + 1 == text.size() && text[sep] == '\\';
-}
-
-}  // namespace
-
 std::string InitialFolderFor(const std::string& fileField, const std::string& programPath) {
-    std::string folder = FolderOfPath(fileField);
+    std::string folder = Cp932ToUtf8(FolderOfPath(fileField));
     if (folder.empty()) folder = DriveOfPath(programPath);
-    if (!EndsWithBackslash(folder)) folder += '\\';
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
     return folder;
 }
 

@@ -87,12 +87,13 @@ std::string DirectKeyText(std::uint16_t vk);
 // What the HK_ID label shows for an id.
 std::string HotkeyIdText(std::int32_t hotkeyId);
 
-// The drive part of a path: "E:" for "E:\x\y.exe", "\\server\share" for a
-// network path, "" otherwise.  Lead-byte aware.
+// The drive part of a UTF-8 path: "E:" for "E:\x\y.exe", "\\server\share"
+// for a network path, "" otherwise.
 std::string DriveOfPath(const std::string& path);
 
-// The folder the Open dialog starts in: the folder part of the file field,
-// else the root of the program's drive; always ending in a backslash.
+// The folder the Open dialog starts in, in UTF-8: the folder part of the file
+// field (code page 932), else the root of the program's drive (`programPath`,
+// UTF-8); always ending in a backslash.
 std::string InitialFolderFor(const std::string& fileField, const std::string& programPath);
 
 }  // namespace velmora::hkmain

@@ -31,4 +31,8 @@ std::string NameOfPath(const std::string& path) {
     return sep == std::string::npos ? path : path.substr(sep + 1);
 }
 
+std::string FolderOfFilePath(const std::string& utf8Path) {
+    return utf8Path.substr(0, utf8Path.find_last_of("\\:") + 1);
+}
+
 }  // namespace velmora

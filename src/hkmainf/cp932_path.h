@@ -20,4 +20,9 @@ std::string FolderOfPath(const std::string& path);
 // What follows the separator (the whole path when there is none).
 std::string NameOfPath(const std::string& path);
 
+// Paths of the file system come from OsServices in UTF-8, where every byte of
+// a multi-byte character is 0x80 or above, so a plain search finds their
+// separators: up to and including the last '\\' or ':', "" when there is none.
+std::string FolderOfFilePath(const std::string& utf8Path);
+
 }  // namespace velmora

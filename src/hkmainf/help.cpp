@@ -59,13 +59,8 @@ std::string FileUrlOfPath(const std::string& path) {
         url = "file://";   // the server takes the place of the empty host
         i = 2;
     }
-    while (i < path.size()) {
+    for (; i < path.size(); ++i) {
         const unsigned char b = static_cast<unsigned char>(path[i]);
-        if (IsCp932LeadByte(b) && i + 1 < path.size()) {
-            url.append(path, i, 2);
-            i += 2;
-            continue;
-        }
         if (b == '\\') {
             url += '/';
         } else if (b >= 0x80 || LiteralInUrl(b)) {
@@ -73,7 +68,6 @@ std::string FileUrlOfPath(const std::string& path) {
         } else {
             AppendEscaped(url, b);
         }
-        ++i;
     }
     return url;
 }
@@ -144,7 +138,7 @@ void ShowHelpTopic(OsServices& os, WindowHandle owner, const std::string& helpFi
     // The web browser's own open command, given the URL as its argument,
     // keeps it.  Only when no browser is registered does the page open at
     // its top through the shell.
-    const std::string url = FileUrlOfPath(FolderOfPath(helpFile) + kHtmlHelpName) + "#" + topic;
+    const std::string url = FileUrlOfPath(FolderOfFilePath(helpFile) + kHtmlHelpName) + "#" + topic;
     const BrowserLaunch launch = BrowserLaunchFor(os.AssociatedCommand("http"), url);
     if (launch.program.empty())
         os.ShellExecute(owner, "open", url, std::string(), std::string(), kSwShowNormal);

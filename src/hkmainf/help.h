@@ -23,7 +23,8 @@ inline constexpr const char* kHelpTopicEditor = "HID00000006";
 inline constexpr const char* kHtmlHelpName = "Velmora.html";
 
 // Shows `topic` of the program's help.  `helpFile` is the full path of
-// "Velmora.Hlp" as named at start-up; `owner` the window the help belongs to.
+// "Velmora.Hlp" (UTF-8) as named at start-up; `owner` the window the help
+// belongs to.
 // With the file present: WinHelp HELP_CONTENTS (data 0), then, only when that
 // succeeded, HELP_COMMAND with JumpID("","<topic>").  Without it: the HTML
 // page beside it, opened through the shell at "#<topic>".  Nothing is
@@ -32,12 +33,11 @@ void ShowHelpTopic(OsServices& os, WindowHandle owner, const std::string& helpFi
 
 // --- parts of the HTML route, exposed for tests --------------------------------
 
-// "file:///C:/dir/name" for a code page 932 path "C:\dir\name" (UNC paths
-// "\\server\share\x" give "file://server/share/x").  Separators become '/'
-// (never the 0x5C trail byte of a double-byte character); ASCII characters
-// that a URL cannot hold literally are percent-encoded; other characters stay
-// as they are, since the URL travels to the browser as UTF-16 text and a
-// percent-encoded code page 932 byte would be read as UTF-8.
+// "file:///C:/dir/name" for a UTF-8 path "C:\dir\name" (UNC paths
+// "\\server\share\x" give "file://server/share/x").  Separators become '/';
+// ASCII characters that a URL cannot hold literally are percent-encoded;
+// other characters stay as they are, since the URL travels to the browser as
+// UTF-16 text.
 std::string FileUrlOfPath(const std::string& path);
 
 // How the shell is asked to show a URL in the browser registered for web

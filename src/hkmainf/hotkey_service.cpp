@@ -6,12 +6,15 @@
 #include "hkmainf/cp932_path.h"
 #include "hkmainf/keynames.h"
 #include "hkmainf/listfile.h"
+#include "platform/codec.h"
 
 namespace velmora {
 namespace {
 
 constexpr std::int32_t kFirstHotkeyId = 256;
 constexpr IoError kErrorInvalidData = 13;   // ERROR_INVALID_DATA
+constexpr IoError kErrorFileExists = 80, kErrorAlreadyExists = 183;
+constexpr int kMaxKeptLists = 99;
 constexpr std::int32_t kSwShow = 5, kSwShowMaximized = 3, kSwShowMinimized = 2;
 
 bool IsSlot(int slot) { return slot >= 1 && slot <= kMaxHotkeys; }
@@ -39,7 +42,7 @@ OsServices& HotkeyService::Os() { return os_; }
 
 WindowHandle HotkeyService::Owner() { return window_ ? window_->MainHandle() : 0; }
 
-std::string HotkeyService::ProgramFolder() const { return FolderOfPath(os_.ModuleFileName()); }
+std::string HotkeyService::ProgramFolder() const { return FolderOfFilePath(os_.ModuleFileName()); }
 
 std::string HotkeyService::ListFilePath() const { return ProgramFolder() + "Velmora.Lst"; }
 
@@ -78,6 +81,7 @@ void HotkeyService::SaveHotkeyList() {
     const std::string temp = target + ".tmp";
     const std::string bytes = SerializeHotkeyList(HotkeyTable, HotkeyCount);
 
+    const bool hadList = os_.FileExists(target);
     IoError error = 0;
     std::unique_ptr<WriteFile> file(os_.CreateForWrite(temp, error));
     if (!file) throw InOutError{error != 0 ? error : 5u};
@@ -92,8 +96,9 @@ void HotkeyService::SaveHotkeyList() {
     if (error == 0) error = os_.ReplaceFile(temp, target);
     if (error != 0) {
         // A replace that failed half way can have taken the old list away;
-        // the temporary file then holds the only copy and is kept.
-        if (os_.FileExists(target)) os_.DeleteFile(temp);
+        // the temporary file then holds the only copy and is kept.  With no
+        // list before the save there is nothing it could stand in for.
+        if (!hadList || os_.FileExists(target)) os_.DeleteFile(temp);
         throw InOutError{error};
     }
 }
@@ -149,6 +154,31 @@ void HotkeyService::UnregisterAll() {
     for (int n = 1; n <= count; ++n) UnregisterEntry(n);
 }
 
+void HotkeyService::ReplaceTable(const EntryTable& table, std::int32_t count) {
+    if (SerializeHotkeyList(table, count) != SerializeHotkeyList(HotkeyTable, HotkeyCount)) edited_ = true;
+    UnregisterAll();
+    HotkeyTable = table;
+    HotkeyCount = count;
+    NextHotkeyId = kFirstHotkeyId;
+    for (int slot = 1; slot <= HotkeyCount; ++slot) RegisterEntry(slot);
+}
+
+std::string HotkeyService::KeepUnreadableList() {
+    const std::string list = ListFilePath();
+    std::string name;
+    if (os_.FileExists(list)) {
+        for (int n = 1;; ++n) {
+            name = "Velmora.Lst.unreadable" + (n > 1 ? std::to_string(n) : std::string());
+            const IoError error = os_.RenameFile(list, ProgramFolder() + name);
+            if (error == 0) break;
+            if ((error != kErrorAlreadyExists && error != kErrorFileExists) || n == kMaxKeptLists)
+                throw InOutError{error};
+        }
+    }
+    saveAllowed_ = true;
+    return name;
+}
+
 void HotkeyService::Start() {
     NextHotkeyId = kFirstHotkeyId;
     HelpFile = HelpFilePath();
@@ -157,7 +187,12 @@ void HotkeyService::Start() {
 }
 
 void HotkeyService::Finish() {
+    const std::string kept = !saveAllowed_ && edited_ ? KeepUnreadableList() : std::string();
     SaveHotkeyList();
+    if (!kept.empty()) {
+        os_.InfoBox(Owner(), "Velmora", "起動時に読み込めなかった Velmora.Lst を\r\n" + kept +
+                                            " として残し、\r\n編集した一覧を Velmora.Lst に保存しました.");
+    }
     UnregisterAll();
 }
 
@@ -190,8 +225,8 @@ void HotkeyService::HotkeyPressed(std::uintptr_t id) {
         if (entry.Path == kShowMainWindowTarget) {
             window_->ShowMainWindow();
         } else {
-            os_.ShellExecute(Owner(), "open", entry.Path, entry.Parameter, FolderOfPath(entry.Path),
-                             ShowCommandOf(entry.Size));
+            os_.ShellExecute(Owner(), "open", Cp932ToUtf8(entry.Path), Cp932ToUtf8(entry.Parameter),
+                             Cp932ToUtf8(FolderOfPath(entry.Path)), ShowCommandOf(entry.Size));
         }
         return;
     }

@@ -36,8 +36,10 @@ public:
     std::int32_t HotkeyCount = 0;
     std::int32_t NextHotkeyId = 256;
     std::string MessageText;
-    std::string HelpFile;
+    std::string HelpFile;   // HelpFilePath(), named at start-up
 
+    // Paths of the program's own files, in UTF-8 as the file system names
+    // them: the folder is the user's and may hold any character.
     std::string ProgramFolder() const;   // folder of the program file, with its trailing backslash
     std::string ListFilePath() const;    // ProgramFolder() + "Velmora.Lst"
     std::string HelpFilePath() const;    // ProgramFolder() + "Velmora.Hlp"
@@ -64,12 +66,19 @@ public:
     // still deliver tray clicks and hotkeys).
     bool Registering() const { return registering_; }
     void UnregisterAll();   // slots 1..HotkeyCount
+    // The editor's commit: every hotkey of the old table unregistered, the
+    // table replaced, NextHotkeyId 256 and every slot registered again.
+    // Notes whether that changed what the list file would hold.
+    void ReplaceTable(const EntryTable& table, std::int32_t count);
 
     // The start of the program's life: NextHotkeyId 256, HelpFile, load,
     // register.  A load error propagates (nothing is registered then).
     void Start();
     // The end: save (when allowed), then unregister.  A save error propagates
-    // and the unregistering is skipped.
+    // and the unregistering is skipped.  After a failed load a list the editor
+    // has changed is saved too, once the unreadable file has been renamed
+    // aside ("Velmora.Lst.unreadable", then ...2, ... never over an earlier
+    // one), which one information box tells.
     void Finish();
     // Shows an input/output error in the standard error box, captioned
     // "Velmora", owned by the main window.
@@ -94,11 +103,15 @@ private:
     OsServices& os_;
     MainWindowPort* window_ = nullptr;
     bool saveAllowed_ = true;
+    bool edited_ = false;              // a commit changed what the list file would hold
     bool registering_ = false;
     std::int32_t heldId_ = 0;          // the hotkey whose key is still down, or 0
     std::uint16_t heldKey_ = 0;
 
     void ForgetHeldHotkey();
+    // Renames the unreadable list aside; returns the new name, or "" when the
+    // list is gone.  Throws InOutError when it cannot be renamed.
+    std::string KeepUnreadableList();
 
     WindowHandle Owner();
 };

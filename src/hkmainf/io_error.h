@@ -14,7 +14,8 @@ struct InOutError {
 };
 
 // The text shown in the standard error box for an error code, with "."
-// appended where the text does not end in punctuation.
+// appended where the text does not end in punctuation.  Windows' two codes
+// of a full disk (39, 112) read as the table's own, 101.
 std::string IoErrorText(std::uint32_t code);
 
 }  // namespace velmora

@@ -76,14 +76,39 @@ bool TMainForm::LoadComponent(const forms::ObjectDesc& desc) {
     auto tray = std::make_unique<tasktray::TTaskTray>(*this, os_);
     // Applying the stored properties (Registered last) puts the icon into
     // the notification area before FormCreate runs.
-    tray->LoadFromDesc(desc, events);
+    try {
+        tray->LoadFromDesc(desc, events);
+    } catch (const tasktray::ETrayRefused&) {
+        // Started before the shell (at log-on): the program stays resident
+        // with its hotkeys and adds the icon as soon as the shell takes it.
+        StartTrayRetry();
+    }
     TaskTray1 = std::move(tray);
     return true;
+}
+
+void TMainForm::StartTrayRetry() {
+    trayRetriesLeft_ = kTrayRetries;
+    os_.SetTimer(Handle(), kTrayRetryTimer, kTrayRetryMilliseconds);
+}
+
+void TMainForm::TrayRetryTick() {
+    try {
+        TaskTray1->UpdateIcon();
+    } catch (const tasktray::ETrayRefused& refused) {
+        if (--trayRetriesLeft_ > 0) return;
+        os_.KillTimer(Handle(), kTrayRetryTimer);
+        os_.ErrorBox(Handle(), "Velmora", refused.what());
+        return;
+    }
+    os_.KillTimer(Handle(), kTrayRetryTimer);
 }
 
 // --- start and end ---------------------------------------------------------
 
 void TMainForm::FormCreate() {
+    // The shell's announcement reaches an elevated program too.
+    if (taskbarCreatedMessage_ != 0) os_.AllowMessage(Handle(), taskbarCreatedMessage_);
     try {
         service_.Start();
     } catch (const InOutError& error) {
@@ -123,8 +148,12 @@ bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::int
             result = 1;
             return true;
         case forms::WmTimer:
-            if (wParam != HotkeyService::kKeyWatchTimer) break;
-            service_.KeyWatchTick();
+            if (wParam == kTrayRetryTimer && TaskTray1)
+                TrayRetryTick();
+            else if (wParam == HotkeyService::kKeyWatchTimer)
+                service_.KeyWatchTick();
+            else
+                break;
             result = 0;
             return true;
         case forms::WmEndSession:
@@ -135,7 +164,10 @@ bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::int
             break;
     }
     if (taskbarCreatedMessage_ != 0 && msg == taskbarCreatedMessage_) {
-        tasktray::TaskbarCreated();
+        if (tasktray::TaskbarCreated())
+            os_.KillTimer(Handle(), kTrayRetryTimer);
+        else
+            StartTrayRetry();
         result = 0;
         return true;
     }

@@ -61,14 +61,25 @@ public:
     static const char* const kVersionText;
     static const char* const kQuitQuestion;
 
+    // While the shell refuses the icon (started before the notification area
+    // exists, at log-on), it is tried again every kTrayRetryMilliseconds, up
+    // to kTrayRetries times, besides on "TaskbarCreated"; only then is the
+    // refusal shown.  The timer of the main window with id kTrayRetryTimer.
+    static constexpr std::uintptr_t kTrayRetryTimer = 2;
+    static constexpr unsigned kTrayRetryMilliseconds = 2000;
+    static constexpr int kTrayRetries = 15;
+
 private:
     HotkeyService& service_;
     OsServices& os_;
     // The shell's "TaskbarCreated" broadcast: the shell restarted and lost
     // every icon.  0 when the message could not be registered.
     std::uint32_t taskbarCreatedMessage_ = 0;
+    int trayRetriesLeft_ = 0;
 
     void BindControls();
+    void StartTrayRetry();
+    void TrayRetryTick();
     // The session ends: everything the program's end does, done now, since
     // the process may be gone once this message has been answered.
     void EndSession();

@@ -9,6 +9,9 @@ namespace velmora {
 
 // Characters that code page 932 cannot hold become "?".
 std::string Utf8ToCp932(const std::string& utf8);
+// The same, telling whether that happened: a file name to be stored in the
+// list must not name another file than the one the user chose.
+std::string Utf8ToCp932Checked(const std::string& utf8, bool& lossy);
 std::string Cp932ToUtf8(const std::string& cp932);
 
 }  // namespace velmora

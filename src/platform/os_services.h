@@ -6,14 +6,16 @@
 // (platform/win32/win32_services.*); unit tests hand in a recording fake
 // (tests/support/fake_os.*).
 //
-// All texts crossing this interface are code page 932 byte strings, as the
-// program holds them; the Win32 implementation converts to UTF-16 and calls
+// Texts crossing this interface are code page 932 byte strings, as the
+// program holds them, except names of files and folders and whatever is
+// handed to the shell: those are UTF-8, since they are the file system's own
+// names (a user's folder such as C:\Users\José), which code page 932 cannot
+// always spell.  The Win32 implementation converts both to UTF-16 and calls
 // the wide API.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace velmora {
 
@@ -67,8 +69,8 @@ struct OpenFileRequest {
     std::string title;
     std::string filter;         // "name|pattern|name|pattern" as stored in the form
     int filterIndex = 1;
-    std::string initialDir;
-    std::string fileName;       // preset name
+    std::string initialDir;     // UTF-8
+    std::string fileName;       // preset name, UTF-8
     bool hideReadOnly = true;
     bool fileMustExist = false;
 };
@@ -85,12 +87,12 @@ public:
                                 std::uint32_t virtualKey) = 0;
     virtual void UnregisterHotKey(WindowHandle owner, int id) = 0;
 
-    // --- shell ----------------------------------------------------------
+    // --- shell (every text UTF-8) -------------------------------------------
     virtual void ShellExecute(WindowHandle owner, const std::string& operation,
                               const std::string& file, const std::string& parameters,
                               const std::string& directory, int showCommand) = 0;
 
-    // --- program file and list file --------------------------------------
+    // --- program file and list file (paths UTF-8) --------------------------
     // Full path of the running program (GetModuleFileName).
     virtual std::string ModuleFileName() = 0;
     virtual bool FileExists(const std::string& path) = 0;
@@ -101,17 +103,22 @@ public:
     // Puts `source` in place of `target` in one step (one rename on Windows,
     // so that the name always holds one whole file).
     virtual IoError ReplaceFile(const std::string& source, const std::string& target) = 0;
+    // Gives `source` the name `target`, never over an existing file (183,
+    // ERROR_ALREADY_EXISTS, when there is one).
+    virtual IoError RenameFile(const std::string& source, const std::string& target) = 0;
     virtual void DeleteFile(const std::string& path) = 0;
 
     // --- the standard error box (stop icon, OK, caption = application title)
     virtual void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) = 0;
+    // The same box with the information icon.
+    virtual void InfoBox(WindowHandle owner, const std::string& caption, const std::string& text) = 0;
 
-    // --- help -----------------------------------------------------------
+    // --- help (`helpFile` UTF-8) ----------------------------------------------
     virtual bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
                          const std::string& macro) = 0;
     // The shell's "open" command for a URL scheme or file extension ("http",
-    // ".html"), as registered (AssocQueryString ASSOCSTR_COMMAND); "" when
-    // there is none.
+    // ".html"), as registered (AssocQueryString ASSOCSTR_COMMAND), in UTF-8;
+    // "" when there is none.
     virtual std::string AssociatedCommand(const std::string& association) {
         (void)association;
         return std::string();
@@ -134,6 +141,10 @@ public:
     // Number of a message registered by name (RegisterWindowMessage), e.g. the
     // shell's "TaskbarCreated" broadcast; 0 on failure.
     virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
+    // Lets `message` reach `window` from processes of lower integrity
+    // (ChangeWindowMessageFilterEx): an elevated program otherwise never
+    // hears the shell's broadcasts.
+    virtual void AllowMessage(WindowHandle window, std::uint32_t message) = 0;
 
     // --- icons ------------------------------------------------------------
     // Icon handles handed out here belong to the caller, who gives each back
@@ -156,12 +167,12 @@ public:
     virtual void KillTimer(WindowHandle window, std::uintptr_t id) = 0;
 
     // --- dialogs and drag and drop -------------------------------------------
-    // Shows the Open dialog; true with the chosen full path on OK.
+    // Shows the Open dialog; true with the chosen full path (UTF-8) on OK.
     virtual bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) = 0;
     virtual void DragAcceptFiles(WindowHandle window, bool accept) = 0;
-    // The full paths of the files of a WM_DROPFILES drop (whatever their
-    // length), in drop order; releases the drop (DragFinish).
-    virtual std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) = 0;
+    // The full path (UTF-8, whatever its length) of the first file of a
+    // WM_DROPFILES drop, "" when there is none; releases the drop (DragFinish).
+    virtual std::string TakeDroppedFile(std::uintptr_t drop) = 0;
 
     // --- message loop ---------------------------------------------------
     virtual void PostQuitMessage(int exitCode) = 0;

@@ -5,7 +5,8 @@ usage: check_resources.py <program.exe>
 
 The PE file's resource tree is read here directly (no external tools): the
 manifest (RT_MANIFEST 1) must ask for common controls 6 and asInvoker, name
-Windows 7, 8, 8.1 and 10/11 as supported, and declare no DPI awareness; the
+Windows 7, 8, 8.1 and 10/11 as supported, declare no DPI awareness and ask
+for GDI scaling; the
 version resource (RT_VERSION 1) must carry version 1.01, the product name and
 a description.
 """
@@ -132,6 +133,10 @@ def check_manifest(text, problems):
     dpi = [e.tag for e in root.iter() if e.tag.split("}")[-1].lower() in ("dpiaware", "dpiawareness")]
     if dpi:
         problems.append(f"manifest declares DPI awareness: {dpi}")
+    gdi = root.findall(".//v3:application/v3:windowsSettings/{http://schemas.microsoft.com/SMI/2017/WindowsSettings}"
+                       "gdiScaling", ns)
+    if [e.text.strip().lower() for e in gdi] != ["true"]:
+        problems.append("manifest: no gdiScaling true in the windowsSettings of Windows 10 1703")
 
 
 def main(argv):

@@ -106,6 +106,14 @@ IoError FakeOs::ReplaceFile(const std::string& source, const std::string& target
     return 0;
 }
 
+IoError FakeOs::RenameFile(const std::string& source, const std::string& target) {
+    calls.push_back("Rename " + source + " -> " + target);
+    if (files.count(target) || !files.count(source)) return files.count(target) ? 183 : 2;
+    files[target] = files[source];
+    files.erase(source);
+    return 0;
+}
+
 void FakeOs::DeleteFile(const std::string& path) {
     calls.push_back("Delete " + path);
     files.erase(path);
@@ -217,11 +225,11 @@ void FakeOs::DragAcceptFiles(WindowHandle window, bool accept) {
     dragAccept.emplace_back(window, accept);
 }
 
-std::vector<std::string> FakeOs::TakeDroppedFiles(std::uintptr_t drop) {
-    calls.push_back("TakeDroppedFiles");
+std::string FakeOs::TakeDroppedFile(std::uintptr_t drop) {
+    calls.push_back("TakeDroppedFile");
     dropsFinished.push_back(drop);
     auto d = drops.find(drop);
-    return d == drops.end() ? std::vector<std::string>{} : d->second;
+    return d == drops.end() || d->second.empty() ? std::string() : d->second.front();
 }
 
 void FakeOs::PostQuitMessage(int exitCode) {

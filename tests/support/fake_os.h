@@ -1,7 +1,8 @@
 // A recording fake of the operating-system services.
 //
-// Every call is appended to `calls` as one readable line (texts in code page
-// 932 as handed over), and the interesting ones are kept in typed records.
+// Every call is appended to `calls` as one readable line (texts as handed
+// over: code page 932, paths and the shell's texts UTF-8), and the
+// interesting ones are kept in typed records.
 // Results are set through the public fields before the code under test runs.
 #pragma once
 
@@ -15,6 +16,9 @@
 #include "platform/os_services.h"
 
 namespace velmora::testing {
+
+// A UTF-8 path from a u8 literal (plain literals are code page 932).
+inline std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 class FakeOs : public OsServices {
 public:
@@ -50,6 +54,7 @@ public:
     // --- error box, help --------------------------------------------------
     struct ErrorBoxCall { WindowHandle owner; std::string caption, text; };
     std::vector<ErrorBoxCall> errorBoxes;
+    std::vector<ErrorBoxCall> infoBoxes;
     struct HelpCall { WindowHandle owner; std::string file; std::uint32_t command; std::string macro; };
     std::vector<HelpCall> helpCalls;
     bool winHelpResult = true;
@@ -73,6 +78,7 @@ public:
     struct PopupCall { std::uintptr_t menu; WindowHandle owner; int x, y; };
     std::vector<PopupCall> popups;
     std::map<std::string, std::uint32_t> registeredMessages;   // name -> number (from 0xC000)
+    std::vector<std::pair<WindowHandle, std::uint32_t>> allowed;   // AllowMessage calls
 
     // --- icons --------------------------------------------------------------
     // Resource names LoadIconResource knows; each load hands out a fresh handle.
@@ -113,8 +119,12 @@ public:
     IoError ReadWholeFile(const std::string& path, std::string& contents) override;
     WriteFile* CreateForWrite(const std::string& path, IoError& error) override;
     IoError ReplaceFile(const std::string& source, const std::string& target) override;
+    IoError RenameFile(const std::string& source, const std::string& target) override;
     void DeleteFile(const std::string& path) override;
     void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
+    void InfoBox(WindowHandle owner, const std::string& caption, const std::string& text) override {
+        infoBoxes.push_back({owner, caption, text});
+    }
     bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
                  const std::string& macro) override;
     std::string AssociatedCommand(const std::string& association) override;
@@ -128,6 +138,7 @@ public:
     void ProcessMessages() override;
     void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
     std::uint32_t RegisterWindowMessage(const std::string& name) override;
+    void AllowMessage(WindowHandle window, std::uint32_t message) override { allowed.emplace_back(window, message); }
     std::uintptr_t LoadIconResource(const std::string& name) override;
     std::uintptr_t CopyIcon(std::uintptr_t icon) override;
     void DestroyIcon(std::uintptr_t icon) override;
@@ -137,7 +148,7 @@ public:
     void KillTimer(WindowHandle, std::uintptr_t id) override { timers.erase(id); }
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
-    std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) override;
+    std::string TakeDroppedFile(std::uintptr_t drop) override;
     void PostQuitMessage(int exitCode) override;
 };
 

@@ -294,6 +294,14 @@ TEST_F(EditorForm, SelectingShouldShowStateAndIdWithoutChangingAnything) {
     EXPECT_TRUE(main.asked.empty());
 }
 
+TEST_F(EditorForm, SelectingAnEntryThatTheBoxResortsShouldShowItsOwnId) {
+    Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe", 7)});   // Valid 7 sorts first, shown disabled
+    TREditor& e = Open();
+    e.List1->UserSelect(1);
+    e.List1->UserSelect(0);   // unchecking the box stores 0 and moves b.exe behind a.exe
+    EXPECT_EQ(e.HK_ID->Text(), "$0101");
+}
+
 TEST_F(EditorForm, DisablingShouldMoveEntryBehindEnabledOnesAndKeepItSelected) {
     Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe"), Entry(0, 0x43, "c.exe")});
     TREditor& e = Open();
@@ -798,12 +806,18 @@ TEST_F(EditorForm, DirectInputShouldCaptureCombinationAndDiscardTypedCharacters)
     EXPECT_EQ(e.Combo_Key->Text(), "");
 
     // Captured keys are kept from the combo box (which would move to another
-    // item on an arrow key); Tab is captured and still moves the focus on.
+    // item on an arrow key); Tab and Shift+Tab move the focus and keep the
+    // captured combination.
     for (std::uint16_t vk : {0x28, 0x26, 0x21, 0x22, 0x2E, 0x73}) EXPECT_TRUE(e.Combo_Key->UserKeyDown(vk, 0)) << vk;
-    EXPECT_EQ(e.Combo_Key->Text(), "$73  F4");
+    e.Combo_Key->UserKeyDown(0x73, forms::ssCtrl);
     EXPECT_TRUE(e.Combo_Key->UserKeyDown(forms::VkTab, 0));
-    EXPECT_EQ(e.Combo_Key->Text(), "$09  Tab");
     EXPECT_TRUE(e.ShortCut->Focused());
+    e.Combo_Key->SetFocus();
+    EXPECT_TRUE(e.Combo_Key->UserKeyDown(forms::VkTab, forms::ssShift));
+    EXPECT_TRUE(e.Chk_Shift->Focused());
+    EXPECT_EQ(e.Combo_Key->Text(), "$73  F4");
+    EXPECT_TRUE(e.Chk_Ctrl->Checked());
+    EXPECT_FALSE(e.Chk_Shift->Checked());
     e.Combo_Key->SetFocus();
 
     // Out of direct input the field is ordinary text again.

@@ -201,9 +201,11 @@ TEST(EditorReferFolder, ShouldStartInFileFolderOrProgramDriveRoot) {
         {"D:x.exe", "C:\\v.exe", "D:\\"},
         {"", "\\\\server\\share\\Velmora\\velmora.exe", "\\\\server\\share\\"},
         {"", "\\\\server\\share", "\\\\server\\share\\"},
-        // 表 is 95 5C: its second byte is no separator.
+        // 表 is 95 5C in the field: its second byte is no separator.  The
+        // program's path and the result are UTF-8, as the file system names them.
         {"C:\\\x95\x5C.exe", "C:\\v.exe", "C:\\"},
-        {"", "\\\\srv\\\x95\x5C\\v.exe", "\\\\srv\\\x95\x5C\\"},
+        {"D:\\\x95\x5C\\x.exe", "C:\\v.exe", "D:\\\xE8\xA1\xA8\\"},
+        {"", "\\\\srv\\Jos\xC3\xA9\\v.exe", "\\\\srv\\Jos\xC3\xA9\\"},
     };
     for (const Case& c : cases) EXPECT_EQ(InitialFolderFor(c.field, c.program), c.expected) << c.field;
     EXPECT_EQ(DriveOfPath("relative\\v.exe"), "");

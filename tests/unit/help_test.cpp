@@ -57,18 +57,18 @@ TEST(ShowHelpTopic, WithoutHelpFile_ShouldGiveTheBrowserThePageAtTheAnchor) {
 
 TEST(ShowHelpTopic, WithoutHelpFileOrBrowser_ShouldOpenTheFileUrlThroughTheShell) {
     FakeOs os;
-    ShowHelpTopic(os, kOwner, "D:\\表\\Velmora.Hlp", kHelpTopicEditor);
+    ShowHelpTopic(os, kOwner, testing::U8(u8"C:\\Users\\Jos\u00E9\\Velmora.Hlp"), kHelpTopicEditor);
     EXPECT_TRUE(os.helpCalls.empty());
     ASSERT_EQ(os.executed.size(), 1u);
     EXPECT_EQ(os.executed[0].op, "open");
-    EXPECT_EQ(os.executed[0].file, "file:///D:/表/Velmora.html#HID00000006");
+    EXPECT_EQ(os.executed[0].file, testing::U8(u8"file:///C:/Users/Jos\u00E9/Velmora.html#HID00000006"));
     EXPECT_EQ(os.executed[0].params, "");
 }
 
 TEST(FileUrlOfPath, Table) {
     struct Case {
-        const char* path;
-        const char* url;
+        std::string path;
+        std::string url;
     };
     const Case cases[] = {
         {"C:\\Velmora\\Velmora.html", "file:///C:/Velmora/Velmora.html"},
@@ -76,8 +76,8 @@ TEST(FileUrlOfPath, Table) {
         {"C:\\Program Files\\a#b%c?d\\x.html", "file:///C:/Program%20Files/a%23b%25c%3Fd/x.html"},
         {"C:\\a[1]{2}^`|\"<>\\x.html", "file:///C:/a%5B1%5D%7B2%7D%5E%60%7C%22%3C%3E/x.html"},
         {"C:\\it's (mine)+;=,&$!@~\\x.html", "file:///C:/it's%20(mine)+;=,&$!@~/x.html"},
-        // "ソ" and "表" end in 0x5C: not a separator.  Half-width kana stay.
-        {"C:\\ソフト\\表\\ﾍﾙﾌﾟ\\x.html", "file:///C:/ソフト/表/ﾍﾙﾌﾟ/x.html"},
+        // Characters beyond ASCII stay as they are.
+        {testing::U8(u8"C:\\ソフト\\Jos\u00E9\\ﾍﾙﾌﾟ\\x.html"), testing::U8(u8"file:///C:/ソフト/Jos\u00E9/ﾍﾙﾌﾟ/x.html")},
         {"\\\\server\\share\\Velmora.html", "file://server/share/Velmora.html"},
     };
     for (const Case& c : cases) EXPECT_EQ(FileUrlOfPath(c.path), c.url) << c.path;

@@ -182,7 +182,8 @@ TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldOpenTheTargetWithItsFolderAndShowC
     EXPECT_EQ(os.executed[1].params, "-a b");
     EXPECT_EQ(os.executed[1].dir, "C:\\Tools\\");
     EXPECT_EQ(os.executed[1].show, 3);
-    EXPECT_EQ(os.executed[2].dir, "D:\\表\\");
+    EXPECT_EQ(os.executed[2].file, testing::U8(u8"D:\\表\\y.txt"));   // the shell is handed UTF-8
+    EXPECT_EQ(os.executed[2].dir, testing::U8(u8"D:\\表\\"));
     EXPECT_EQ(os.executed[2].show, 5);
 }
 
@@ -282,13 +283,12 @@ TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldLaunchOnlyTheFirstSlotWithTheId) {
 
 // --- paths ---------------------------------------------------------------------
 
-TEST_F(HotkeyServiceTest, ListAndHelpFiles_ShouldLieInTheProgramFolder) {
-    os.moduleFileName = "D:\\表\\bin\\velmora.exe";
-    EXPECT_EQ(service.ProgramFolder(), "D:\\表\\bin\\");
-    EXPECT_EQ(service.ListFilePath(), "D:\\表\\bin\\Velmora.Lst");
-    EXPECT_EQ(service.HelpFilePath(), "D:\\表\\bin\\Velmora.Hlp");
-    os.moduleFileName = "E:\\ソ\\velmora.exe";
-    EXPECT_EQ(service.ListFilePath(), "E:\\ソ\\Velmora.Lst");
+TEST_F(HotkeyServiceTest, ListAndHelpFiles_ShouldLieInTheProgramFolderWhateverItsCharacters) {
+    // é has no code page 932 form: the folder stays in UTF-8, as named.
+    os.moduleFileName = testing::U8(u8"C:\\Users\\Jos\u00E9\\表\\velmora.exe");
+    EXPECT_EQ(service.ProgramFolder(), testing::U8(u8"C:\\Users\\Jos\u00E9\\表\\"));
+    EXPECT_EQ(service.ListFilePath(), testing::U8(u8"C:\\Users\\Jos\u00E9\\表\\Velmora.Lst"));
+    EXPECT_EQ(service.HelpFilePath(), testing::U8(u8"C:\\Users\\Jos\u00E9\\表\\Velmora.Hlp"));
 }
 
 // --- load ----------------------------------------------------------------------
@@ -344,6 +344,20 @@ TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSa
     for (const auto& call : os.calls) EXPECT_EQ(call.rfind("Create", 0), std::string::npos) << call;
     EXPECT_TRUE(os.errorBoxes.empty());
     EXPECT_EQ(os.openWriteFiles, 0);
+}
+
+TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedOnceTheUnreadableListIsKeptAside) {
+    os.files = {{kList, "a.exe\r\n\r\nx\r\n"}, {kList + ".unreadable", "earlier"}};
+    EXPECT_THROW(service.Start(), InOutError);
+    EntryTable table;
+    table[1] = Entry("new.exe", 2, 78);
+    service.ReplaceTable(table, 1);   // the editor's OK
+    service.Finish();
+    EXPECT_EQ(os.files, (std::map<std::string, std::string>{{kList, "new.exe\r\n\r\n2 78 1 0\r\n"},
+                                                            {kList + ".unreadable", "earlier"},
+                                                            {kList + ".unreadable2", "a.exe\r\n\r\nx\r\n"}}));
+    ASSERT_EQ(os.infoBoxes.size(), 1u);
+    EXPECT_NE(os.infoBoxes[0].text.find("Velmora.Lst.unreadable2"), std::string::npos);
 }
 
 TEST_F(HotkeyServiceTest, Load_OfAnUnreadableFile_ShouldThrowItsErrorAndForbidTheSave) {
@@ -449,6 +463,7 @@ TEST_F(HotkeyServiceTest, Finish_WhenTheSaveFails_ShouldSkipTheUnregistering) {
     os.failWriteAt = 1;
     EXPECT_THROW(service.Finish(), InOutError);
     EXPECT_TRUE(os.unregistered.empty());
+    EXPECT_EQ(os.files.count(kTemp), 0u);   // no list to stand in for
 }
 
 TEST_F(HotkeyServiceTest, ReportIoError_ShouldShowTheTextInTheStandardBox) {
@@ -473,7 +488,9 @@ TEST(IoErrorText, ShouldUseTheTableAndAppendAPeriodAfterText) {
         {106, "入力値が数値ではありません."},
         {0, "I/O ｴﾗｰ (0)"},
         {32, "I/O ｴﾗｰ (32)"},
-        {112, "I/O ｴﾗｰ (112)"},
+        // A full disk, however Windows words it, is the table's own error.
+        {112, "ﾃﾞｨｽｸがいっぱいです."},
+        {39, "ﾃﾞｨｽｸがいっぱいです."},
         {0xFFFFFFFF, "I/O ｴﾗｰ (-1)"},
     };
     for (const auto& c : cases) EXPECT_EQ(IoErrorText(c.code), c.text) << c.code;

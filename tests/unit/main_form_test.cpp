@@ -296,6 +296,25 @@ TEST_F(MainFormTest, TaskbarCreatedPutsTheIconBackOnce) {
     EXPECT_EQ(Count("ShellNotifyIcon 0 1"), 2u);
 }
 
+TEST_F(MainFormTest, IconRefusedAtStartIsTriedAgainAndReportedOnlyWhenEveryTryFails) {
+    int refusals = 2 + TMainForm::kTrayRetries;   // the stored Registered, Loaded, then every retry
+    os.notifyResult = [&](NotifyIconMessage, const NotifyIconData&) { return refusals-- <= 0; };
+    Start();
+    EXPECT_EQ(os.registered.size(), 2u);   // the hotkeys work meanwhile
+    EXPECT_EQ(os.allowed.at(0), std::make_pair(main->Handle(), os.registeredMessages.at("TaskbarCreated")));
+    std::intptr_t result = 0;
+    for (int n = 0; n < TMainForm::kTrayRetries; ++n) {
+        EXPECT_TRUE(os.errorBoxes.empty() && os.timers.count(TMainForm::kTrayRetryTimer)) << n;
+        main->HandleMessage(forms::WmTimer, TMainForm::kTrayRetryTimer, 0, result);
+    }
+    ASSERT_EQ(os.errorBoxes.size(), 1u);
+    EXPECT_EQ(os.errorBoxes[0].text, "タスクトレイに登録できません");
+    EXPECT_EQ(os.timers.count(TMainForm::kTrayRetryTimer), 0u);
+    os.notifyResult = nullptr;   // the shell takes icons now
+    main->HandleMessage(os.registeredMessages.at("TaskbarCreated"), 0, 0, result);
+    EXPECT_TRUE(main->TaskTray1->IconAdded());
+}
+
 // --- showing, placing, hiding ---------------------------------------------
 
 TEST_F(MainFormTest, ShowPlacesOnlyWhenHiddenAndAlwaysComesToFront) {

@@ -605,6 +605,15 @@ TEST_F(TaskTrayTest, TaskbarCreated_ShouldGoOnWithOthers_WhenOneAddIsRefused) {
     EXPECT_EQ(os.notifyCalls.back().message, NimAdd);
 }
 
+TEST_F(TaskTrayTest, TaskbarCreated_AfterADisplayChange_ShouldKeepTheIconTheShellKept) {
+    TTaskTray& tray = MakeShown();
+    os.notifyResult = [](NotifyIconMessage m, const NotifyIconData&) { return m != NimAdd; };   // already held
+    EXPECT_TRUE(TaskbarCreated() && tray.IconAdded());
+    EXPECT_EQ(os.notifyCalls.back().message, NimModify);
+    Destroy(tray);
+    EXPECT_EQ(os.notifyCalls.back().message, NimDelete);
+}
+
 TEST_F(TaskTrayTest, TaskbarCreatedMessage_ShouldBeTheRegisteredMessage) {
     const std::uint32_t message = TaskbarCreatedMessage(os);
     EXPECT_EQ(os.registeredMessages.at("TaskbarCreated"), message);

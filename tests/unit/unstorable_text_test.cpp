@@ -217,23 +217,23 @@ TEST_F(UnstorableInput, ExactTextShouldStillBeAdded) {
     EXPECT_EQ(ed->Work.EditorCount, 2);
 }
 
-TEST_F(UnstorableInput, DroppedOrChosenPathWithAControlCharacterShouldBeRefused) {
+TEST_F(UnstorableInput, DroppedOrChosenPathThatTheListCannotHoldShouldBeRefused) {
     ed->ShortCut->UserType("C:\\kept.exe");
     ed->Parameter->UserType("-kept");
-    os.drops[0x61] = {"C:\\odd\nname.exe", "C:\\fine.exe"};
-    std::intptr_t result = 0;
-    ed->HandleMessage(forms::WmDropFiles, 0x61, 0, result);
-    EXPECT_EQ(port.shown, std::vector<std::string>{kFileControl});
-    EXPECT_EQ(ed->ShortCut->Text(), "C:\\kept.exe");
-    EXPECT_EQ(ed->Parameter->Text(), "-kept");
-
-    port.shown.clear();
-    os.openDialogResult = true;
-    os.openDialogChoice = "C:\\tab\there.exe";
-    ed->ReferBtn->UserClick();
-    EXPECT_EQ(port.shown, std::vector<std::string>{kFileControl});
-    EXPECT_EQ(ed->ShortCut->Text(), "C:\\kept.exe");
-    EXPECT_EQ(ed->Parameter->Text(), "-kept");
+    // Only the first dropped file counts, also when it is the one refused.
+    for (const auto& [path, message] : {std::pair{std::string("C:\\odd\nname.exe"), kFileControl},
+                                        std::pair{testing::U8(u8"C:\\\U0001F600.exe"), kFileLossy}}) {
+        port.shown.clear();
+        os.drops[0x61] = {path, "C:\\fine.exe"};
+        std::intptr_t result = 0;
+        ed->HandleMessage(forms::WmDropFiles, 0x61, 0, result);
+        os.openDialogResult = true;
+        os.openDialogChoice = path;
+        ed->ReferBtn->UserClick();
+        EXPECT_EQ(port.shown, (std::vector<std::string>{message, message}));
+        EXPECT_EQ(ed->ShortCut->Text(), "C:\\kept.exe");
+        EXPECT_EQ(ed->Parameter->Text(), "-kept");
+    }
 }
 
 }  // namespace

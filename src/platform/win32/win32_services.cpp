@@ -110,10 +110,10 @@ void Win32Services::UnregisterHotKey(WindowHandle owner, int id) { ::UnregisterH
 void Win32Services::ShellExecute(WindowHandle owner, const std::string& operation, const std::string& file,
                                  const std::string& parameters, const std::string& directory,
                                  int showCommand) {
-    const std::wstring op = Cp932ToWide(operation);
-    const std::wstring target = Cp932ToWide(file);
-    const std::wstring params = Cp932ToWide(parameters);
-    const std::wstring folder = Cp932ToWide(directory);
+    const std::wstring op = Utf8ToWide(operation);
+    const std::wstring target = Utf8ToWide(file);
+    const std::wstring params = Utf8ToWide(parameters);
+    const std::wstring folder = Utf8ToWide(directory);
     VELMORA_SYSTEM_FUNCTION(shellExecute, L"shell32.dll", ShellExecuteW);
     if (shellExecute) shellExecute(Hwnd(owner), op.c_str(), target.c_str(), params.c_str(), folder.c_str(), showCommand);
 }
@@ -125,7 +125,7 @@ std::string Win32Services::ModuleFileName() {
         if (length == 0) return std::string();
         if (length < path.size()) {
             path.resize(length);
-            return WideToCp932(path);
+            return WideToUtf8(path);
         }
         if (path.size() >= 32768) return std::string();
         path.resize(path.size() * 2);
@@ -136,12 +136,12 @@ bool Win32Services::FileExists(const std::string& path) {
     // Anything by that name counts, a folder too: the load then fails to read
     // it and says so, instead of starting from the defaults and failing to
     // write them over the folder at exit.
-    return GetFileAttributesW(Cp932ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 IoError Win32Services::ReadWholeFile(const std::string& path, std::string& contents) {
     contents.clear();
-    const std::wstring name = Cp932ToWide(path);
+    const std::wstring name = Utf8ToWide(path);
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return ERROR_ACCESS_DENIED;
@@ -178,7 +178,7 @@ IoError Win32Services::ReadWholeFile(const std::string& path, std::string& conte
 WriteFile* Win32Services::CreateForWrite(const std::string& path, IoError& error) {
     // Written through to the disk as well as flushed before the replace: the
     // new list must be whole on disk before it takes the old one's name.
-    HANDLE file = CreateFileW(Cp932ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
@@ -233,8 +233,8 @@ DWORD ReplaceOnce(const std::wstring& from, const std::wstring& to) {
 }  // namespace
 
 IoError Win32Services::ReplaceFile(const std::string& source, const std::string& target) {
-    const std::wstring from = Cp932ToWide(source);
-    const std::wstring to = Cp932ToWide(target);
+    const std::wstring from = Utf8ToWide(source);
+    const std::wstring to = Utf8ToWide(target);
     DWORD error = 0;
     for (int attempt = 1;; ++attempt) {
         error = ReplaceOnce(from, to);
@@ -244,15 +244,33 @@ IoError Win32Services::ReplaceFile(const std::string& source, const std::string&
     return error;
 }
 
-void Win32Services::DeleteFile(const std::string& path) { ::DeleteFileW(Cp932ToWide(path).c_str()); }
+void Win32Services::DeleteFile(const std::string& path) { ::DeleteFileW(Utf8ToWide(path).c_str()); }
+
+IoError Win32Services::RenameFile(const std::string& source, const std::string& target) {
+    return MoveFileExW(Utf8ToWide(source).c_str(), Utf8ToWide(target).c_str(), MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : GetLastError();
+}
+
+namespace {
+
+void Box(WindowHandle owner, const std::string& caption, const std::string& text, UINT icon) {
+    ::MessageBoxW(Hwnd(owner), Cp932ToWide(text).c_str(), Cp932ToWide(caption).c_str(), MB_OK | icon);
+}
+
+}  // namespace
 
 void Win32Services::ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) {
-    ::MessageBoxW(Hwnd(owner), Cp932ToWide(text).c_str(), Cp932ToWide(caption).c_str(), MB_OK | MB_ICONSTOP);
+    Box(owner, caption, text, MB_ICONSTOP);
+}
+
+void Win32Services::InfoBox(WindowHandle owner, const std::string& caption, const std::string& text) {
+    Box(owner, caption, text, MB_ICONINFORMATION);
 }
 
 bool Win32Services::WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
                             const std::string& macro) {
-    const std::wstring file = Cp932ToWide(helpFile);
+    const std::wstring file = Utf8ToWide(helpFile);
     const std::wstring text = Cp932ToWide(macro);
     const ULONG_PTR data = macro.empty() ? 0 : reinterpret_cast<ULONG_PTR>(text.c_str());
     return ::WinHelpW(Hwnd(owner), file.c_str(), command, data) != FALSE;
@@ -261,7 +279,7 @@ bool Win32Services::WinHelp(WindowHandle owner, const std::string& helpFile, std
 std::string Win32Services::AssociatedCommand(const std::string& association) {
     VELMORA_SYSTEM_FUNCTION(assocQueryString, L"shlwapi.dll", AssocQueryStringW);
     if (!assocQueryString) return std::string();
-    const std::wstring name = Cp932ToWide(association);
+    const std::wstring name = Utf8ToWide(association);
     DWORD length = 0;
     // ASSOCF_INIT_IGNOREUNKNOWN: no "Open with" command for an unknown type.
     if (assocQueryString(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open", nullptr,
@@ -275,10 +293,7 @@ std::string Win32Services::AssociatedCommand(const std::string& association) {
         return std::string();
     }
     command.resize(wcsnlen(command.c_str(), command.size()));
-    bool lossy = false;
-    std::string result = WideToCp932(command, &lossy);
-    // A browser path that code page 932 cannot spell could not be started.
-    return lossy ? std::string() : result;
+    return WideToUtf8(command);
 }
 
 Point Win32Services::CursorPos() {
@@ -364,6 +379,10 @@ std::uint32_t Win32Services::RegisterWindowMessage(const std::string& name) {
     return ::RegisterWindowMessageW(Cp932ToWide(name).c_str());
 }
 
+void Win32Services::AllowMessage(WindowHandle window, std::uint32_t message) {
+    ::ChangeWindowMessageFilterEx(Hwnd(window), message, MSGFLT_ALLOW, nullptr);
+}
+
 std::uintptr_t Win32Services::LoadIconResource(const std::string& name) {
     HINSTANCE self = ::GetModuleHandleW(nullptr);
     std::wstring wideName;
@@ -417,9 +436,9 @@ void Win32Services::KillTimer(WindowHandle window, std::uintptr_t id) {
 bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string& chosen) {
     const std::wstring title = Cp932ToWide(request.title);
     const std::wstring filter = DialogFilter(request.filter);
-    const std::wstring initialDir = Cp932ToWide(request.initialDir);
+    const std::wstring initialDir = Utf8ToWide(request.initialDir);
     std::wstring buffer(32768, L'\0');
-    const std::wstring preset = Cp932ToWide(request.fileName);
+    const std::wstring preset = Utf8ToWide(request.fileName);
     std::copy_n(preset.begin(), std::min<std::size_t>(preset.size(), buffer.size() - 1), buffer.begin());
 
     OPENFILENAMEW ofn{};
@@ -433,20 +452,15 @@ bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string&
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     // The program keeps the system folder as its current directory, so that a
     // bare target name never finds a file planted elsewhere; the dialog must
-    // not move it.
-    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    // not move it.  The chosen file need not exist, nor its folder yet.
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
     if (request.hideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
     if (request.fileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
     VELMORA_SYSTEM_FUNCTION(getOpenFileName, L"comdlg32.dll", GetOpenFileNameW);
     if (!getOpenFileName || !getOpenFileName(&ofn)) return false;
 
-    bool lossy = false;
-    std::string path = WideToCp932(std::wstring(buffer.c_str()), &lossy);
-    // A name that code page 932 cannot spell would launch some other file or
-    // none at all; treat it as no choice.
-    if (lossy || path.empty()) return false;
-    chosen = std::move(path);
-    return true;
+    chosen = WideToUtf8(std::wstring(buffer.c_str()));
+    return !chosen.empty();
 }
 
 void Win32Services::DragAcceptFiles(WindowHandle window, bool accept) {
@@ -454,27 +468,18 @@ void Win32Services::DragAcceptFiles(WindowHandle window, bool accept) {
     if (dragAcceptFiles) dragAcceptFiles(Hwnd(window), accept ? TRUE : FALSE);
 }
 
-std::vector<std::string> Win32Services::TakeDroppedFiles(std::uintptr_t drop) {
-    std::vector<std::string> files;
+std::string Win32Services::TakeDroppedFile(std::uintptr_t drop) {
     HDROP handle = reinterpret_cast<HDROP>(drop);
-    if (!handle) return files;
     VELMORA_SYSTEM_FUNCTION(dragQueryFile, L"shell32.dll", DragQueryFileW);
     VELMORA_SYSTEM_FUNCTION(dragFinish, L"shell32.dll", DragFinish);
-    if (!dragQueryFile || !dragFinish) return files;
-    const UINT count = dragQueryFile(handle, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = dragQueryFile(handle, i, nullptr, 0);
-        if (length == 0) continue;
-        std::wstring name(length + 1, L'\0');
-        const UINT got = dragQueryFile(handle, i, name.data(), length + 1);
-        name.resize(got);
-        bool lossy = false;
-        std::string path = WideToCp932(name, &lossy);
-        // Same reason as the Open dialog: an unspellable name names no file.
-        if (!lossy && !path.empty()) files.push_back(std::move(path));
+    if (!handle || !dragQueryFile || !dragFinish) return std::string();
+    std::wstring name;
+    if (dragQueryFile(handle, 0xFFFFFFFF, nullptr, 0) > 0) {
+        name.resize(dragQueryFile(handle, 0, nullptr, 0) + 1);
+        name.resize(dragQueryFile(handle, 0, name.data(), static_cast<UINT>(name.size())));
     }
     dragFinish(handle);
-    return files;
+    return WideToUtf8(name);
 }
 
 void Win32Services::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }

@@ -1,5 +1,6 @@
 // OsServices on Windows: the wide API, with every text converted from and to
-// code page 932 through platform/win32/wide.h.
+// code page 932, or UTF-8 for paths and the shell, through
+// platform/win32/wide.h.
 #pragma once
 
 #include "platform/win32/win32.h"
@@ -36,8 +37,10 @@ public:
     IoError ReadWholeFile(const std::string& path, std::string& contents) override;
     WriteFile* CreateForWrite(const std::string& path, IoError& error) override;
     IoError ReplaceFile(const std::string& source, const std::string& target) override;
+    IoError RenameFile(const std::string& source, const std::string& target) override;
     void DeleteFile(const std::string& path) override;
     void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
+    void InfoBox(WindowHandle owner, const std::string& caption, const std::string& text) override;
     bool WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
                  const std::string& macro) override;
     std::string AssociatedCommand(const std::string& association) override;
@@ -51,6 +54,7 @@ public:
     void ProcessMessages() override;
     void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
     std::uint32_t RegisterWindowMessage(const std::string& name) override;
+    void AllowMessage(WindowHandle window, std::uint32_t message) override;
     std::uintptr_t LoadIconResource(const std::string& name) override;
     std::uintptr_t CopyIcon(std::uintptr_t icon) override;
     void DestroyIcon(std::uintptr_t icon) override;
@@ -60,7 +64,7 @@ public:
     void KillTimer(WindowHandle window, std::uintptr_t id) override;
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
-    std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) override;
+    std::string TakeDroppedFile(std::uintptr_t drop) override;
     void PostQuitMessage(int exitCode) override;
 
 private:

@@ -206,6 +206,28 @@ int TrayClick(const Args& args) {
     return 0;
 }
 
+// shell-refuse: a notification area that takes no icon yet, as at log-on:
+// a window of the shell tray's class in front of Wine's, which
+// Shell_NotifyIcon finds first, refusing every request.  Prints "ready" once
+// in place and stays for --timeout ms.
+LRESULT CALLBACK RefusingTray(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return msg == WM_COPYDATA ? FALSE : DefWindowProcW(window, msg, wParam, lParam);
+}
+
+int ShellRefuse(const Args& args) {
+    WNDCLASSW wc{0, RefusingTray, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
+                 L"Shell_TrayWnd"};
+    RegisterClassW(&wc);
+    HWND tray = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+    if (!tray || FindWindowExW(nullptr, nullptr, wc.lpszClassName, nullptr) != tray) return 1;
+    OutLine(L"ready");
+    MSG msg;
+    SetTimer(tray, 1, args.TimeoutMs(), nullptr);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0 && msg.message != WM_TIMER) DispatchMessageW(&msg);
+    return 0;
+}
+
 const Registration trayHas{{L"tray-has",
                             L"[--owner h|--hwnd h|program selection] [--id 1] [--wait present|absent] [--timeout ms]",
                             TrayHas}};
@@ -216,6 +238,8 @@ const Registration trayClick{{L"tray-click",
                               L"[--button left|right|middle] [--double] [--hold ms] [--pid program] [--index n] "
                               L"[--timeout ms] [--verbose]",
                               TrayClick}};
+const Registration shellRefuse{{L"shell-refuse", L"[--timeout ms]  (a tray that refuses every icon; prints ready)",
+                                ShellRefuse}};
 
 }  // namespace
 }  // namespace velmora::driver

@@ -2,7 +2,8 @@
 """Composing registrations in the editor's input panel with the keyboard:
 a key picked from the key list with the arrow keys, a key typed as a
 character ("a" gives code 0x41), and a combination captured in direct input
-mode (Ctrl+Shift+F5 checks Ctrl and Shift and reads "$74  F5").  The file
+mode (Ctrl+Shift+F5 checks Ctrl and Shift and reads "$74  F5"; Tab then
+moves on to the file field and keeps it).  The file
 and parameter fields are typed, the window size is chosen with the radio
 buttons, additions are made with the Add button and with Enter, the captured
 combination overwrites the entry that had it after the question is declined
@@ -90,6 +91,11 @@ def scenario(started):
     wait_until(lambda: editor.text("Combo_Key") == "", 5, what="Shift alone to empty the key text")
     press("ctrl+shift+f5")
     wait_until(lambda: editor.text("Combo_Key") == "$74  F5", 5, what="the captured key text again")
+    # Tab moves on to the file field and keeps the captured combination.
+    press("tab", "x")
+    wait_until(lambda: editor.text("ShortCut") == "x", 5, what="x typed into the file field after Tab")
+    check(editor.panel()[:4] == (True, False, True, "$74  F5"), f"after Tab the panel holds {editor.panel()!r}")
+    press("backspace")
     editor.type_into("ShortCut", t)
     editor.type_into("Parameter", "direct")
 

@@ -3,16 +3,20 @@
 open Velmora.html beside the program at the anchors HID00000002 and
 HID00000006, by handing the file URL to the program registered as the web
 browser (here recorder.exe, for the duration of the test), so the anchor
-survives."""
+survives.  The program's folder has a name code page 932 cannot hold
+("José"): the help is found there, and so is the list, read at start-up (its
+LF line ends as line ends) and written back at the end (CR LF) without an
+error box or a temporary file left behind."""
 import os
 import re
 import shutil
 import subprocess
 import sys
+import uuid
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, WINE, WIN_DIR, Velmora, check, driver, read_log, run, wait_log,  # noqa: E402
-                    wine_env)
+from e2elib import (MAIN_CLASS, PREFIX, WINE, WIN_DIR, Velmora, check, driver, encode_list, read_log,  # noqa: E402
+                    run, wait_log, wine_env)
 
 BROWSER_KEY = "HKLM\\Software\\Classes\\http\\shell\\open\\command"
 WM_TRAYNOTIFY, WM_RBUTTONUP = 1126, 0x205
@@ -42,8 +46,10 @@ def notify_window(main_hwnd):
 
 
 def scenario(started):
-    program = Velmora("help")
+    program = Velmora("help", folder=os.path.join(PREFIX, "drive_c", "e2e", f"José-{uuid.uuid4().hex[:8]}"))
     started.append(program)
+    listed = encode_list([("C:\\keep.exe", "-x", 2, ord("J"), 0, 0)])
+    program.write_list(listed.replace(b"\r\n", b"\n"))
     shutil.copy2(os.path.join(WIN_DIR, "Velmora.html"), program.unix("Velmora.html"))
     browser, log = program.install_recorder("browser")
     folder_url = "file:///" + program.windows_path().replace("\\", "/").rstrip("/")
@@ -78,6 +84,10 @@ def scenario(started):
             reg("delete", BROWSER_KEY, "/ve", "/f")
         else:
             reg("add", BROWSER_KEY, "/ve", "/d", original, "/f")
+    # An error box at the end would hold the program until it times out.
+    check(program.end_session() != 0, "the end of the session was refused")
+    check(program.read_list() == listed, f"the list at the end: {program.read_list()!r}")
+    check(not os.path.exists(program.unix("Velmora.Lst.tmp")), "the temporary file was left behind")
 
 
 if __name__ == "__main__":

@@ -1,27 +1,47 @@
 #!/usr/bin/env python3
-"""The tray icon: in the notification area (the shell holds it under the
-notify window and id 1, and Wine's tray shows it) while the program runs;
-back after the shell's "TaskbarCreated" broadcast once the shell has lost
-it, and answering clicks again; gone when the program has ended.
+"""The tray icon: started while the notification area refuses icons (at
+log-on, before Explorer is ready; a stand-in for the shell's tray here),
+the program stays resident without a word and its hotkeys work; once the
+shell announces itself ("TaskbarCreated") the icon is in the notification
+area (the shell holds it under the notify window and id 1, and Wine's tray
+shows it, once); back after the next "TaskbarCreated" once the shell has
+lost it, and answering clicks again; gone when the program has ended.
 
 The presence check is shown to fail for a missing icon first: for another
 id, for another window, and after the icon has been deleted behind the
 program's back."""
 import os
+import subprocess
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, Velmora, check, driver, notify_window, run, stays_true,  # noqa: E402
-                    tray_click_until, tray_has, wait_tray, wait_until, wine_tray_icons)
+from e2elib import (MAIN_CLASS, WINE, WIN_DIR, Velmora, check, driver, notify_window, press, run,  # noqa: E402
+                    stays_true, tray_click_until, tray_has, wait_tray, wait_until, wine_env, wine_tray_icons)
 
 
 def scenario(started):
     before = len(wine_tray_icons())
     program = Velmora("tray-icon")
     started.append(program)
-    program.start()
-    main = program.main_window()
+    with tempfile.TemporaryFile() as out:
+        stand_in = subprocess.Popen([WINE, os.path.join(WIN_DIR, "driver.exe"), "shell-refuse", "--timeout",
+                                     "60000"], env=wine_env(), stdout=out, stderr=subprocess.DEVNULL)
+        try:
+            wait_until(lambda: out.seek(0) == 0 and b"ready" in out.read(), 20, what="the stand-in tray")
+            program.start()
+            main = program.main_window()
+            press("ctrl+vk:0xdc")   # the default entry that shows the main window
+            wait_until(lambda: program.main_window().visible, 5, what="the main window by its hotkey")
+            check(len(wine_tray_icons()) == before, "the icon reached Wine's tray past the stand-in")
+            check(not program.boxes_shown(), "a box was shown while the shell refused the icon")
+        finally:
+            stand_in.kill()
+            stand_in.wait()
+    driver("post", "--hwnd", main.hwnd, "WM_CLOSE")   # hides it
+    wait_until(lambda: not program.main_window().visible, 5, what="the main window to hide")
     owner = notify_window(program)
+    driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "--all", "reg:TaskbarCreated")
 
     wait_tray(owner, True)
     check(len(wine_tray_icons()) == before + 1, f"Wine's tray shows {wine_tray_icons()}, expected one icon more")

@@ -143,11 +143,11 @@ std::string TempFolder() {
     wchar_t base[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, base);
     std::wstring folder = std::wstring(base) + L"velmora-selftest-" + std::to_wstring(GetCurrentProcessId()) +
-                          L"\\\u8868\u793A\\";   // a Japanese folder name, "表示"
+                          L"\\\u8868\u793A Jos\u00E9\\";   // "表示 José": é is not in code page 932
     CreateDirectoryW((std::wstring(base) + L"velmora-selftest-" + std::to_wstring(GetCurrentProcessId())).c_str(),
                      nullptr);
     CreateDirectoryW(folder.c_str(), nullptr);
-    return WideToCp932(folder);
+    return velmora::WideToUtf8(folder);   // paths cross OsServices in UTF-8
 }
 
 bool Write(velmora::Win32Services& os, const std::string& path, const std::string& contents) {
@@ -172,8 +172,9 @@ void Files() {
     CHECK(Write(os, list, "old\r\n"));
     CHECK(os.FileExists(list));
     CHECK(os.ReadWholeFile(list, contents) == 0 && contents == "old\r\n");
-    // A file whose name holds Japanese text is found by the wide API.
-    CHECK(GetFileAttributesW(Cp932ToWide(list).c_str()) != INVALID_FILE_ATTRIBUTES);
+    // A folder whose name holds Japanese text and a character that code page
+    // 932 lacks is found and written through the wide API.
+    CHECK(GetFileAttributesW(velmora::Utf8ToWide(list).c_str()) != INVALID_FILE_ATTRIBUTES);
 
     // Replacing an existing file, and moving onto a missing one.
     CHECK(Write(os, temp, "new\r\n"));
@@ -187,8 +188,8 @@ void Files() {
 
     // While another handle holds the list open for reading only, creating it
     // anew is a sharing violation and the contents stay.
-    HANDLE holder = CreateFileW(Cp932ToWide(list).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE holder = CreateFileW(velmora::Utf8ToWide(list).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     CHECK(holder != INVALID_HANDLE_VALUE);
     velmora::IoError error = 0;
     std::unique_ptr<velmora::WriteFile> blocked(os.CreateForWrite(list, error));
@@ -204,10 +205,13 @@ void Files() {
     CHECK(Write(os, list, ""));
     CHECK(os.ReadWholeFile(list, contents) == 0 && contents.empty());
 
+    // A rename never goes over an existing file.
+    CHECK(os.RenameFile(moved, list) == ERROR_ALREADY_EXISTS);
+    CHECK(os.RenameFile(moved, folder + "renamed.lst") == 0 && !os.FileExists(moved));
     os.DeleteFile(list);
-    os.DeleteFile(moved);
+    os.DeleteFile(folder + "renamed.lst");
     CHECK(!os.FileExists(list));
-    RemoveDirectoryW(Cp932ToWide(folder).c_str());
+    RemoveDirectoryW(velmora::Utf8ToWide(folder).c_str());
 }
 
 void Services() {
@@ -244,11 +248,11 @@ std::string ReadBytes(const std::string& path) {
 // Files of the folder other than the list: a temporary file left by a save.
 int Leftovers(const std::string& folder, const std::string& keep) {
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((Cp932ToWide(folder) + L"*").c_str(), &found);
+    HANDLE search = FindFirstFileW((velmora::Utf8ToWide(folder) + L"*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
     int count = 0;
     do {
-        const std::string name = WideToCp932(found.cFileName);
+        const std::string name = velmora::WideToUtf8(found.cFileName);
         if (name != "." && name != ".." && name != keep) {
             std::printf("  left behind: %s\n", name.c_str());
             ++count;
@@ -289,20 +293,20 @@ DWORD WINAPI CloseLater(void* handle) {
 
 void SaveFaults() {
     const std::string folder = TempFolder() + "save\\";
-    CreateDirectoryW(Cp932ToWide(folder).c_str(), nullptr);
+    CreateDirectoryW(velmora::Utf8ToWide(folder).c_str(), nullptr);
     // Process ids come round again in a prefix: start from an empty folder.
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((Cp932ToWide(folder) + L"*").c_str(), &found);
+    HANDLE search = FindFirstFileW((velmora::Utf8ToWide(folder) + L"*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::wstring path = Cp932ToWide(folder) + found.cFileName;
+            const std::wstring path = velmora::Utf8ToWide(folder) + found.cFileName;
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
     const std::string list = folder + "Velmora.Lst";
-    const std::wstring wideList = Cp932ToWide(list);
+    const std::wstring wideList = velmora::Utf8ToWide(list);
     ServicesIn os(folder);
     velmora::HotkeyService service(os);
     FillTable(service);
@@ -352,7 +356,7 @@ void SaveFaults() {
     SetFileAttributesW(wideList.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     // A read-only folder, where the file system honours it.
-    const std::wstring wideFolder = Cp932ToWide(folder);
+    const std::wstring wideFolder = velmora::Utf8ToWide(folder);
     CHECK(Write(os, list, old));
     SetFileAttributesW(wideFolder.c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
     const velmora::IoError lockedFolder = Save(service);
@@ -389,7 +393,7 @@ void SaveFaults() {
     CHECK(Leftovers(folder, "Velmora.Lst") == 0);
     RemoveDirectoryW(wideList.c_str());
     RemoveDirectoryW(wideFolder.c_str());
-    RemoveDirectoryW(Cp932ToWide(TempFolder()).c_str());
+    RemoveDirectoryW(velmora::Utf8ToWide(TempFolder()).c_str());
 }
 
 // Counts what reaches it; answers WM_APP itself, the rest by default.
