@@ -10,7 +10,8 @@
 #   make bench   every performance figure (bench/run_bench.py, about 4 min;
 #                IDLE_SECONDS of idle CPU, default 60) of the architecture
 #                make run would start; not part of test
-#   make dist    dist/velmora-1.01-win32.zip and dist/velmora-1.01-win64.zip
+#   make dist    dist/velmora-<version>-win32.zip and -win64.zip (the version
+#                of src/version.h)
 #                (velmora.exe, Velmora.html, README.md, LICENSE) and
 #                dist/SHA256SUMS
 #   make screenshots  the PNG pictures of docs/images, taken under Wine
@@ -33,7 +34,7 @@ ASAN_DIR := $(ABS_BUILD)/asan
 FUZZ_DIR := $(ABS_BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 IDLE_SECONDS ?= 60
-VERSION := 1.01
+VERSION := $(shell sed -n 's/^\#define VELMORA_VERSION "\(.*\)"/\1/p' src/version.h)
 
 # The architectures this host runs under Wine ("x86 x64", "x64", or none),
 # asked when a recipe needs them (after setup has installed Wine).

@@ -72,9 +72,9 @@ set(VELMORA_RES_OBJECT ${VELMORA_GEN_DIR}/velmora_res.o)
 add_custom_command(
   OUTPUT ${VELMORA_RES_OBJECT}
   COMMAND ${CMAKE_RC_COMPILER} ${VELMORA_RC_DEFINES}
-          -I${CMAKE_SOURCE_DIR}/res -I${VELMORA_GEN_DIR}
+          -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_SOURCE_DIR}/src -I${VELMORA_GEN_DIR}
           -O coff -i ${CMAKE_SOURCE_DIR}/res/velmora.rc -o ${VELMORA_RES_OBJECT}
-  DEPENDS ${CMAKE_SOURCE_DIR}/res/velmora.rc ${CMAKE_SOURCE_DIR}/res/velmora.manifest
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/velmora.rc ${CMAKE_SOURCE_DIR}/src/version.h ${CMAKE_SOURCE_DIR}/res/velmora.manifest
           ${VELMORA_GEN_DIR}/velmora_forms.rc ${VELMORA_FORM_FILES} ${VELMORA_ICON_FILE}
   COMMENT "Compiling resources of velmora.exe"
   VERBATIM)

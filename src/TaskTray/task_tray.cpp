@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "forms/formdesc.h"
+#include "platform/codec.h"
+#include "platform/scoped_value.h"
 
 namespace velmora::tasktray {
 namespace {
@@ -51,17 +53,6 @@ int ChooseIconId() {
     while (Listed(id)) ++id;   // far fewer components than identifiers
     return id;
 }
-
-bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// Clears the busy flag however the dispatch ends.
-class BusyScope {
-public:
-    BusyScope() { State().trayMessageBusy = true; }
-    ~BusyScope() { State().trayMessageBusy = false; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-};
 
 const forms::Value& ExpectType(const forms::Property& p, forms::Value::Type type, const char* what) {
     if (p.value.type != type) throw forms::FormDescError(p.line, p.name + ": " + what + " expected");
@@ -170,7 +161,7 @@ void TNotifyWindow::WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam) {
     if (found == State().trayIconList.end()) return;
     if (State().trayMessageBusy) return;   // dropped, not kept for later
     TTaskTray& tray = *found->second;
-    BusyScope busy;
+    const ScopedValue<bool> busy(State().trayMessageBusy, true);
     const int x = cursor.x, y = cursor.y;
     switch (lParam) {
     case 512: tray.MouseMove(x, y); break;                              // WM_MOUSEMOVE
@@ -416,8 +407,7 @@ std::size_t Cp932FitLength(const std::string& text, std::size_t limit) {
     std::size_t fit = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t charLength =
-            IsCp932LeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
+        const std::size_t charLength = Cp932CharLength(text, pos);
         if (pos + charLength > limit) break;
         pos += charLength;
         fit = pos;

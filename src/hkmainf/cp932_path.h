@@ -6,10 +6,9 @@
 #include <cstddef>
 #include <string>
 
-namespace velmora {
+#include "platform/codec.h"
 
-// Lead bytes of code page 932: 0x81-0x9F and 0xE0-0xFC.
-bool IsCp932LeadByte(unsigned char b);
+namespace velmora {
 
 // Index of the last '\\' or ':' that is a character of its own, or npos.
 std::size_t LastPathSeparator(const std::string& path);

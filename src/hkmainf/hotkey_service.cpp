@@ -7,6 +7,7 @@
 #include "hkmainf/keynames.h"
 #include "hkmainf/listfile.h"
 #include "platform/codec.h"
+#include "platform/scoped_value.h"
 
 namespace velmora {
 namespace {
@@ -38,7 +39,6 @@ HotkeyService::HotkeyService(OsServices& os) : os_(os) {}
 
 void HotkeyService::AttachMainWindow(MainWindowPort* window) { window_ = window; }
 
-OsServices& HotkeyService::Os() { return os_; }
 
 WindowHandle HotkeyService::Owner() { return window_ ? window_->MainHandle() : 0; }
 
@@ -130,11 +130,7 @@ void HotkeyService::UnregisterEntry(int slot) {
 
 void HotkeyService::RegisterAll() {
     if (heldId_ != 0) ForgetHeldHotkey();   // the ids are handed out anew
-    struct Pass {
-        bool& flag;
-        explicit Pass(bool& f) : flag(f) { flag = true; }
-        ~Pass() { flag = false; }
-    } pass(registering_);
+    const ScopedValue<bool> pass(registering_, true);
     NextHotkeyId = kFirstHotkeyId;
     const int count = std::min<int>(HotkeyCount, kMaxHotkeys);
     for (int n = 1; n <= count; ++n) RegisterEntry(n);

@@ -97,8 +97,6 @@ public:
     static constexpr std::uintptr_t kKeyWatchTimer = 1;
     static constexpr unsigned kKeyWatchMilliseconds = 50;
 
-    OsServices& Os();
-
 private:
     OsServices& os_;
     MainWindowPort* window_ = nullptr;

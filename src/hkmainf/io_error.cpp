@@ -17,11 +17,7 @@ std::string IoErrorText(std::uint32_t code) {
         default:
             // Shown as a signed number, the way the error report has always
             // printed it; built by concatenation, never through a format.
-            // (Appended piece by piece: GCC 12 warns falsely on the
-            // temporary of operator+ at 64 bits, -Wrestrict.)
-            text = "I/O ｴﾗｰ (";
-            text += std::to_string(static_cast<std::int32_t>(code));
-            text += ')';
+            text = "I/O ｴﾗｰ (" + std::to_string(static_cast<std::int32_t>(code)) + ")";
             break;
     }
     if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) text += '.';

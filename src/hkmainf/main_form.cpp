@@ -7,6 +7,8 @@
 #include "hkmainf/help.h"
 #include "hkmainf/placement.h"
 #include "hksub/dlbox.h"
+#include "platform/scoped_value.h"
+#include "version.h"
 
 namespace velmora::hkmainf {
 
@@ -17,7 +19,7 @@ constexpr std::uint16_t kVkDigit1 = 49;   // the 1 of the main keyboard; the num
 }  // namespace
 
 const char* const TMainForm::kVersionText =
-    "Velmora ver 1.01\r"
+    "Velmora ver " VELMORA_VERSION "\r"
     "by Velmora developers\r"
     "(velmora@example.org)\r"
     "\r"
@@ -229,10 +231,7 @@ void TMainForm::EditBtnClick() {
     auto editor = std::make_unique<hkmain::TREditor>(this, service_, os_, *this);
     int result = forms::mrNone;
     {
-        struct Current {
-            explicit Current(hkmain::TREditor* e) { hkmain::REditor = e; }
-            ~Current() { hkmain::REditor = nullptr; }
-        } current(editor.get());
+        const ScopedValue<hkmain::TREditor*> current(hkmain::REditor, editor.get());
         result = editor->ShowModal();
     }
     forms::Form::Release(std::move(editor));

@@ -1,6 +1,7 @@
 #include "hksub/dlbox.h"
 
 #include "forms/formdesc.h"
+#include "platform/scoped_value.h"
 
 namespace velmora::hksub {
 
@@ -39,11 +40,7 @@ int RunMessageBox(forms::Form* owner, const std::string& text, bool withCancel) 
         // A box may open while another one waits (a command of the main
         // window shown from the tray during a start-up warning): the outer
         // one is current again once this one is answered.
-        struct Current {
-            TDLBox* outer;
-            explicit Current(TDLBox* b) : outer(DLBox) { DLBox = b; }
-            ~Current() { DLBox = outer; }
-        } current(box.get());
+        const ScopedValue<TDLBox*> current(DLBox, box.get());
         box->Content->SetText(text);
         box->CancelBtn->SetVisible(withCancel);
         box->ShowModal();

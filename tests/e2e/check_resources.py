@@ -7,9 +7,11 @@ The PE file's resource tree is read here directly (no external tools): the
 manifest (RT_MANIFEST 1) must ask for common controls 6 and asInvoker, name
 Windows 7, 8, 8.1 and 10/11 as supported, declare no DPI awareness and ask
 for GDI scaling; the
-version resource (RT_VERSION 1) must carry version 1.01, the product name and
-a description.
+version resource (RT_VERSION 1) must carry the version of src/version.h, the
+product name and a description.
 """
+import os
+import re
 import struct
 import sys
 import xml.etree.ElementTree as ET
@@ -21,6 +23,16 @@ SUPPORTED_OS = {
     "{1f676c76-80e1-4239-95bb-83d0f6d0da78}": "Windows 8.1",
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}": "Windows 10 and 11",
 }
+
+
+def source_version():
+    """("1.01", (1, 1, 0, 0)) as src/version.h writes them."""
+    header = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "version.h")
+    with open(header, encoding="utf-8") as f:
+        text = f.read()
+    name = re.search(r'#define VELMORA_VERSION "([^"]+)"', text).group(1)
+    numbers = tuple(int(n) for n in re.search(r"#define VELMORA_VERSION_NUMBERS ([\d, ]+)", text).group(1).split(","))
+    return name, numbers
 
 
 class PeError(Exception):
@@ -158,11 +170,13 @@ def main(argv):
             problems.append("no version resource (RT_VERSION 1)")
         else:
             (ms, ls, pms, pls), strings = version_strings(version)
-            if (ms, pms) != (0x00010001, 0x00010001):
+            text, numbers = source_version()
+            expected_ms = numbers[0] << 16 | numbers[1]
+            if (ms, pms) != (expected_ms, expected_ms):
                 problems.append(f"file/product version {ms >> 16}.{ms & 0xFFFF}/{pms >> 16}.{pms & 0xFFFF}, "
-                                "expected 1.1 (1.01)")
-            for name, expected in (("ProductName", "Velmora"), ("ProductVersion", "1.01"),
-                                   ("FileVersion", "1.01"), ("OriginalFilename", "velmora.exe")):
+                                f"expected {numbers[0]}.{numbers[1]} ({text})")
+            for name, expected in (("ProductName", "Velmora"), ("ProductVersion", text),
+                                   ("FileVersion", text), ("OriginalFilename", "velmora.exe")):
                 if strings.get(name) != expected:
                     problems.append(f"version string {name} is {strings.get(name)!r}, expected {expected!r}")
             if not strings.get("FileDescription"):

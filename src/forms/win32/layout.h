@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "forms/forms.h"
+#include "platform/codec.h"
 
 namespace velmora::forms::win32 {
 
@@ -137,7 +138,7 @@ inline ItemsUpdate PlanItemsUpdate(const std::vector<std::string>& shown, const 
 inline char AccessKey(const std::string& caption) {
     for (std::size_t i = 0; i < caption.size(); ++i) {
         const auto c = static_cast<unsigned char>(caption[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+        if (IsCp932LeadByte(c)) {
             ++i;   // lead byte: its trail byte is never an ampersand
             continue;
         }

@@ -21,7 +21,7 @@ DEFAULT_LIST = (b"calc.exe\r\n\r\n6 67 1 0\r\n"
 
 def build_zip(folder):
     """The zip as `make dist` makes it, from this build's velmora.exe."""
-    path = os.path.join(folder, f"velmora-1.01-{'win32' if ARCH == 'x86' else 'win64'}.zip")
+    path = os.path.join(folder, f"velmora-{ARCH}.zip")
     result = subprocess.run([os.path.join(SOURCE_DIR, "scripts", "dist.sh"), WIN_DIR, path],
                             capture_output=True, text=True, timeout=120)
     if result.returncode != 0:
