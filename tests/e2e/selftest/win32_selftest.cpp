@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "forms/win32/form_peer.h"
 #include "forms/win32/win32_backend.h"
-#include "forms/win32/win32_peers.h"
+#include "forms/win32/window_binding.h"
 #include "hkmainf/hotkey_service.h"
 #include "hkmainf/listfile.h"
 #include "platform/codec.h"
