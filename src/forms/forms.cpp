@@ -10,6 +10,14 @@ Application& App() {
     return app;
 }
 
+void Application::ProcessMessages() {
+    if (backend) backend->ProcessMessages();
+}
+
+void Application::PostQuitMessage(int exitCode) {
+    if (backend) backend->PostQuitMessage(exitCode);
+}
+
 namespace {
 
 const char* DefaultClassName(ControlKind kind) {
@@ -272,6 +280,14 @@ bool ComesBefore(const Control& a, const Control& b) {
 void Control::DestroyHandle() {
     for (auto& child : children_) child->DestroyHandle();
     peer_.reset();
+}
+
+void Control::SetTimer(std::uintptr_t id, unsigned milliseconds) {
+    if (App().backend) App().backend->SetTimer(*this, id, milliseconds);
+}
+
+void Control::KillTimer(std::uintptr_t id) {
+    if (App().backend && peer_) App().backend->KillTimer(*this, id);
 }
 
 bool Control::HandleMessage(std::uint32_t, std::uintptr_t, std::intptr_t, std::intptr_t&) { return false; }

@@ -191,6 +191,12 @@ public:
     bool SiblingWindowBeneath() const;
     void DestroyHandle();
 
+    // A timer of the control's window: every `milliseconds` WM_TIMER with
+    // `id` as wParam reaches HandleMessage.  Setting a running timer again
+    // restarts it.
+    void SetTimer(std::uintptr_t id, unsigned milliseconds);
+    void KillTimer(std::uintptr_t id);
+
     // A window message no event covers.  Returns true when handled; `result`
     // is then the message's answer.
     virtual bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
@@ -333,7 +339,9 @@ private:
     Control* focused_ = nullptr;
 };
 
-// What a backend must do beyond mirroring controls.
+// What a backend must do beyond mirroring controls.  The backend owns the
+// message loop: it runs the loops (the program's, modal ones and nested
+// pumps), the timers of windows and the quit.
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -342,6 +350,14 @@ public:
     // Runs the modal loop of a visible form until its ModalResult is set or
     // the quit message arrives (then the result is mrCancel).
     virtual void RunModal(Form& form) = 0;
+    // Handles every message waiting, as the loop would, then returns; a quit
+    // message is left for the loop that owns it.
+    virtual void ProcessMessages() = 0;
+    // Posts the quit message: the loop running when it arrives ends.
+    virtual void PostQuitMessage(int exitCode) = 0;
+    // The timers of a control's window (Control::SetTimer).
+    virtual void SetTimer(Control& control, std::uintptr_t id, unsigned milliseconds) = 0;
+    virtual void KillTimer(Control& control, std::uintptr_t id) = 0;
     virtual void ShowForm(Form& form, bool visible) = 0;
     // Schedules the destruction of a released form.
     virtual void DeferDestroy(std::unique_ptr<Form> form) = 0;
@@ -351,11 +367,15 @@ public:
     virtual std::string LoadFormText(const std::string& resourceName) = 0;
 };
 
-// The program's one application object: its backend and title.
+// The program's one application object: its backend and title.  What the
+// program asks of the message loop goes through it to the backend.
 struct Application {
     Backend* backend = nullptr;
     std::string title = "Velmora";
     Form* mainForm = nullptr;
+
+    void ProcessMessages();
+    void PostQuitMessage(int exitCode);
 };
 Application& App();
 

@@ -104,7 +104,7 @@ void TMainForm::FormDestroy() {
 void TMainForm::EndSession() {
     // Should the process live on after all, the loop ends and the ordinary
     // destruction finds both steps done.
-    os_.PostQuitMessage(0);
+    forms::App().PostQuitMessage(0);
     Destroying();
     if (TaskTray1) TaskTray1->RemoveIcon();
 }
@@ -119,7 +119,7 @@ bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::int
         case forms::WmQueryEndSession:
             // Consent at once; the loop ends and the usual destruction saves
             // the list.  The close query is not asked: it only ever hides.
-            os_.PostQuitMessage(0);
+            forms::App().PostQuitMessage(0);
             result = 1;
             return true;
         case forms::WmTimer:
@@ -227,7 +227,7 @@ void TMainForm::VerBtnClick() {
 
 void TMainForm::ExitBtnClick() {
     service_.MessageText = kQuitQuestion;
-    if (ConfirmMessageBox()) os_.PostQuitMessage(0);
+    if (ConfirmMessageBox()) forms::App().PostQuitMessage(0);
 }
 
 // --- the message box ---------------------------------------------------------

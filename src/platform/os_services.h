@@ -4,7 +4,9 @@
 // file, the editor, the tray component, the main window) talks to Windows only
 // through OsServices.  The Win32 build hands in Win32Services
 // (platform/win32/win32_services.*); unit tests hand in a recording fake
-// (tests/support/fake_os.*).
+// (tests/support/fake_os.*).  The message loop, its timers and the quit are
+// not services of this kind: the forms backend runs the loop and owns them
+// (forms::Backend).
 //
 // All texts crossing this interface are code page 932 byte strings, as the
 // program holds them; the Win32 implementation converts to UTF-16 and calls
@@ -127,8 +129,6 @@ public:
     // --- notification area ----------------------------------------------
     virtual bool ShellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
     virtual void SetForegroundWindow(WindowHandle window) = 0;
-    // Handles every message waiting in the thread's queue, then returns.
-    virtual void ProcessMessages() = 0;
     // Shows a popup menu at a screen position (TrackPopupMenu).
     virtual void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) = 0;
     // Number of a message registered by name (RegisterWindowMessage), e.g. the
@@ -151,10 +151,6 @@ public:
     // Whether a key is down right now, wherever the focus is (GetAsyncKeyState).
     virtual bool KeyIsDown(std::uint16_t virtualKey) = 0;
 
-    // --- timers of a window (WM_TIMER with the id as wParam) -----------------
-    virtual void SetTimer(WindowHandle window, std::uintptr_t id, unsigned milliseconds) = 0;
-    virtual void KillTimer(WindowHandle window, std::uintptr_t id) = 0;
-
     // --- dialogs and drag and drop -------------------------------------------
     // Shows the Open dialog; true with the chosen full path on OK.
     virtual bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) = 0;
@@ -162,9 +158,6 @@ public:
     // The full paths of the files of a WM_DROPFILES drop (whatever their
     // length), in drop order; releases the drop (DragFinish).
     virtual std::vector<std::string> TakeDroppedFiles(std::uintptr_t drop) = 0;
-
-    // --- message loop ---------------------------------------------------
-    virtual void PostQuitMessage(int exitCode) = 0;
 };
 
 }  // namespace velmora

@@ -152,12 +152,6 @@ void FakeOs::SetForegroundWindow(WindowHandle window) {
     foregrounded.push_back(window);
 }
 
-void FakeOs::ProcessMessages() {
-    calls.push_back("ProcessMessages");
-    ++processMessagesCalls;
-    if (onProcessMessages) onProcessMessages();
-}
-
 void FakeOs::TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) {
     calls.push_back("TrackPopupMenu " + std::to_string(x) + " " + std::to_string(y));
     popups.push_back({menu, owner, x, y});
@@ -222,11 +216,6 @@ std::vector<std::string> FakeOs::TakeDroppedFiles(std::uintptr_t drop) {
     dropsFinished.push_back(drop);
     auto d = drops.find(drop);
     return d == drops.end() ? std::vector<std::string>{} : d->second;
-}
-
-void FakeOs::PostQuitMessage(int exitCode) {
-    calls.push_back("PostQuitMessage " + std::to_string(exitCode));
-    quitPosted.push_back(exitCode);
 }
 
 }  // namespace velmora::testing

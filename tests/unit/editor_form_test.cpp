@@ -45,6 +45,8 @@ public:
         answers.pop_front();
         return a;
     }
+    void SetMainTimer(std::uintptr_t, unsigned) override {}
+    void KillMainTimer(std::uintptr_t) override {}
 };
 
 THK Entry(std::uint16_t mods, std::uint16_t vk, std::string path, std::int32_t valid = 1, std::int32_t size = 0,

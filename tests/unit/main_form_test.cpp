@@ -223,7 +223,7 @@ TEST_F(MainFormTest, QueryEndSessionPostsQuitAndConsentsWithoutClosing) {
     std::intptr_t result = 0;
     ASSERT_TRUE(main->HandleMessage(forms::WmQueryEndSession, 0, 0, result));
     EXPECT_NE(result, 0);
-    EXPECT_EQ(os.quitPosted, std::vector<int>{0});
+    EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
     EXPECT_TRUE(main->Visible());
     EXPECT_EQ(Count("Create "), 0u);
 }
@@ -236,7 +236,7 @@ TEST_F(MainFormTest, EndSessionSavesUnregistersAndRemovesTheIconBeforeReturning)
     EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257}));
     EXPECT_EQ(Count("ShellNotifyIcon 2 1"), 1u);
     EXPECT_FALSE(main->TaskTray1->IconAdded());
-    EXPECT_EQ(os.quitPosted, std::vector<int>{0});
+    EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
 
     // Should the process not be ended, the ordinary end does nothing twice.
     End();
@@ -272,9 +272,12 @@ TEST_F(MainFormTest, KeyWatchTimerEndsTheHeldHotkeyOnceItsKeyIsUp) {
     main->HandleMessage(forms::WmHotkey, 256, 0, result);
     main->HandleMessage(forms::WmHotkey, 256, 0, result);   // auto-repeat
     ASSERT_EQ(os.executed.size(), 1u);
+    const std::pair<WindowHandle, std::uintptr_t> watch{main->Handle(), HotkeyService::kKeyWatchTimer};
+    EXPECT_EQ(backend().Timers().count(watch), 1u) << "a timer of the main window";
     EXPECT_FALSE(main->HandleMessage(forms::WmTimer, 99, 0, result)) << "a timer of someone else";
     os.keysDown.clear();
     ASSERT_TRUE(main->HandleMessage(forms::WmTimer, HotkeyService::kKeyWatchTimer, 0, result));
+    EXPECT_EQ(backend().Timers().count(watch), 0u);
     main->HandleMessage(forms::WmHotkey, 256, 0, result);
     EXPECT_EQ(os.executed.size(), 2u);
 }
@@ -347,7 +350,7 @@ TEST_F(MainFormTest, CloseBoxCloseButtonAndEscapeOnlyHide) {
     }
     EXPECT_TRUE(main->TaskTray1->IconAdded());
     EXPECT_TRUE(os.unregistered.empty());
-    EXPECT_TRUE(os.quitPosted.empty());
+    EXPECT_TRUE(backend().QuitMessagesPosted().empty());
 }
 
 TEST_F(MainFormTest, KeyOneOpensTheEditorWhateverTheModifiersNumpadOneDoesNot) {
@@ -462,12 +465,12 @@ TEST_F(MainFormTest, QuitAsksAndPostsQuitOnlyOnOk) {
     main->ShowMainWindow();
     AnswerBoxWith(forms::mrCancel);
     main->ExitBtn->UserClick();
-    EXPECT_TRUE(os.quitPosted.empty());
+    EXPECT_TRUE(backend().QuitMessagesPosted().empty());
     EXPECT_TRUE(main->Visible());
 
     AnswerBoxWith(forms::mrOk);
     main->ExitBtn->UserClick();
-    EXPECT_EQ(os.quitPosted, std::vector<int>{0});
+    EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
     ASSERT_EQ(backend().ModalLog().size(), 2u);
     for (const auto& box : backend().ModalLog()) {
         EXPECT_EQ(box.texts.at("Content"), "終了します.よろしいですか？");
@@ -479,7 +482,7 @@ TEST_F(MainFormTest, QuitConfirmationInterruptedByQuitMessageIsNotConsent) {
     Start();
     backend().ExpectModal([&](Form&) { backend().PostQuit(); });
     main->ExitBtnClick();
-    EXPECT_TRUE(os.quitPosted.empty());
+    EXPECT_TRUE(backend().QuitMessagesPosted().empty());
 }
 
 TEST_F(MainFormTest, HelpOpensContentsThenJumpsOnlyIfTheFirstCallSucceeded) {

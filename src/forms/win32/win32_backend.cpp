@@ -8,7 +8,6 @@
 #include "forms/win32/peer.h"
 #include "forms/win32/window_binding.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_services.h"
 
 namespace velmora::forms::win32 {
 
@@ -56,7 +55,7 @@ private:
     Win32Backend& backend_;
 };
 
-Win32Backend::Win32Backend(HINSTANCE instance, OsServices& os) : resources_(instance, os), os_(os) {
+Win32Backend::Win32Backend(HINSTANCE instance, OsServices& os) : resources_(instance, os) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &WindowThunk;
@@ -67,14 +66,9 @@ Win32Backend::Win32Backend(HINSTANCE instance, OsServices& os) : resources_(inst
     messageWindow_ = UniqueWindow(CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                                   instance, static_cast<MessageTarget*>(messageTarget_.get())));
     if (!messageWindow_) throw std::runtime_error("cannot create the message window");
-
-    // Nested pumps of the OS services (the tray's popup menu) then handle
-    // keys and released forms as this loop does.
-    if (auto* services = dynamic_cast<Win32Services*>(&os_)) services->SetMessagePump([this] { PumpPending(); });
 }
 
 Win32Backend::~Win32Backend() {
-    if (auto* services = dynamic_cast<Win32Services*>(&os_)) services->SetMessagePump(nullptr);
     while (!released_.empty()) {
         std::unique_ptr<Form> form = std::move(released_.front());
         released_.pop_front();
@@ -198,7 +192,7 @@ int Win32Backend::RunMessageLoop() {
     return quitCode_;
 }
 
-void Win32Backend::PumpPending() {
+void Win32Backend::ProcessMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -208,6 +202,16 @@ void Win32Backend::PumpPending() {
         }
         Dispatch(msg);
     }
+}
+
+void Win32Backend::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
+
+void Win32Backend::SetTimer(Control& control, std::uintptr_t id, unsigned milliseconds) {
+    ::SetTimer(reinterpret_cast<HWND>(control.Handle()), static_cast<UINT_PTR>(id), milliseconds, nullptr);
+}
+
+void Win32Backend::KillTimer(Control& control, std::uintptr_t id) {
+    ::KillTimer(reinterpret_cast<HWND>(control.Handle()), static_cast<UINT_PTR>(id));
 }
 
 void Win32Backend::Dispatch(MSG& msg) {

@@ -1,7 +1,8 @@
 // The Win32 backend of the forms layer: a real window for every control,
 // wide API throughout.  This is the coordinator: it makes each control's
-// peer, runs the message loops (main and modal) that hand keys to a form's
-// peer before Windows sees them, and destroys released forms.  The rest of
+// peer, runs the message loops (main, modal and nested) that hand keys to a
+// form's peer before Windows sees them, owns the timers and the quit, and
+// destroys released forms.  The rest of
 // the backend lies beneath it and never includes it:
 //   window_binding.*  the one window procedure and the table of our windows
 //   resources.*       classes, fonts, icons, control ids, the error box
@@ -41,12 +42,16 @@ public:
     void DeferDestroy(std::unique_ptr<Form> form) override;
     bool Terminated() const override { return terminated_; }
     std::string LoadFormText(const std::string& resourceName) override;
+    // A nested pump (the tray's, before its popup menu) handles keys and
+    // released forms as the loop does.
+    void ProcessMessages() override;
+    void PostQuitMessage(int exitCode) override;
+    void SetTimer(Control& control, std::uintptr_t id, unsigned milliseconds) override;
+    void KillTimer(Control& control, std::uintptr_t id) override;
 
 private:
     class MessageWindow;
 
-    // Handles every waiting message (the nested pump of OsServices).
-    void PumpPending();
     // Runs one message.
     void Dispatch(MSG& msg);
     // Keys for the model first: true when the message must not be
@@ -59,7 +64,6 @@ private:
 
     // Declared first: the fonts and icons outlive every window.
     Resources resources_;
-    OsServices& os_;
     bool terminated_ = false;
     int quitCode_ = 0;
     std::unique_ptr<MessageWindow> messageTarget_;

@@ -335,23 +335,6 @@ bool Win32Services::ShellNotifyIcon(NotifyIconMessage message, const NotifyIconD
 
 void Win32Services::SetForegroundWindow(WindowHandle window) { ::SetForegroundWindow(Hwnd(window)); }
 
-void Win32Services::ProcessMessages() {
-    if (pump_) {
-        pump_();
-        return;
-    }
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave the quit message for the loop that owns it.
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 void Win32Services::TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) {
     ::TrackPopupMenu(reinterpret_cast<HMENU>(menu), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Hwnd(owner),
                      nullptr);
@@ -404,14 +387,6 @@ std::int16_t Win32Services::VkKeyScan(char ch) {
 
 bool Win32Services::KeyIsDown(std::uint16_t virtualKey) {
     return (::GetAsyncKeyState(virtualKey & 0xFF) & 0x8000) != 0;
-}
-
-void Win32Services::SetTimer(WindowHandle window, std::uintptr_t id, unsigned milliseconds) {
-    ::SetTimer(reinterpret_cast<HWND>(window), static_cast<UINT_PTR>(id), milliseconds, nullptr);
-}
-
-void Win32Services::KillTimer(WindowHandle window, std::uintptr_t id) {
-    ::KillTimer(reinterpret_cast<HWND>(window), static_cast<UINT_PTR>(id));
 }
 
 bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string& chosen) {
@@ -476,7 +451,5 @@ std::vector<std::string> Win32Services::TakeDroppedFiles(std::uintptr_t drop) {
     dragFinish(handle);
     return files;
 }
-
-void Win32Services::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
 
 }  // namespace velmora
