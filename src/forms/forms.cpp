@@ -18,6 +18,12 @@ void Application::PostQuitMessage(int exitCode) {
     if (backend) backend->PostQuitMessage(exitCode);
 }
 
+Backend::Backend() : previous_(App().backend) { App().backend = this; }
+
+Backend::~Backend() {
+    if (App().backend == this) App().backend = previous_;
+}
+
 namespace {
 
 const char* DefaultClassName(ControlKind kind) {
@@ -376,8 +382,20 @@ bool Control::UserKeyPress(char& ch) {
 Form::Form(std::string name) : Control(ControlKind::Form, std::move(name)) { visible_ = false; }
 
 Form::~Form() {
+    // Only a form destroyed without delete (one on the stack) comes here
+    // with OnDestroy still to run, and the parts of its class are gone by
+    // now: such a form must have no handlers that use them.
     Destroying();
-    if (App().mainForm == this) App().mainForm = nullptr;
+}
+
+void* Form::operator new(std::size_t size) { return ::operator new(size); }
+
+void Form::operator delete(Form* form, std::destroying_delete_t) {
+    form->Destroying();
+    // The storage of the whole object, which need not begin with its Form.
+    void* storage = dynamic_cast<void*>(form);
+    form->~Form();
+    ::operator delete(storage);
 }
 
 bool Form::LoadComponent(const ObjectDesc&) { return false; }

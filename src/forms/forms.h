@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -252,10 +253,23 @@ bool ComesBefore(const Control& a, const Control& b);
 
 enum class CloseAction { None, Hide, Free };
 
+// A form is made on the heap and owned through a std::unique_ptr (Release
+// takes one).  Its teardown is the layer's, in this order, whatever the form
+// class: OnDestroy while every part of the form is alive, then the members
+// of the form class in reverse order of declaration (what the form owns,
+// such as a tray icon, goes while its windows are still there), then the
+// controls and their windows, children before parents.  A form class never
+// has to call anything from its destructor for this.
 class Form : public Control {
 public:
     explicit Form(std::string name);
     ~Form() override;
+    // `delete` of a form of any class (a unique_ptr's included) runs
+    // OnDestroy before the first destructor, then destroys it.  Its storage
+    // is the global heap's, as for any object; the two are declared as a
+    // pair so that the compiler sees them matched.
+    static void* operator new(std::size_t size);
+    static void operator delete(Form* form, std::destroying_delete_t);
 
     // --- design properties --------------------------------------------------
     int clientWidth = 0, clientHeight = 0;
@@ -321,7 +335,8 @@ public:
 
     // Runs OnCreate (called once the stored description has been applied).
     void Created();
-    // Runs OnDestroy; the destructor of a form class calls it first.
+    // Runs OnDestroy, once: when the form is deleted, or earlier when the
+    // program must finish its work at once (the session ends).
     void Destroying();
 
     // Backend support.
@@ -341,10 +356,15 @@ private:
 
 // What a backend must do beyond mirroring controls.  The backend owns the
 // message loop: it runs the loops (the program's, modal ones and nested
-// pumps), the timers of windows and the quit.
+// pumps), the timers of windows and the quit.  A backend is the
+// application's (App().backend) from its construction to its destruction;
+// the one it replaced is the application's again then.
 class Backend {
 public:
-    virtual ~Backend() = default;
+    Backend();
+    virtual ~Backend();
+    Backend(const Backend&) = delete;
+    Backend& operator=(const Backend&) = delete;
     // Creates the native mirror of a control whose parent already has one.
     virtual std::unique_ptr<Peer> CreatePeer(Control& control) = 0;
     // Runs the modal loop of a visible form until its ModalResult is set or
@@ -365,14 +385,16 @@ public:
     virtual bool Terminated() const = 0;
     // The stored description of a form, as UTF-8 text.
     virtual std::string LoadFormText(const std::string& resourceName) = 0;
+
+private:
+    Backend* previous_;
 };
 
 // The program's one application object: its backend and title.  What the
 // program asks of the message loop goes through it to the backend.
 struct Application {
-    Backend* backend = nullptr;
+    Backend* backend = nullptr;   // set by the backend itself
     std::string title = "Velmora";
-    Form* mainForm = nullptr;
 
     void ProcessMessages();
     void PostQuitMessage(int exitCode);

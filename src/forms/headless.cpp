@@ -71,8 +71,6 @@ std::string HeadlessBackend::LoadFormText(const std::string& resourceName) {
     return text.str();
 }
 
-HeadlessApp::HeadlessApp() : backend_(VELMORA_RES_DIR), previous_(App().backend) { App().backend = &backend_; }
-
-HeadlessApp::~HeadlessApp() { App().backend = previous_; }
+HeadlessApp::HeadlessApp() : backend_(VELMORA_RES_DIR) {}
 
 }  // namespace velmora::forms

@@ -77,17 +77,15 @@ private:
     WindowHandle nextHandle_ = 1;
 };
 
-// Installs a headless backend as the application's for the lifetime of the
-// object (tests create one per test).
+// A headless backend with the stored descriptions of the source tree, the
+// application's for the lifetime of the object (tests create one per test).
 class HeadlessApp {
 public:
     HeadlessApp();
-    ~HeadlessApp();
     HeadlessBackend& backend() { return backend_; }
 
 private:
     HeadlessBackend backend_;
-    Backend* previous_;
 };
 
 }  // namespace velmora::forms

@@ -72,11 +72,6 @@ TREditor::TREditor(forms::Form* owner, HotkeyService& service, OsServices& os, M
     forms::LoadForm(*this, "TREditor");
 }
 
-TREditor::~TREditor() {
-    Destroying();
-    if (REditor == this) REditor = nullptr;
-}
-
 forms::Control& TREditor::Named(const char* name) {
     forms::Control* c = Find(name);
     if (!c) throw forms::FormDescError(0, std::string("the editor's description lacks ") + name);

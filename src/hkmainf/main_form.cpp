@@ -46,12 +46,9 @@ TMainForm::TMainForm(HotkeyService& service, OsServices& os)
 }
 
 TMainForm::~TMainForm() {
-    // FormDestroy still needs the whole window (the hotkeys belong to its
-    // handle, an error box is owned by it), so it runs before anything is
-    // torn down.  The tray member goes next and removes the icon, while its
-    // notify window (a child of this form) still exists.
-    Destroying();
-    TaskTray1.reset();
+    // FormDestroy has run (the forms layer runs it first, while the hotkeys'
+    // window still exists).  The tray member goes after this and removes the
+    // icon while its notify window, a child of this form, is still there.
     service_.AttachMainWindow(nullptr);
 }
 

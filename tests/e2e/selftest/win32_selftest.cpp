@@ -484,8 +484,6 @@ void FormWindows() {
     namespace f = velmora::forms;
     velmora::Win32Services os;
     f::win32::Win32Backend backend(GetModuleHandleW(nullptr), os);
-    f::Backend* previous = f::App().backend;
-    f::App().backend = &backend;
     {
         f::Form form("TSelfTestForm");
         form.SetBounds(100, 100, 300, 200);
@@ -570,7 +568,6 @@ void FormWindows() {
         DestroyWindow(cover);
         form.Hide();
     }
-    f::App().backend = previous;
 }
 
 }  // namespace
