@@ -44,19 +44,7 @@ const char* DefaultClassName(ControlKind kind) {
     return "TControl";
 }
 
-bool CanTakeFocus(const Control& c) {
-    switch (c.Kind()) {
-        case ControlKind::Button:
-        case ControlKind::CheckBox:
-        case ControlKind::Edit:
-        case ControlKind::ComboBox:
-        case ControlKind::ListBox:
-        case ControlKind::RadioGroup:
-            return c.tabStop || c.tabOrder >= 0;
-        default:
-            return false;
-    }
-}
+bool CanTakeFocus(const Control& c) { return c.TakesFocus() && (c.tabStop || c.tabOrder >= 0); }
 
 bool ShowingAndEnabled(const Control* c) {
     for (; c; c = c->Parent()) {
@@ -222,6 +210,20 @@ void Control::SetFocus() {
 bool Control::Focused() {
     Form* form = OwnerForm();
     return form && form->FocusedControl() == this;
+}
+
+bool Control::TakesFocus() const {
+    switch (kind_) {
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::Edit:
+        case ControlKind::ComboBox:
+        case ControlKind::ListBox:
+        case ControlKind::RadioGroup:
+            return true;
+        default:
+            return false;
+    }
 }
 
 WindowHandle Control::Handle() {

@@ -55,14 +55,11 @@ enum : std::uint16_t { VkTab = 9, VkReturn = 13, VkEscape = 27 };
 
 // Window messages that portable code handles itself.
 enum : std::uint32_t {
-    WmClose = 0x0010,
     WmQueryEndSession = 0x0011,
     WmEndSession = 0x0016,
-    WmGetMinMaxInfo = 0x0024,
     WmTimer = 0x0113,
     WmDropFiles = 0x0233,
     WmHotkey = 0x0312,
-    WmUser = 0x0400,
 };
 
 struct Font {
@@ -176,6 +173,10 @@ public:
     // Moves the keyboard focus here (OnExit of the old, OnEnter of the new).
     void SetFocus();
     bool Focused();
+    // Whether the control holds the keyboard focus itself: buttons, check
+    // boxes, edits, combo and list boxes, radio groups.  The form, panels,
+    // labels, bevels and speed buttons never do.
+    bool TakesFocus() const;
 
     // The native window; creates it (and its parents) on first use.
     WindowHandle Handle();
@@ -279,7 +280,6 @@ public:
     bool screenCenter = false;
     bool keyPreview = false;
     bool showHint = false;
-    bool acceptFiles = false;
     std::string iconResource;        // name of the window's icon resource, if any
     std::string activeControlName;   // the control focused when the form opens
 

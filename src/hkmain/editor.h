@@ -88,7 +88,6 @@ public:
 
     // --- window messages -----------------------------------------------------
     void WMDropFiles(std::uintptr_t drop);
-    void WMGetMinMaxInfo(std::intptr_t minMaxInfo);
     bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
                        std::intptr_t& result) override;
 

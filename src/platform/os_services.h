@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -99,7 +100,7 @@ public:
     // Reads the whole file (opened shared for reading only).
     virtual IoError ReadWholeFile(const std::string& path, std::string& contents) = 0;
     // Creates (or truncates) a file for writing; null with the error on failure.
-    virtual WriteFile* CreateForWrite(const std::string& path, IoError& error) = 0;
+    virtual std::unique_ptr<WriteFile> CreateForWrite(const std::string& path, IoError& error) = 0;
     // Puts `source` in place of `target` in one step (one rename on Windows,
     // so that the name always holds one whole file).
     virtual IoError ReplaceFile(const std::string& source, const std::string& target) = 0;

@@ -86,14 +86,14 @@ IoError FakeOs::ReadWholeFile(const std::string& path, std::string& contents) {
     return 0;
 }
 
-WriteFile* FakeOs::CreateForWrite(const std::string& path, IoError& error) {
+std::unique_ptr<WriteFile> FakeOs::CreateForWrite(const std::string& path, IoError& error) {
     calls.push_back("Create " + path);
     if (auto e = createErrors.find(path); e != createErrors.end()) {
         error = e->second;
         return nullptr;
     }
     error = 0;
-    return new FakeWriteFile(*this, path);
+    return std::make_unique<FakeWriteFile>(*this, path);
 }
 
 IoError FakeOs::ReplaceFile(const std::string& source, const std::string& target) {

@@ -106,7 +106,7 @@ public:
     std::string ModuleFileName() override;
     bool FileExists(const std::string& path) override;
     IoError ReadWholeFile(const std::string& path, std::string& contents) override;
-    WriteFile* CreateForWrite(const std::string& path, IoError& error) override;
+    std::unique_ptr<WriteFile> CreateForWrite(const std::string& path, IoError& error) override;
     IoError ReplaceFile(const std::string& source, const std::string& target) override;
     void DeleteFile(const std::string& path) override;
     void ErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) override;

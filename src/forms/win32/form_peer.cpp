@@ -15,7 +15,7 @@ static_assert(ws::Popup == WS_POPUP && ws::Caption == WS_CAPTION && ws::SysMenu 
               ws::MaximizeBox == WS_MAXIMIZEBOX && ws::ClipChildren == WS_CLIPCHILDREN &&
               ws::ClipSiblings == WS_CLIPSIBLINGS && ws::Overlapped == WS_OVERLAPPED);
 static_assert(wsex::DlgModalFrame == WS_EX_DLGMODALFRAME && wsex::Topmost == WS_EX_TOPMOST &&
-              wsex::AcceptFiles == WS_EX_ACCEPTFILES && wsex::ToolWindow == WS_EX_TOOLWINDOW);
+              wsex::ToolWindow == WS_EX_TOOLWINDOW);
 
 namespace {
 
@@ -105,7 +105,6 @@ void FormPeer::Create(HWND owner) {
     if (!hwnd) return;
     hwnd_ = UniqueWindow(hwnd);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
-    if (form_.acceptFiles) resources_.Os().DragAcceptFiles(reinterpret_cast<WindowHandle>(hwnd), true);
     NoteOuterBounds();
 }
 

@@ -17,20 +17,6 @@ Win32Peer::~Win32Peer() {
     hwnd_.Reset();
 }
 
-bool Win32Peer::TakesFocus() const {
-    switch (control_.Kind()) {
-        case ControlKind::Button:
-        case ControlKind::CheckBox:
-        case ControlKind::Edit:
-        case ControlKind::ComboBox:
-        case ControlKind::ListBox:
-        case ControlKind::RadioGroup:
-            return true;
-        default:
-            return false;
-    }
-}
-
 void Win32Peer::GiveHints() {
     if (host_) host_->AddTool(hwnd_.Get(), control_.hint);
 }

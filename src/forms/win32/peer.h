@@ -58,9 +58,7 @@ public:
     virtual FormHost* AsHost() { return nullptr; }
     // The form has gone before this peer: nothing to leave any more.
     void HostGone() { host_ = nullptr; }
-    // Controls that hold the keyboard focus themselves (the form, panels and
-    // graphic controls do not).
-    bool TakesFocus() const;
+    bool TakesFocus() const { return control_.TakesFocus(); }
     // The window that should get the focus for this control.
     virtual HWND FocusWindow() { return Hwnd(); }
     // The focus moved inside the form (buttons show the default frame).

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "forms/win32/window_binding.h"
+#include "platform/resource_id.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_services.h"
 
@@ -80,13 +81,8 @@ HICON Resources::IconFor(const std::string& name, bool small) {
     const int cy = GetSystemMetrics(small ? SM_CYSMICON : SM_CYICON);
     std::wstring wide;
     LPCWSTR resource = nullptr;
-    if (name.size() > 1 && name[0] == '#') {
-        unsigned long id = 0;
-        for (std::size_t i = 1; i < name.size() && id <= 0xFFFF; ++i) {
-            if (name[i] < '0' || name[i] > '9') return nullptr;
-            id = id * 10 + static_cast<unsigned long>(name[i] - '0');
-        }
-        if (id == 0 || id > 0xFFFF) return nullptr;
+    if (const long id = NumericResourceId(name); id >= 0) {
+        if (id == 0) return nullptr;
         resource = MAKEINTRESOURCEW(id);
     } else {
         wide = Cp932ToWide(name);

@@ -28,7 +28,6 @@ public:
     Resources& operator=(const Resources&) = delete;
 
     HINSTANCE Instance() const { return instance_; }
-    OsServices& Os() { return os_; }
     // One font per distinct description, alive as long as this.
     HFONT FontFor(const Font& font);
     // An icon resource by name ("#12" for a numeric id); null when absent.

@@ -511,6 +511,12 @@ void FormWindows() {
         form.Show();
         const auto hwnd = [](f::Control& c) { return reinterpret_cast<HWND>(c.Handle()); };
         HWND p = hwnd(panel);
+        // The form's smallest size is the one its window gives the system.
+        form.minTrackWidth = 320;
+        form.minTrackHeight = 240;
+        MINMAXINFO limits{};
+        SendMessageW(hwnd(form), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        CHECK(limits.ptMinTrackSize.x == 320 && limits.ptMinTrackSize.y == 240);
         // Shown, the frame is drawn active; no tooltip until the mouse comes.
         WINDOWINFO info{};
         info.cbSize = sizeof(info);
