@@ -1,3 +1,9 @@
+// The peers of every kind of control but the form.  Longer than the other
+// files of the backend on purpose: nine small classes (the speed button,
+// which draws itself and follows the mouse on its own, is the largest) that
+// override the same few hooks of Win32Peer and never call each other, so
+// they read best side by side; apart, a change to how one kind answers a
+// hook could no longer be checked against the others at a glance.
 #include "forms/win32/control_peers.h"
 
 #include <commctrl.h>
