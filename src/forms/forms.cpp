@@ -384,9 +384,10 @@ bool Control::UserKeyPress(char& ch) {
 Form::Form(std::string name) : Control(ControlKind::Form, std::move(name)) { visible_ = false; }
 
 Form::~Form() {
-    // Only a form destroyed without delete (one on the stack) comes here
-    // with OnDestroy still to run, and the parts of its class are gone by
-    // now: such a form must have no handlers that use them.
+    // Only a form whose constructor failed, or one destroyed without delete
+    // (on the stack), comes here with OnDestroy still to run; the parts of
+    // its class are gone by now, so such a form must have no handlers that
+    // use them.
     Destroying();
 }
 

@@ -45,7 +45,6 @@ public:
     void RemoveTool(HWND tool) override;
     void FocusMoved() override;
 
-    Form& GetForm() { return form_; }
     // The model's focused control when it is still one of ours.
     Win32Peer* FocusedMember();
     Win32Peer* MemberOf(const Control* c);
