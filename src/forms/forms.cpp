@@ -383,13 +383,11 @@ bool Control::UserKeyPress(char& ch) {
 
 Form::Form(std::string name) : Control(ControlKind::Form, std::move(name)) { visible_ = false; }
 
-Form::~Form() {
-    // Only a form whose constructor failed, or one destroyed without delete
-    // (on the stack), comes here with OnDestroy still to run; the parts of
-    // its class are gone by now, so such a form must have no handlers that
-    // use them.
-    Destroying();
-}
+// OnDestroy has run by now if it is to run at all: deleting a form runs it
+// first.  A form that is never deleted (one on the stack, or one whose
+// constructor failed) goes without it, rather than run handlers of a form
+// class whose parts are already gone.
+Form::~Form() = default;
 
 void* Form::operator new(std::size_t size) { return ::operator new(size); }
 

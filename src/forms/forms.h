@@ -260,7 +260,8 @@ enum class CloseAction { None, Hide, Free };
 // of the form class in reverse order of declaration (what the form owns,
 // such as a tray icon, goes while its windows are still there), then the
 // controls and their windows, children before parents.  A form class never
-// has to call anything from its destructor for this.
+// has to call anything from its destructor for this.  A form that is never
+// deleted (one on the stack, in a test) goes without OnDestroy.
 class Form : public Control {
 public:
     explicit Form(std::string name);
