@@ -295,7 +295,7 @@ void TTaskTray::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
     // The menu only closes properly when our window is in the foreground,
     // hidden or not; let the activation settle before the menu comes up.
     os_.SetForegroundWindow(owner_.Handle());
-    os_.ProcessMessages();
+    forms::App().ProcessMessages();
     if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);
     TPopupMenu* menu = button == mbLeft ? popupMenuL_ : button == mbRight ? popupMenuR_ : nullptr;
     if (menu) os_.TrackPopupMenu(menu->Handle(), owner_.Handle(), x, y);

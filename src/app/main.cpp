@@ -73,11 +73,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     try {
         velmora::Win32Services os;
         velmora::forms::win32::Win32Backend backend(instance, os);
-        velmora::forms::App().backend = &backend;
         {
             velmora::HotkeyService hotkeys(os);
             auto mainForm = std::make_unique<velmora::TMainForm>(hotkeys, os);
-            velmora::forms::App().mainForm = mainForm.get();
             try {
                 velmora::forms::LoadForm(*mainForm, "TMainForm");
             } catch (...) {
@@ -91,17 +89,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             // Destroying the main window runs its FormDestroy: the list is
             // written and the hotkeys are given back.
             mainForm.reset();
-            velmora::forms::App().mainForm = nullptr;
         }
-        velmora::forms::App().backend = nullptr;
     } catch (const std::exception& error) {
-        velmora::forms::App().mainForm = nullptr;
-        velmora::forms::App().backend = nullptr;
         ReportFatal(error.what());
         return 1;
     } catch (...) {
-        velmora::forms::App().mainForm = nullptr;
-        velmora::forms::App().backend = nullptr;
         ReportFatal("Velmora を起動できませんでした.");
         return 1;
     }

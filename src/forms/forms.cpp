@@ -10,6 +10,20 @@ Application& App() {
     return app;
 }
 
+void Application::ProcessMessages() {
+    if (backend) backend->ProcessMessages();
+}
+
+void Application::PostQuitMessage(int exitCode) {
+    if (backend) backend->PostQuitMessage(exitCode);
+}
+
+Backend::Backend() : previous_(App().backend) { App().backend = this; }
+
+Backend::~Backend() {
+    if (App().backend == this) App().backend = previous_;
+}
+
 namespace {
 
 const char* DefaultClassName(ControlKind kind) {
@@ -30,19 +44,7 @@ const char* DefaultClassName(ControlKind kind) {
     return "TControl";
 }
 
-bool CanTakeFocus(const Control& c) {
-    switch (c.Kind()) {
-        case ControlKind::Button:
-        case ControlKind::CheckBox:
-        case ControlKind::Edit:
-        case ControlKind::ComboBox:
-        case ControlKind::ListBox:
-        case ControlKind::RadioGroup:
-            return c.tabStop || c.tabOrder >= 0;
-        default:
-            return false;
-    }
-}
+bool CanTakeFocus(const Control& c) { return c.TakesFocus() && (c.tabStop || c.tabOrder >= 0); }
 
 bool ShowingAndEnabled(const Control* c) {
     for (; c; c = c->Parent()) {
@@ -210,6 +212,20 @@ bool Control::Focused() {
     return form && form->FocusedControl() == this;
 }
 
+bool Control::TakesFocus() const {
+    switch (kind_) {
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::Edit:
+        case ControlKind::ComboBox:
+        case ControlKind::ListBox:
+        case ControlKind::RadioGroup:
+            return true;
+        default:
+            return false;
+    }
+}
+
 WindowHandle Control::Handle() {
     if (!peer_) {
         if (parent_) parent_->Handle();
@@ -272,6 +288,14 @@ bool ComesBefore(const Control& a, const Control& b) {
 void Control::DestroyHandle() {
     for (auto& child : children_) child->DestroyHandle();
     peer_.reset();
+}
+
+void Control::SetTimer(std::uintptr_t id, unsigned milliseconds) {
+    if (App().backend) App().backend->SetTimer(*this, id, milliseconds);
+}
+
+void Control::KillTimer(std::uintptr_t id) {
+    if (App().backend && peer_) App().backend->KillTimer(*this, id);
 }
 
 bool Control::HandleMessage(std::uint32_t, std::uintptr_t, std::intptr_t, std::intptr_t&) { return false; }
@@ -359,9 +383,20 @@ bool Control::UserKeyPress(char& ch) {
 
 Form::Form(std::string name) : Control(ControlKind::Form, std::move(name)) { visible_ = false; }
 
-Form::~Form() {
-    Destroying();
-    if (App().mainForm == this) App().mainForm = nullptr;
+// OnDestroy has run by now if it is to run at all: deleting a form runs it
+// first.  A form that is never deleted (one on the stack, or one whose
+// constructor failed) goes without it, rather than run handlers of a form
+// class whose parts are already gone.
+Form::~Form() = default;
+
+void* Form::operator new(std::size_t size) { return ::operator new(size); }
+
+void Form::operator delete(Form* form, std::destroying_delete_t) {
+    form->Destroying();
+    // The storage of the whole object, which need not begin with its Form.
+    void* storage = dynamic_cast<void*>(form);
+    form->~Form();
+    ::operator delete(storage);
 }
 
 bool Form::LoadComponent(const ObjectDesc&) { return false; }

@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -54,14 +55,11 @@ enum : std::uint16_t { VkTab = 9, VkReturn = 13, VkEscape = 27 };
 
 // Window messages that portable code handles itself.
 enum : std::uint32_t {
-    WmClose = 0x0010,
     WmQueryEndSession = 0x0011,
     WmEndSession = 0x0016,
-    WmGetMinMaxInfo = 0x0024,
     WmTimer = 0x0113,
     WmDropFiles = 0x0233,
     WmHotkey = 0x0312,
-    WmUser = 0x0400,
 };
 
 struct Font {
@@ -175,6 +173,10 @@ public:
     // Moves the keyboard focus here (OnExit of the old, OnEnter of the new).
     void SetFocus();
     bool Focused();
+    // Whether the control holds the keyboard focus itself: buttons, check
+    // boxes, edits, combo and list boxes, radio groups.  The form, panels,
+    // labels, bevels and speed buttons never do.
+    bool TakesFocus() const;
 
     // The native window; creates it (and its parents) on first use.
     WindowHandle Handle();
@@ -190,6 +192,12 @@ public:
     // now, beneath its siblings, must then be raised.
     bool SiblingWindowBeneath() const;
     void DestroyHandle();
+
+    // A timer of the control's window: every `milliseconds` WM_TIMER with
+    // `id` as wParam reaches HandleMessage.  Setting a running timer again
+    // restarts it.
+    void SetTimer(std::uintptr_t id, unsigned milliseconds);
+    void KillTimer(std::uintptr_t id);
 
     // A window message no event covers.  Returns true when handled; `result`
     // is then the message's answer.
@@ -246,10 +254,24 @@ bool ComesBefore(const Control& a, const Control& b);
 
 enum class CloseAction { None, Hide, Free };
 
+// A form is made on the heap and owned through a std::unique_ptr (Release
+// takes one).  Its teardown is the layer's, in this order, whatever the form
+// class: OnDestroy while every part of the form is alive, then the members
+// of the form class in reverse order of declaration (what the form owns,
+// such as a tray icon, goes while its windows are still there), then the
+// controls and their windows, children before parents.  A form class never
+// has to call anything from its destructor for this.  A form that is never
+// deleted (one on the stack, in a test) goes without OnDestroy.
 class Form : public Control {
 public:
     explicit Form(std::string name);
     ~Form() override;
+    // `delete` of a form of any class (a unique_ptr's included) runs
+    // OnDestroy before the first destructor, then destroys it.  Its storage
+    // is the global heap's, as for any object; the two are declared as a
+    // pair so that the compiler sees them matched.
+    static void* operator new(std::size_t size);
+    static void operator delete(Form* form, std::destroying_delete_t);
 
     // --- design properties --------------------------------------------------
     int clientWidth = 0, clientHeight = 0;
@@ -259,7 +281,6 @@ public:
     bool screenCenter = false;
     bool keyPreview = false;
     bool showHint = false;
-    bool acceptFiles = false;
     std::string iconResource;        // name of the window's icon resource, if any
     std::string activeControlName;   // the control focused when the form opens
 
@@ -315,7 +336,8 @@ public:
 
     // Runs OnCreate (called once the stored description has been applied).
     void Created();
-    // Runs OnDestroy; the destructor of a form class calls it first.
+    // Runs OnDestroy, once: when the form is deleted, or earlier when the
+    // program must finish its work at once (the session ends).
     void Destroying();
 
     // Backend support.
@@ -333,15 +355,30 @@ private:
     Control* focused_ = nullptr;
 };
 
-// What a backend must do beyond mirroring controls.
+// What a backend must do beyond mirroring controls.  The backend owns the
+// message loop: it runs the loops (the program's, modal ones and nested
+// pumps), the timers of windows and the quit.  A backend is the
+// application's (App().backend) from its construction to its destruction;
+// the one it replaced is the application's again then.
 class Backend {
 public:
-    virtual ~Backend() = default;
+    Backend();
+    virtual ~Backend();
+    Backend(const Backend&) = delete;
+    Backend& operator=(const Backend&) = delete;
     // Creates the native mirror of a control whose parent already has one.
     virtual std::unique_ptr<Peer> CreatePeer(Control& control) = 0;
     // Runs the modal loop of a visible form until its ModalResult is set or
     // the quit message arrives (then the result is mrCancel).
     virtual void RunModal(Form& form) = 0;
+    // Handles every message waiting, as the loop would, then returns; a quit
+    // message is left for the loop that owns it.
+    virtual void ProcessMessages() = 0;
+    // Posts the quit message: the loop running when it arrives ends.
+    virtual void PostQuitMessage(int exitCode) = 0;
+    // The timers of a control's window (Control::SetTimer).
+    virtual void SetTimer(Control& control, std::uintptr_t id, unsigned milliseconds) = 0;
+    virtual void KillTimer(Control& control, std::uintptr_t id) = 0;
     virtual void ShowForm(Form& form, bool visible) = 0;
     // Schedules the destruction of a released form.
     virtual void DeferDestroy(std::unique_ptr<Form> form) = 0;
@@ -349,13 +386,19 @@ public:
     virtual bool Terminated() const = 0;
     // The stored description of a form, as UTF-8 text.
     virtual std::string LoadFormText(const std::string& resourceName) = 0;
+
+private:
+    Backend* previous_;
 };
 
-// The program's one application object: its backend and title.
+// The program's one application object: its backend and title.  What the
+// program asks of the message loop goes through it to the backend.
 struct Application {
-    Backend* backend = nullptr;
+    Backend* backend = nullptr;   // set by the backend itself
     std::string title = "Velmora";
-    Form* mainForm = nullptr;
+
+    void ProcessMessages();
+    void PostQuitMessage(int exitCode);
 };
 Application& App();
 

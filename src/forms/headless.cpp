@@ -52,7 +52,16 @@ void HeadlessBackend::ShowForm(Form&, bool) {}
 
 void HeadlessBackend::DeferDestroy(std::unique_ptr<Form> form) { released_.push_back(std::move(form)); }
 
-void HeadlessBackend::ProcessMessages() { released_.clear(); }
+void HeadlessBackend::ProcessMessages() {
+    released_.clear();
+    if (onProcessMessages) onProcessMessages();
+}
+
+void HeadlessBackend::SetTimer(Control& control, std::uintptr_t id, unsigned milliseconds) {
+    timers_[{control.Handle(), id}] = milliseconds;
+}
+
+void HeadlessBackend::KillTimer(Control& control, std::uintptr_t id) { timers_.erase({control.Handle(), id}); }
 
 std::string HeadlessBackend::LoadFormText(const std::string& resourceName) {
     std::ifstream in(resourceDir_ + "/" + resourceName + ".form", std::ios::binary);
@@ -62,8 +71,6 @@ std::string HeadlessBackend::LoadFormText(const std::string& resourceName) {
     return text.str();
 }
 
-HeadlessApp::HeadlessApp() : backend_(VELMORA_RES_DIR), previous_(App().backend) { App().backend = &backend_; }
-
-HeadlessApp::~HeadlessApp() { App().backend = previous_; }
+HeadlessApp::HeadlessApp() : backend_(VELMORA_RES_DIR) {}
 
 }  // namespace velmora::forms

@@ -5,7 +5,9 @@
 // Control::UserClick, UserType, UserSelect, UserKeyDown and UserKeyPress.
 // A modal form is answered by the next function queued with ExpectModal: it
 // gets the form once it is shown and must end it (click a button, press a
-// key, Close(), or PostQuit()).
+// key, Close(), or PostQuit()).  The program's own quit messages and timers
+// are recorded, not delivered: a test delivers them itself (PostQuit(),
+// HandleMessage with WM_TIMER).
 #pragma once
 
 #include <deque>
@@ -13,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/forms.h"
@@ -41,8 +44,12 @@ public:
     // The quit message arrives: a running modal loop ends with mrCancel and
     // every later one closes at once with mrCancel.
     void PostQuit() { terminated_ = true; }
-    // Lets the "message loop" run: destroys released forms.
-    void ProcessMessages();
+    // The exit codes of the quit messages the program posted, in order.
+    const std::vector<int>& QuitMessagesPosted() const { return quitsPosted_; }
+    // Running timers: (window, id) -> interval.
+    const std::map<std::pair<WindowHandle, std::uintptr_t>, unsigned>& Timers() const { return timers_; }
+    // Runs at each ProcessMessages, as the messages then waiting would.
+    std::function<void()> onProcessMessages;
     std::size_t ReleasedPending() const { return released_.size(); }
     // Window handles handed out so far (each control gets its own token).
     std::size_t HandlesCreated() const { return nextHandle_ - 1; }
@@ -53,27 +60,32 @@ public:
     void DeferDestroy(std::unique_ptr<Form> form) override;
     bool Terminated() const override { return terminated_; }
     std::string LoadFormText(const std::string& resourceName) override;
+    // Lets the "message loop" run: destroys released forms.
+    void ProcessMessages() override;
+    void PostQuitMessage(int exitCode) override { quitsPosted_.push_back(exitCode); }
+    void SetTimer(Control& control, std::uintptr_t id, unsigned milliseconds) override;
+    void KillTimer(Control& control, std::uintptr_t id) override;
 
 private:
     std::string resourceDir_;
     std::deque<Answer> answers_;
     std::vector<ModalRecord> log_;
     std::vector<std::unique_ptr<Form>> released_;
+    std::vector<int> quitsPosted_;
+    std::map<std::pair<WindowHandle, std::uintptr_t>, unsigned> timers_;
     bool terminated_ = false;
     WindowHandle nextHandle_ = 1;
 };
 
-// Installs a headless backend as the application's for the lifetime of the
-// object (tests create one per test).
+// A headless backend with the stored descriptions of the source tree, the
+// application's for the lifetime of the object (tests create one per test).
 class HeadlessApp {
 public:
     HeadlessApp();
-    ~HeadlessApp();
     HeadlessBackend& backend() { return backend_; }
 
 private:
     HeadlessBackend backend_;
-    Backend* previous_;
 };
 
 }  // namespace velmora::forms

@@ -1,6 +1,5 @@
 #include "hkmain/editor.h"
 
-#include <cstring>
 #include <stdexcept>
 
 #include "forms/formdesc.h"
@@ -17,8 +16,6 @@ namespace {
 
 constexpr char kCR = '\r';
 constexpr std::uint16_t VkShift = 16, VkControl = 17, VkMenu = 18;
-// Offset of ptMinTrackSize inside MINMAXINFO (five POINTs of two 32-bit ints).
-constexpr std::size_t kMinTrackSizeOffset = 24;
 
 // A byte below 32 (CR, LF, tab, ...).  Code page 932 trail bytes are 0x40
 // and above, so a byte test cannot mistake half of a character for one.
@@ -71,11 +68,6 @@ TREditor::TREditor(forms::Form* owner, HotkeyService& service, OsServices& os, M
 
     // FormCreate (the end of LoadForm) resolves the control members.
     forms::LoadForm(*this, "TREditor");
-}
-
-TREditor::~TREditor() {
-    Destroying();
-    if (REditor == this) REditor = nullptr;
 }
 
 forms::Control& TREditor::Named(const char* name) {
@@ -217,10 +209,6 @@ bool TREditor::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intp
             WMDropFiles(wParam);
             result = 0;
             return true;
-        case forms::WmGetMinMaxInfo:
-            WMGetMinMaxInfo(lParam);
-            result = 0;
-            return true;
         default:
             return Form::HandleMessage(msg, wParam, lParam, result);
     }
@@ -240,14 +228,6 @@ void TREditor::TakeFile(const std::string& utf8Path) {
     if (RefuseUnstorable("ファイル", path, lossy)) return;
     ShortCut->SetText(path);
     Parameter->SetText(std::string());
-}
-
-void TREditor::WMGetMinMaxInfo(std::intptr_t minMaxInfo) {
-    // The system has filled the structure with its defaults before sending
-    // the message; only the smallest tracking size is ours to set.
-    if (minMaxInfo == 0) return;
-    const std::int32_t size[2] = {kMinTrackWidth, kMinTrackHeight};
-    std::memcpy(reinterpret_cast<unsigned char*>(minMaxInfo) + kMinTrackSizeOffset, size, sizeof size);
 }
 
 // ---------------------------------------------------------------------------

@@ -2,9 +2,8 @@
 // table.  Nothing it does reaches the live table or the system's hotkeys
 // until it closes with OK.
 //
-// The main window makes one per use:
+// The main window makes one per use, and names it REditor while it is shown:
 //   auto ed = std::make_unique<hkmain::TREditor>(owner, service, os, port);
-//   hkmain::REditor = ed.get();
 //   int r = ed->ShowModal();
 #pragma once
 
@@ -23,7 +22,6 @@ public:
     // Builds the window from its stored description ("TREditor") and runs
     // FormCreate.  `owner` is the main window (may be null in tests).
     TREditor(forms::Form* owner, HotkeyService& service, OsServices& os, MainWindowPort& port);
-    ~TREditor() override;
 
     // Controls, in declaration order.
     forms::Control* Panel1 = nullptr;
@@ -90,7 +88,6 @@ public:
 
     // --- window messages -----------------------------------------------------
     void WMDropFiles(std::uintptr_t drop);
-    void WMGetMinMaxInfo(std::intptr_t minMaxInfo);
     bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
                        std::intptr_t& result) override;
 
@@ -118,7 +115,8 @@ private:
     void TakeFile(const std::string& utf8Path);
 };
 
-// The open editor (set by the main window while one is shown).
+// The open editor: set and cleared by the main window (EditBtnClick) while
+// one is shown, and by nothing else.
 extern TREditor* REditor;
 
 }  // namespace velmora::hkmain

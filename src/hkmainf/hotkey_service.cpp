@@ -142,7 +142,7 @@ void HotkeyService::KeyWatchTick() {
 
 void HotkeyService::ForgetHeldHotkey() {
     heldId_ = 0;
-    os_.KillTimer(Owner(), kKeyWatchTimer);
+    if (window_) window_->KillMainTimer(kKeyWatchTimer);
 }
 
 void HotkeyService::UnregisterAll() {
@@ -217,7 +217,7 @@ void HotkeyService::HotkeyPressed(std::uintptr_t id) {
         if (wanted == heldId_) return;   // auto-repeat of the key still held
         heldId_ = wanted;
         heldKey_ = static_cast<std::uint16_t>(entry.VirtualKey & 0xFF);
-        os_.SetTimer(Owner(), kKeyWatchTimer, kKeyWatchMilliseconds);
+        window_->SetMainTimer(kKeyWatchTimer, kKeyWatchMilliseconds);
         if (entry.Path == kShowMainWindowTarget) {
             window_->ShowMainWindow();
         } else {

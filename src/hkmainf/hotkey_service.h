@@ -22,6 +22,9 @@ public:
     virtual void ShowMainWindow() = 0;      // show (or bring to front)
     virtual void ShowMessageBox() = 0;      // shows MessageText with OK
     virtual bool ConfirmMessageBox() = 0;   // OK and Cancel; true on OK
+    // A timer of the main window: WM_TIMER with `id` every `milliseconds`.
+    virtual void SetMainTimer(std::uintptr_t id, unsigned milliseconds) = 0;
+    virtual void KillMainTimer(std::uintptr_t id) = 0;
 };
 
 class HotkeyService {

@@ -48,12 +48,9 @@ TMainForm::TMainForm(HotkeyService& service, OsServices& os)
 }
 
 TMainForm::~TMainForm() {
-    // FormDestroy still needs the whole window (the hotkeys belong to its
-    // handle, an error box is owned by it), so it runs before anything is
-    // torn down.  The tray member goes next and removes the icon, while its
-    // notify window (a child of this form) still exists.
-    Destroying();
-    TaskTray1.reset();
+    // FormDestroy has run (the forms layer runs it first, while the hotkeys'
+    // window still exists).  The tray member goes after this and removes the
+    // icon while its notify window, a child of this form, is still there.
     service_.AttachMainWindow(nullptr);
 }
 
@@ -91,7 +88,7 @@ bool TMainForm::LoadComponent(const forms::ObjectDesc& desc) {
 
 void TMainForm::StartTrayRetry() {
     trayRetriesLeft_ = kTrayRetries;
-    os_.SetTimer(Handle(), kTrayRetryTimer, kTrayRetryMilliseconds);
+    SetTimer(kTrayRetryTimer, kTrayRetryMilliseconds);
 }
 
 void TMainForm::TrayRetryTick() {
@@ -99,11 +96,11 @@ void TMainForm::TrayRetryTick() {
         TaskTray1->UpdateIcon();
     } catch (const tasktray::ETrayRefused& refused) {
         if (--trayRetriesLeft_ > 0) return;
-        os_.KillTimer(Handle(), kTrayRetryTimer);
+        KillTimer(kTrayRetryTimer);
         os_.ErrorBox(Handle(), "Velmora", refused.what());
         return;
     }
-    os_.KillTimer(Handle(), kTrayRetryTimer);
+    KillTimer(kTrayRetryTimer);
 }
 
 // --- start and end ---------------------------------------------------------
@@ -131,7 +128,7 @@ void TMainForm::FormDestroy() {
 void TMainForm::EndSession() {
     // Should the process live on after all, the loop ends and the ordinary
     // destruction finds both steps done.
-    os_.PostQuitMessage(0);
+    forms::App().PostQuitMessage(0);
     Destroying();
     if (TaskTray1) TaskTray1->RemoveIcon();
 }
@@ -146,7 +143,7 @@ bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::int
         case forms::WmQueryEndSession:
             // Consent at once; the loop ends and the usual destruction saves
             // the list.  The close query is not asked: it only ever hides.
-            os_.PostQuitMessage(0);
+            forms::App().PostQuitMessage(0);
             result = 1;
             return true;
         case forms::WmTimer:
@@ -167,7 +164,7 @@ bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::int
     }
     if (taskbarCreatedMessage_ != 0 && msg == taskbarCreatedMessage_) {
         if (tasktray::TaskbarCreated())
-            os_.KillTimer(Handle(), kTrayRetryTimer);
+            KillTimer(kTrayRetryTimer);
         else
             StartTrayRetry();
         result = 0;
@@ -258,7 +255,7 @@ void TMainForm::VerBtnClick() {
 
 void TMainForm::ExitBtnClick() {
     service_.MessageText = kQuitQuestion;
-    if (ConfirmMessageBox()) os_.PostQuitMessage(0);
+    if (ConfirmMessageBox()) forms::App().PostQuitMessage(0);
 }
 
 // --- the message box ---------------------------------------------------------

@@ -52,6 +52,8 @@ public:
     void ShowMainWindow() override;
     void ShowMessageBox() override;
     bool ConfirmMessageBox() override;
+    void SetMainTimer(std::uintptr_t id, unsigned milliseconds) override { SetTimer(id, milliseconds); }
+    void KillMainTimer(std::uintptr_t id) override { KillTimer(id); }
 
     bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
                        std::intptr_t& result) override;

@@ -19,8 +19,6 @@ forms::Control* Require(forms::Form& form, const char* name) {
 
 TDLBox::TDLBox() : Form("DLBox") { SetClassName("TDLBox"); }
 
-TDLBox::~TDLBox() { Destroying(); }
-
 std::unique_ptr<TDLBox> TDLBox::Create(forms::Form* owner) {
     auto box = std::make_unique<TDLBox>();
     // The owner must be known before the window exists, so that the box

@@ -15,7 +15,6 @@ namespace velmora::hksub {
 class TDLBox : public forms::Form {
 public:
     TDLBox();
-    ~TDLBox() override;
 
     // Builds a box owned (as a window) by `owner` from its stored description.
     // Throws forms::FormDescError when the description lacks a control.

@@ -4,7 +4,9 @@
 // file, the editor, the tray component, the main window) talks to Windows only
 // through OsServices.  The Win32 build hands in Win32Services
 // (platform/win32/win32_services.*); unit tests hand in a recording fake
-// (tests/support/fake_os.*).
+// (tests/support/fake_os.*).  The message loop, its timers and the quit are
+// not services of this kind: the forms backend runs the loop and owns them
+// (forms::Backend).
 //
 // Texts crossing this interface are code page 932 byte strings, as the
 // program holds them, except names of files and folders and whatever is
@@ -15,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace velmora {
@@ -99,7 +102,7 @@ public:
     // Reads the whole file (opened shared for reading only).
     virtual IoError ReadWholeFile(const std::string& path, std::string& contents) = 0;
     // Creates (or truncates) a file for writing; null with the error on failure.
-    virtual WriteFile* CreateForWrite(const std::string& path, IoError& error) = 0;
+    virtual std::unique_ptr<WriteFile> CreateForWrite(const std::string& path, IoError& error) = 0;
     // Puts `source` in place of `target` in one step (one rename on Windows,
     // so that the name always holds one whole file).
     virtual IoError ReplaceFile(const std::string& source, const std::string& target) = 0;
@@ -134,8 +137,6 @@ public:
     // --- notification area ----------------------------------------------
     virtual bool ShellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
     virtual void SetForegroundWindow(WindowHandle window) = 0;
-    // Handles every message waiting in the thread's queue, then returns.
-    virtual void ProcessMessages() = 0;
     // Shows a popup menu at a screen position (TrackPopupMenu).
     virtual void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) = 0;
     // Number of a message registered by name (RegisterWindowMessage), e.g. the
@@ -162,10 +163,6 @@ public:
     // Whether a key is down right now, wherever the focus is (GetAsyncKeyState).
     virtual bool KeyIsDown(std::uint16_t virtualKey) = 0;
 
-    // --- timers of a window (WM_TIMER with the id as wParam) -----------------
-    virtual void SetTimer(WindowHandle window, std::uintptr_t id, unsigned milliseconds) = 0;
-    virtual void KillTimer(WindowHandle window, std::uintptr_t id) = 0;
-
     // --- dialogs and drag and drop -------------------------------------------
     // Shows the Open dialog; true with the chosen full path (UTF-8) on OK.
     virtual bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) = 0;
@@ -173,9 +170,6 @@ public:
     // The full path (UTF-8, whatever its length) of the first file of a
     // WM_DROPFILES drop, "" when there is none; releases the drop (DragFinish).
     virtual std::string TakeDroppedFile(std::uintptr_t drop) = 0;
-
-    // --- message loop ---------------------------------------------------
-    virtual void PostQuitMessage(int exitCode) = 0;
 };
 
 }  // namespace velmora

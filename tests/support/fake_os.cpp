@@ -86,14 +86,14 @@ IoError FakeOs::ReadWholeFile(const std::string& path, std::string& contents) {
     return 0;
 }
 
-WriteFile* FakeOs::CreateForWrite(const std::string& path, IoError& error) {
+std::unique_ptr<WriteFile> FakeOs::CreateForWrite(const std::string& path, IoError& error) {
     calls.push_back("Create " + path);
     if (auto e = createErrors.find(path); e != createErrors.end()) {
         error = e->second;
         return nullptr;
     }
     error = 0;
-    return new FakeWriteFile(*this, path);
+    return std::make_unique<FakeWriteFile>(*this, path);
 }
 
 IoError FakeOs::ReplaceFile(const std::string& source, const std::string& target) {
@@ -160,12 +160,6 @@ void FakeOs::SetForegroundWindow(WindowHandle window) {
     foregrounded.push_back(window);
 }
 
-void FakeOs::ProcessMessages() {
-    calls.push_back("ProcessMessages");
-    ++processMessagesCalls;
-    if (onProcessMessages) onProcessMessages();
-}
-
 void FakeOs::TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) {
     calls.push_back("TrackPopupMenu " + std::to_string(x) + " " + std::to_string(y));
     popups.push_back({menu, owner, x, y});
@@ -230,11 +224,6 @@ std::string FakeOs::TakeDroppedFile(std::uintptr_t drop) {
     dropsFinished.push_back(drop);
     auto d = drops.find(drop);
     return d == drops.end() || d->second.empty() ? std::string() : d->second.front();
-}
-
-void FakeOs::PostQuitMessage(int exitCode) {
-    calls.push_back("PostQuitMessage " + std::to_string(exitCode));
-    quitPosted.push_back(exitCode);
 }
 
 }  // namespace velmora::testing

@@ -73,8 +73,6 @@ public:
     std::vector<NotifyCall> notifyCalls;
     std::function<bool(NotifyIconMessage, const NotifyIconData&)> notifyResult;   // default: true
     std::vector<WindowHandle> foregrounded;
-    int processMessagesCalls = 0;
-    std::function<void()> onProcessMessages;
     struct PopupCall { std::uintptr_t menu; WindowHandle owner; int x, y; };
     std::vector<PopupCall> popups;
     std::map<std::string, std::uint32_t> registeredMessages;   // name -> number (from 0xC000)
@@ -94,7 +92,6 @@ public:
     // digits, else -1.
     std::map<char, std::int16_t> vkKeyScan;
     std::set<std::uint16_t> keysDown;          // what KeyIsDown answers true for
-    std::map<std::uintptr_t, unsigned> timers; // running timers: id -> interval
 
     // --- dialogs and drops ---------------------------------------------------
     std::vector<OpenFileRequest> openRequests;
@@ -103,8 +100,6 @@ public:
     std::vector<std::pair<WindowHandle, bool>> dragAccept;
     std::map<std::uintptr_t, std::vector<std::string>> drops;   // drop handle -> files
     std::vector<std::uintptr_t> dropsFinished;
-
-    std::vector<int> quitPosted;
 
     // Every call, one line each, in order.
     std::vector<std::string> calls;
@@ -117,7 +112,7 @@ public:
     std::string ModuleFileName() override;
     bool FileExists(const std::string& path) override;
     IoError ReadWholeFile(const std::string& path, std::string& contents) override;
-    WriteFile* CreateForWrite(const std::string& path, IoError& error) override;
+    std::unique_ptr<WriteFile> CreateForWrite(const std::string& path, IoError& error) override;
     IoError ReplaceFile(const std::string& source, const std::string& target) override;
     IoError RenameFile(const std::string& source, const std::string& target) override;
     void DeleteFile(const std::string& path) override;
@@ -135,7 +130,6 @@ public:
     Rect WorkArea() override { return workArea; }
     bool ShellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
     void SetForegroundWindow(WindowHandle window) override;
-    void ProcessMessages() override;
     void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
     std::uint32_t RegisterWindowMessage(const std::string& name) override;
     void AllowMessage(WindowHandle window, std::uint32_t message) override { allowed.emplace_back(window, message); }
@@ -144,12 +138,9 @@ public:
     void DestroyIcon(std::uintptr_t icon) override;
     std::int16_t VkKeyScan(char ch) override;
     bool KeyIsDown(std::uint16_t virtualKey) override { return keysDown.count(virtualKey) != 0; }
-    void SetTimer(WindowHandle, std::uintptr_t id, unsigned milliseconds) override { timers[id] = milliseconds; }
-    void KillTimer(WindowHandle, std::uintptr_t id) override { timers.erase(id); }
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
     std::string TakeDroppedFile(std::uintptr_t drop) override;
-    void PostQuitMessage(int exitCode) override;
 };
 
 }  // namespace velmora::testing

@@ -45,6 +45,8 @@ public:
         answers.pop_front();
         return a;
     }
+    void SetMainTimer(std::uintptr_t, unsigned) override {}
+    void KillMainTimer(std::uintptr_t) override {}
 };
 
 THK Entry(std::uint16_t mods, std::uint16_t vk, std::string path, std::int32_t valid = 1, std::int32_t size = 0,
@@ -235,18 +237,6 @@ TEST_F(EditorForm, EnlargingShouldGrowOnlyTheList) {
     EXPECT_EQ(e.Panel1->height, 97);
     EXPECT_EQ(e.AddBtn->left, 480);
     EXPECT_EQ(e.CloseBtn->top, 140);
-}
-
-TEST_F(EditorForm, MinMaxInfoShouldGetTheSmallestTrackingSizeAtItsOffset) {
-    TREditor& e = Open();
-    std::int32_t info[10];
-    for (int i = 0; i < 10; ++i) info[i] = 1000 + i;
-    std::intptr_t result = -1;
-    EXPECT_TRUE(e.HandleMessage(forms::WmGetMinMaxInfo, 0, reinterpret_cast<std::intptr_t>(info), result));
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(info[6], 560);
-    EXPECT_EQ(info[7], 360);
-    for (int i : {0, 1, 2, 3, 4, 5, 8, 9}) EXPECT_EQ(info[i], 1000 + i);
 }
 
 // ---------------------------------------------------------------------------

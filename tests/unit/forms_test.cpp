@@ -299,6 +299,30 @@ TEST(FormsModel, ReleasedFormsGoWhenTheLoopRunsAndDestroyRunsOnce) {
     EXPECT_EQ(destroyed, 1);
 }
 
+TEST(FormsModel, DeletingAFormRunsDestroyWhileEveryPartOfItsClassIsAlive) {
+    struct Tracked : TestForm {
+        explicit Tracked(bool& whole) : whole_(whole) { whole_ = true; }
+        ~Tracked() override { whole_ = false; }
+        bool& whole_;
+    };
+    HeadlessApp app;
+    bool whole = false, wholeAtDestroy = false;
+    auto form = std::make_unique<Tracked>(whole);
+    form->OnDestroy = [&] { wholeAtDestroy = whole; };
+    form.reset();
+    EXPECT_TRUE(wholeAtDestroy);
+    EXPECT_FALSE(whole);
+}
+
+TEST(FormsModel, ABackendIsTheApplicationsForItsLifetime) {
+    Backend* before = App().backend;
+    {
+        HeadlessApp app;
+        EXPECT_EQ(App().backend, &app.backend());
+    }
+    EXPECT_EQ(App().backend, before);
+}
+
 TEST(FormsModel, ShowRunsOnShowOnlyWhenBecomingVisible) {
     HeadlessApp app;
     TestForm form;

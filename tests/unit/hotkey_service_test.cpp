@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ public:
     void ShowMainWindow() override { ++shown; }
     void ShowMessageBox() override { messages.push_back(service_.MessageText); }
     bool ConfirmMessageBox() override { return true; }
+    std::map<std::uintptr_t, unsigned> timers;   // running timers: id -> interval
+    void SetMainTimer(std::uintptr_t id, unsigned milliseconds) override { timers[id] = milliseconds; }
+    void KillMainTimer(std::uintptr_t id) override { timers.erase(id); }
 
 private:
     HotkeyService& service_;
@@ -240,7 +244,7 @@ TEST_F(HotkeyServiceTest, HeldHotkey_ShouldActOnceUntilItsKeyIsSeenReleased) {
     os.keysDown = {'R'};
     for (int repeat = 0; repeat < 5; ++repeat) service.HotkeyPressed(256);   // auto-repeat
     EXPECT_EQ(os.executed.size(), 1u);
-    ASSERT_EQ(os.timers.count(HotkeyService::kKeyWatchTimer), 1u) << "the key is watched while held";
+    ASSERT_EQ(window.timers.count(HotkeyService::kKeyWatchTimer), 1u) << "the key is watched while held";
     service.KeyWatchTick();
     service.HotkeyPressed(256);
     EXPECT_EQ(os.executed.size(), 1u) << "still held";
@@ -255,7 +259,7 @@ TEST_F(HotkeyServiceTest, HeldHotkey_ShouldActOnceUntilItsKeyIsSeenReleased) {
 
     os.keysDown.clear();
     service.KeyWatchTick();
-    EXPECT_EQ(os.timers.count(HotkeyService::kKeyWatchTimer), 0u) << "no timer once nothing is held";
+    EXPECT_EQ(window.timers.count(HotkeyService::kKeyWatchTimer), 0u) << "no timer once nothing is held";
     service.HotkeyPressed(257);
     service.HotkeyPressed(256);
     EXPECT_EQ(os.executed.size(), 4u);

@@ -223,7 +223,7 @@ TEST_F(MainFormTest, QueryEndSessionPostsQuitAndConsentsWithoutClosing) {
     std::intptr_t result = 0;
     ASSERT_TRUE(main->HandleMessage(forms::WmQueryEndSession, 0, 0, result));
     EXPECT_NE(result, 0);
-    EXPECT_EQ(os.quitPosted, std::vector<int>{0});
+    EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
     EXPECT_TRUE(main->Visible());
     EXPECT_EQ(Count("Create "), 0u);
 }
@@ -236,7 +236,7 @@ TEST_F(MainFormTest, EndSessionSavesUnregistersAndRemovesTheIconBeforeReturning)
     EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257}));
     EXPECT_EQ(Count("ShellNotifyIcon 2 1"), 1u);
     EXPECT_FALSE(main->TaskTray1->IconAdded());
-    EXPECT_EQ(os.quitPosted, std::vector<int>{0});
+    EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
 
     // Should the process not be ended, the ordinary end does nothing twice.
     End();
@@ -272,9 +272,12 @@ TEST_F(MainFormTest, KeyWatchTimerEndsTheHeldHotkeyOnceItsKeyIsUp) {
     main->HandleMessage(forms::WmHotkey, 256, 0, result);
     main->HandleMessage(forms::WmHotkey, 256, 0, result);   // auto-repeat
     ASSERT_EQ(os.executed.size(), 1u);
+    const std::pair<WindowHandle, std::uintptr_t> watch{main->Handle(), HotkeyService::kKeyWatchTimer};
+    EXPECT_EQ(backend().Timers().count(watch), 1u) << "a timer of the main window";
     EXPECT_FALSE(main->HandleMessage(forms::WmTimer, 99, 0, result)) << "a timer of someone else";
     os.keysDown.clear();
     ASSERT_TRUE(main->HandleMessage(forms::WmTimer, HotkeyService::kKeyWatchTimer, 0, result));
+    EXPECT_EQ(backend().Timers().count(watch), 0u);
     main->HandleMessage(forms::WmHotkey, 256, 0, result);
     EXPECT_EQ(os.executed.size(), 2u);
 }
@@ -303,13 +306,14 @@ TEST_F(MainFormTest, IconRefusedAtStartIsTriedAgainAndReportedOnlyWhenEveryTryFa
     EXPECT_EQ(os.registered.size(), 2u);   // the hotkeys work meanwhile
     EXPECT_EQ(os.allowed.at(0), std::make_pair(main->Handle(), os.registeredMessages.at("TaskbarCreated")));
     std::intptr_t result = 0;
+    const std::pair<WindowHandle, std::uintptr_t> retry{main->Handle(), TMainForm::kTrayRetryTimer};
     for (int n = 0; n < TMainForm::kTrayRetries; ++n) {
-        EXPECT_TRUE(os.errorBoxes.empty() && os.timers.count(TMainForm::kTrayRetryTimer)) << n;
+        EXPECT_TRUE(os.errorBoxes.empty() && backend().Timers().count(retry)) << n;
         main->HandleMessage(forms::WmTimer, TMainForm::kTrayRetryTimer, 0, result);
     }
     ASSERT_EQ(os.errorBoxes.size(), 1u);
     EXPECT_EQ(os.errorBoxes[0].text, "タスクトレイに登録できません");
-    EXPECT_EQ(os.timers.count(TMainForm::kTrayRetryTimer), 0u);
+    EXPECT_EQ(backend().Timers().count(retry), 0u);
     os.notifyResult = nullptr;   // the shell takes icons now
     main->HandleMessage(os.registeredMessages.at("TaskbarCreated"), 0, 0, result);
     EXPECT_TRUE(main->TaskTray1->IconAdded());
@@ -366,7 +370,7 @@ TEST_F(MainFormTest, CloseBoxCloseButtonAndEscapeOnlyHide) {
     }
     EXPECT_TRUE(main->TaskTray1->IconAdded());
     EXPECT_TRUE(os.unregistered.empty());
-    EXPECT_TRUE(os.quitPosted.empty());
+    EXPECT_TRUE(backend().QuitMessagesPosted().empty());
 }
 
 TEST_F(MainFormTest, KeyOneOpensTheEditorWhateverTheModifiersNumpadOneDoesNot) {
@@ -481,12 +485,12 @@ TEST_F(MainFormTest, QuitAsksAndPostsQuitOnlyOnOk) {
     main->ShowMainWindow();
     AnswerBoxWith(forms::mrCancel);
     main->ExitBtn->UserClick();
-    EXPECT_TRUE(os.quitPosted.empty());
+    EXPECT_TRUE(backend().QuitMessagesPosted().empty());
     EXPECT_TRUE(main->Visible());
 
     AnswerBoxWith(forms::mrOk);
     main->ExitBtn->UserClick();
-    EXPECT_EQ(os.quitPosted, std::vector<int>{0});
+    EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
     ASSERT_EQ(backend().ModalLog().size(), 2u);
     for (const auto& box : backend().ModalLog()) {
         EXPECT_EQ(box.texts.at("Content"), "終了します.よろしいですか？");
@@ -498,7 +502,7 @@ TEST_F(MainFormTest, QuitConfirmationInterruptedByQuitMessageIsNotConsent) {
     Start();
     backend().ExpectModal([&](Form&) { backend().PostQuit(); });
     main->ExitBtnClick();
-    EXPECT_TRUE(os.quitPosted.empty());
+    EXPECT_TRUE(backend().QuitMessagesPosted().empty());
 }
 
 TEST_F(MainFormTest, HelpOpensContentsThenJumpsOnlyIfTheFirstCallSucceeded) {

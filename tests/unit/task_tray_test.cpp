@@ -407,6 +407,8 @@ protected:
             Note("MouseUp " + std::to_string(b) + " " + std::to_string(s) + " " + std::to_string(x) + " " +
                  std::to_string(y));
         };
+        // The message loop's pump shows in the order of the OS calls.
+        app.backend().onProcessMessages = [this] { os.calls.push_back("ProcessMessages"); };
         os.calls.clear();
         return tray;
     }
@@ -497,9 +499,13 @@ TEST_F(TaskTrayEventsTest, BusyFlag_ShouldDropCallbacksWhileAHandlerRuns) {
 
 TEST_F(TaskTrayEventsTest, BusyFlag_ShouldDropCallbacksDuringMessageProcessingOfMouseDown) {
     MakeRecorded();
-    os.onProcessMessages = [&] { Callback(1, 513); };
+    int pumps = 0;
+    app.backend().onProcessMessages = [&] {
+        ++pumps;
+        Callback(1, 513);
+    };
     Callback(1, 516);
-    EXPECT_EQ(os.processMessagesCalls, 1);
+    EXPECT_EQ(pumps, 1);
     EXPECT_EQ(events, std::vector<std::string>{"MouseDown 1 16 100 200"});
 }
 

@@ -146,6 +146,8 @@ public:
     void ShowMainWindow() override {}
     void ShowMessageBox() override { shown.push_back(service.MessageText); }
     bool ConfirmMessageBox() override { return false; }
+    void SetMainTimer(std::uintptr_t, unsigned) override {}
+    void KillMainTimer(std::uintptr_t) override {}
 };
 
 class UnstorableInput : public ::testing::Test {

@@ -62,13 +62,6 @@ TEST(Win32FormFrame, StylesFollowBorderAndIcons) {
     }
 }
 
-TEST(Win32FormFrame, AcceptFilesOnlyWhenAsked) {
-    Form form("f");
-    EXPECT_EQ(FormFrameStyle(form).exStyle & wsex::AcceptFiles, 0u);
-    form.acceptFiles = true;
-    EXPECT_EQ(FormFrameStyle(form).exStyle & wsex::AcceptFiles, wsex::AcceptFiles);
-}
-
 TEST(Win32RadioLayout, EditorSizeGroupHasThreeEqualColumnsInOneRow) {
     // The editor's window-size group: 190 x 29, three items in three columns.
     const std::vector<Box> boxes = ArrangeRadioButtons(3, 3, 190, 29, 12);

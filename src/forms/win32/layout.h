@@ -1,6 +1,6 @@
 // The arithmetic of the Win32 backend, kept free of <windows.h> so that the
 // native unit tests can hold it against the layouts the forms must have.
-// The style bits are the values of <windows.h>; win32_peers.cpp checks them
+// The style bits are the values of <windows.h>; form_peer.cpp checks them
 // against the real constants at compile time.
 #pragma once
 
@@ -30,7 +30,6 @@ constexpr std::uint32_t MaximizeBox = 0x00010000;
 namespace wsex {
 constexpr std::uint32_t DlgModalFrame = 0x00000001;
 constexpr std::uint32_t Topmost = 0x00000008;
-constexpr std::uint32_t AcceptFiles = 0x00000010;
 constexpr std::uint32_t ToolWindow = 0x00000080;
 }  // namespace wsex
 
@@ -69,7 +68,6 @@ inline FrameStyle FormFrameStyle(const Form& form) {
             break;
     }
     if (form.stayOnTop) f.exStyle |= wsex::Topmost;
-    if (form.acceptFiles) f.exStyle |= wsex::AcceptFiles;
     // Ordinary (sizeable) forms are placed by Windows unless centred; the
     // others keep their stored position until their own code moves them.
     f.windowsPlaces = !form.screenCenter && form.borderStyle == BorderStyle::Sizeable;

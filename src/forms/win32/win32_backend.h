@@ -1,51 +1,29 @@
 // The Win32 backend of the forms layer: a real window for every control,
-// wide API throughout, one window procedure for all of them, and the message
-// loops (main and modal) that feed keys to the model before Windows sees them.
+// wide API throughout.  This is the coordinator: it makes each control's
+// peer, runs the message loops (main, modal and nested) that hand keys to a
+// form's peer before Windows sees them, owns the timers and the quit, and
+// destroys released forms.  The rest of
+// the backend lies beneath it and never includes it:
+//   window_binding.*  the one window procedure and the table of our windows
+//   resources.*       classes, fonts, icons, control ids, the error box
+//   peer.*            the base of every peer, and what it asks of its form
+//   form_peer.*       a form's window, members, tooltip and keys
+//   control_peers.*   the peers of the other kinds of control
+//   handles.*, layout.h  owning handle wrappers, the backend's arithmetic
 #pragma once
 
 #include "platform/win32/win32.h"
 
 #include <deque>
-#include <map>
 #include <memory>
 #include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
 #include "forms/forms.h"
 #include "forms/win32/handles.h"
+#include "forms/win32/resources.h"
 #include "platform/os_services.h"
 
 namespace velmora::forms::win32 {
-
-class Win32Peer;
-
-// Receives the messages of one window, whatever its class.
-class MessageTarget {
-public:
-    virtual ~MessageTarget() = default;
-    virtual LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
-    // The window has received WM_NCDESTROY; no message follows.
-    virtual void WindowGone(HWND) {}
-    virtual Win32Peer* AsPeer() { return nullptr; }
-};
-
-// The one window procedure of every window the backend creates or
-// subclasses.  Windows of the backend's own classes are bound to their
-// target at WM_NCCREATE; standard controls through SubclassControl.
-LRESULT CALLBACK WindowThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-// What the window would do without us: the class procedure of a subclassed
-// standard control, DefWindowProc for our own classes.
-LRESULT CallDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-void SubclassControl(HWND hwnd, MessageTarget* target);
-// From now on the window gets default processing only.
-void DetachWindow(HWND hwnd);
-MessageTarget* TargetOf(HWND hwnd);
-// The peer of `hwnd` or of its nearest ancestor that has one (inner windows
-// such as a combo box's edit or a radio group's buttons belong to the
-// control around them); null outside our forms.
-Win32Peer* NearestPeer(HWND hwnd);
 
 class Win32Backend : public Backend {
 public:
@@ -64,32 +42,17 @@ public:
     void DeferDestroy(std::unique_ptr<Form> form) override;
     bool Terminated() const override { return terminated_; }
     std::string LoadFormText(const std::string& resourceName) override;
-
-    // --- for the peers ----------------------------------------------------
-    HINSTANCE Instance() const { return instance_; }
-    OsServices& Os() { return os_; }
-    // One font per distinct description, alive as long as the backend.
-    HFONT FontFor(const Font& font);
-    // An icon resource by name ("#12" for a numeric id); null when absent.
-    HICON IconFor(const std::string& name, bool small);
-    // Registers a window class of ours (on first use) and returns its name.
-    // A form class carries the icons given when it is first registered: a
-    // form class is one stored description, with one icon.
-    const wchar_t* ClassFor(const std::string& className, bool form, HICON big = nullptr, HICON small = nullptr);
-    int NextControlId() { return nextControlId_++; }
-    // The common controls, loaded and initialised before the first window
-    // of a standard or common class is made.
-    void NeedCommonControls();
-    // An exception escaped a handler: shown in the standard error box, then
-    // the program carries on.
-    void ReportError(HWND owner, const char* what);
+    // A nested pump (the tray's, before its popup menu) handles keys and
+    // released forms as the loop does.
+    void ProcessMessages() override;
+    void PostQuitMessage(int exitCode) override;
+    void SetTimer(Control& control, std::uintptr_t id, unsigned milliseconds) override;
+    void KillTimer(Control& control, std::uintptr_t id) override;
 
 private:
     class MessageWindow;
 
-    // Handles every waiting message (the nested pump of OsServices).
-    void PumpPending();
-    // Runs one message; false when it was WM_QUIT.
+    // Runs one message.
     void Dispatch(MSG& msg);
     // Keys for the model first: true when the message must not be
     // translated or dispatched.
@@ -99,18 +62,13 @@ private:
     void DestroyOneReleased();
     void QuitSeen(int exitCode);
 
-    HINSTANCE instance_;
-    OsServices& os_;
+    // Declared first: the fonts and icons outlive every window.
+    Resources resources_;
     bool terminated_ = false;
-    bool commonControls_ = false;
     int quitCode_ = 0;
-    int nextControlId_ = 100;
-    std::map<std::tuple<std::string, int, int, bool>, UniqueFont> fonts_;
-    std::map<std::pair<std::string, bool>, UniqueIcon> icons_;
-    std::map<std::string, std::wstring> classes_;   // registered classes by control class name
     std::unique_ptr<MessageWindow> messageTarget_;
     UniqueWindow messageWindow_;
-    // Declared last: released forms go before the fonts and icons they use.
+    // Declared last: released forms go before the message window.
     std::deque<std::unique_ptr<Form>> released_;
 };
 

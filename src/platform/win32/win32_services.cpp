@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "platform/no_repeat.h"
+#include "platform/resource_id.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32.h"
 
@@ -47,20 +49,15 @@ Function SystemFunction(const wchar_t* library, const char* name) {
 
 class Win32WriteFile : public WriteFile {
 public:
-    explicit Win32WriteFile(HANDLE file) : file_(file) {}
-    ~Win32WriteFile() override {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    }
-    Win32WriteFile(const Win32WriteFile&) = delete;
-    Win32WriteFile& operator=(const Win32WriteFile&) = delete;
+    explicit Win32WriteFile(UniqueFileHandle file) : file_(std::move(file)) {}
 
     IoError Write(const void* data, std::size_t size) override {
-        if (file_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+        if (!file_) return ERROR_INVALID_HANDLE;
         const char* bytes = static_cast<const char*>(data);
         while (size > 0) {
             const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
             DWORD written = 0;
-            if (!::WriteFile(file_, bytes, chunk, &written, nullptr)) return GetLastError();
+            if (!::WriteFile(file_.Get(), bytes, chunk, &written, nullptr)) return GetLastError();
             // A write that takes nothing would loop for ever; the disk is full.
             if (written == 0) return ERROR_DISK_FULL;
             bytes += written;
@@ -70,19 +67,17 @@ public:
     }
 
     IoError Flush() override {
-        if (file_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
-        return FlushFileBuffers(file_) ? 0 : GetLastError();
+        if (!file_) return ERROR_INVALID_HANDLE;
+        return FlushFileBuffers(file_.Get()) ? 0 : GetLastError();
     }
 
     IoError Close() override {
-        if (file_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
-        HANDLE file = file_;
-        file_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(file) ? 0 : GetLastError();
+        if (!file_) return ERROR_INVALID_HANDLE;
+        return CloseHandle(file_.Release()) ? 0 : GetLastError();
     }
 
 private:
-    HANDLE file_;
+    UniqueFileHandle file_;
 };
 
 // A "|"-separated filter as the form stores it, in the double-NUL form the
@@ -145,12 +140,12 @@ IoError Win32Services::ReadWholeFile(const std::string& path, std::string& conte
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return ERROR_ACCESS_DENIED;
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    const UniqueFileHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
     IoError result = 0;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size)) {
+    if (!GetFileSizeEx(file.Get(), &size)) {
         result = GetLastError();
     } else if (size.QuadPart > INT_MAX / 2) {
         // Far beyond any list of 100 entries; refuse rather than exhaust memory.
@@ -161,7 +156,7 @@ IoError Win32Services::ReadWholeFile(const std::string& path, std::string& conte
         while (done < contents.size()) {
             DWORD got = 0;
             const DWORD want = static_cast<DWORD>(contents.size() - done);
-            if (!::ReadFile(file, contents.data() + done, want, &got, nullptr)) {
+            if (!::ReadFile(file.Get(), contents.data() + done, want, &got, nullptr)) {
                 result = GetLastError();
                 break;
             }
@@ -170,22 +165,21 @@ IoError Win32Services::ReadWholeFile(const std::string& path, std::string& conte
         }
         contents.resize(done);
     }
-    CloseHandle(file);
     if (result != 0) contents.clear();
     return result;
 }
 
-WriteFile* Win32Services::CreateForWrite(const std::string& path, IoError& error) {
+std::unique_ptr<WriteFile> Win32Services::CreateForWrite(const std::string& path, IoError& error) {
     // Written through to the disk as well as flushed before the replace: the
     // new list must be whole on disk before it takes the old one's name.
-    HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    UniqueFileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    if (!file) {
         error = GetLastError();
         return nullptr;
     }
     error = 0;
-    return new Win32WriteFile(file);
+    return std::make_unique<Win32WriteFile>(std::move(file));
 }
 
 namespace {
@@ -209,11 +203,9 @@ constexpr DWORD kReplacePauseMs = 100;
 // another program holds it open without delete sharing.
 DWORD TargetBlocked(const std::wstring& to, DWORD attributes) {
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return ERROR_ACCESS_DENIED;
-    HANDLE probe = CreateFileW(to.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) return GetLastError();
-    CloseHandle(probe);
-    return 0;
+    const UniqueFileHandle probe(CreateFileW(to.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return probe ? 0 : GetLastError();
 }
 
 // One rename that puts the new list in the old one's place: at every moment
@@ -350,23 +342,6 @@ bool Win32Services::ShellNotifyIcon(NotifyIconMessage message, const NotifyIconD
 
 void Win32Services::SetForegroundWindow(WindowHandle window) { ::SetForegroundWindow(Hwnd(window)); }
 
-void Win32Services::ProcessMessages() {
-    if (pump_) {
-        pump_();
-        return;
-    }
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave the quit message for the loop that owns it.
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 void Win32Services::TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) {
     ::TrackPopupMenu(reinterpret_cast<HMENU>(menu), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Hwnd(owner),
                      nullptr);
@@ -387,14 +362,8 @@ std::uintptr_t Win32Services::LoadIconResource(const std::string& name) {
     HINSTANCE self = ::GetModuleHandleW(nullptr);
     std::wstring wideName;
     LPCWSTR resource = nullptr;
-    if (name.size() > 1 && name[0] == '#') {
-        // "#1": a numeric id, as resource scripts write it.
-        unsigned long id = 0;
-        for (std::size_t i = 1; i < name.size(); ++i) {
-            if (name[i] < '0' || name[i] > '9' || id > 0xFFFF) return 0;
-            id = id * 10 + static_cast<unsigned long>(name[i] - '0');
-        }
-        if (id == 0 || id > 0xFFFF) return 0;
+    if (const long id = NumericResourceId(name); id >= 0) {
+        if (id == 0) return 0;
         resource = MAKEINTRESOURCEW(id);
     } else {
         wideName = Cp932ToWide(name);
@@ -423,14 +392,6 @@ std::int16_t Win32Services::VkKeyScan(char ch) {
 
 bool Win32Services::KeyIsDown(std::uint16_t virtualKey) {
     return (::GetAsyncKeyState(virtualKey & 0xFF) & 0x8000) != 0;
-}
-
-void Win32Services::SetTimer(WindowHandle window, std::uintptr_t id, unsigned milliseconds) {
-    ::SetTimer(reinterpret_cast<HWND>(window), static_cast<UINT_PTR>(id), milliseconds, nullptr);
-}
-
-void Win32Services::KillTimer(WindowHandle window, std::uintptr_t id) {
-    ::KillTimer(reinterpret_cast<HWND>(window), static_cast<UINT_PTR>(id));
 }
 
 bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string& chosen) {
@@ -481,7 +442,5 @@ std::string Win32Services::TakeDroppedFile(std::uintptr_t drop) {
     dragFinish(handle);
     return WideToUtf8(name);
 }
-
-void Win32Services::PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
 
 }  // namespace velmora

@@ -5,8 +5,6 @@
 
 #include "platform/win32/win32.h"
 
-#include <functional>
-
 #include "platform/os_services.h"
 
 namespace velmora {
@@ -21,11 +19,6 @@ public:
     Win32Services(const Win32Services&) = delete;
     Win32Services& operator=(const Win32Services&) = delete;
 
-    // ProcessMessages runs this instead of its own plain loop once the forms
-    // backend installs it, so that dialog keys and deferred destruction work
-    // the same in a nested pump as in the main loop.
-    void SetMessagePump(std::function<void()> pump) { pump_ = std::move(pump); }
-
     bool RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowHandle owner, int id) override;
@@ -35,7 +28,7 @@ public:
     std::string ModuleFileName() override;
     bool FileExists(const std::string& path) override;
     IoError ReadWholeFile(const std::string& path, std::string& contents) override;
-    WriteFile* CreateForWrite(const std::string& path, IoError& error) override;
+    std::unique_ptr<WriteFile> CreateForWrite(const std::string& path, IoError& error) override;
     IoError ReplaceFile(const std::string& source, const std::string& target) override;
     IoError RenameFile(const std::string& source, const std::string& target) override;
     void DeleteFile(const std::string& path) override;
@@ -51,7 +44,6 @@ public:
     Rect WorkArea() override;
     bool ShellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
     void SetForegroundWindow(WindowHandle window) override;
-    void ProcessMessages() override;
     void TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) override;
     std::uint32_t RegisterWindowMessage(const std::string& name) override;
     void AllowMessage(WindowHandle window, std::uint32_t message) override;
@@ -60,15 +52,9 @@ public:
     void DestroyIcon(std::uintptr_t icon) override;
     std::int16_t VkKeyScan(char ch) override;
     bool KeyIsDown(std::uint16_t virtualKey) override;
-    void SetTimer(WindowHandle window, std::uintptr_t id, unsigned milliseconds) override;
-    void KillTimer(WindowHandle window, std::uintptr_t id) override;
     bool GetOpenFileName(const OpenFileRequest& request, std::string& chosen) override;
     void DragAcceptFiles(WindowHandle window, bool accept) override;
     std::string TakeDroppedFile(std::uintptr_t drop) override;
-    void PostQuitMessage(int exitCode) override;
-
-private:
-    std::function<void()> pump_;
 };
 
 }  // namespace velmora

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "forms/win32/form_peer.h"
 #include "forms/win32/win32_backend.h"
-#include "forms/win32/win32_peers.h"
+#include "forms/win32/window_binding.h"
 #include "hkmainf/hotkey_service.h"
 #include "hkmainf/listfile.h"
 #include "platform/codec.h"
@@ -487,8 +488,6 @@ void FormWindows() {
     namespace f = velmora::forms;
     velmora::Win32Services os;
     f::win32::Win32Backend backend(GetModuleHandleW(nullptr), os);
-    f::Backend* previous = f::App().backend;
-    f::App().backend = &backend;
     {
         f::Form form("TSelfTestForm");
         form.SetBounds(100, 100, 300, 200);
@@ -516,6 +515,12 @@ void FormWindows() {
         form.Show();
         const auto hwnd = [](f::Control& c) { return reinterpret_cast<HWND>(c.Handle()); };
         HWND p = hwnd(panel);
+        // The form's smallest size is the one its window gives the system.
+        form.minTrackWidth = 320;
+        form.minTrackHeight = 240;
+        MINMAXINFO limits{};
+        SendMessageW(hwnd(form), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        CHECK(limits.ptMinTrackSize.x == 320 && limits.ptMinTrackSize.y == 240);
         // Shown, the frame is drawn active; no tooltip until the mouse comes.
         WINDOWINFO info{};
         info.cbSize = sizeof(info);
@@ -573,7 +578,6 @@ void FormWindows() {
         DestroyWindow(cover);
         form.Hide();
     }
-    f::App().backend = previous;
 }
 
 }  // namespace

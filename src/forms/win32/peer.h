@@ -1,23 +1,50 @@
-// The native mirrors of the model's controls (internal to the backend).
+// The base of every native mirror of a control (internal to the backend),
+// and what the mirror of a control asks of the mirror of its form.
 #pragma once
 
 #include "platform/win32/win32.h"
 
-#include <memory>
+#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "forms/forms.h"
 #include "forms/win32/handles.h"
-#include "forms/win32/win32_backend.h"
+#include "forms/win32/resources.h"
+#include "forms/win32/window_binding.h"
 
 namespace velmora::forms::win32 {
 
-class FormPeer;
+class Win32Peer;
+
+// What the peer of a control needs of its form's peer: to join and leave
+// its members, to give its hint to the form's tooltip, to know whether the
+// form is being taken apart, and to report a focus change.  FormPeer
+// (form_peer.h) is the one implementation; a control's peer sees no more of
+// its form than this.
+class FormHost {
+public:
+    virtual Form& HostForm() = 0;
+    virtual HWND HostWindow() = 0;
+    // The form is being destroyed: its controls report nothing to the model.
+    virtual bool TearingDown() const = 0;
+    virtual void Join(Win32Peer* member) = 0;
+    virtual void Leave(Win32Peer* member) = 0;
+    // A control's hint, once the form has its tooltip.
+    virtual void AddTool(HWND tool, const std::string& hint) = 0;
+    virtual void RemoveTool(HWND tool) = 0;
+    // The model's focus has moved: every member shows it (a button's
+    // default frame).
+    virtual void FocusMoved() = 0;
+
+protected:
+    ~FormHost() = default;
+};
+
+inline int Clamp0(int v) { return v < 0 ? 0 : v; }
 
 class Win32Peer : public Peer, public MessageTarget {
 public:
-    Win32Peer(Win32Backend& backend, Control& control);
+    Win32Peer(Resources& resources, Control& control);
     ~Win32Peer() override;
 
     // Creates the window under `parent` (for forms: the owner window).
@@ -25,10 +52,13 @@ public:
 
     HWND Hwnd() const { return hwnd_.Get(); }
     Control& GetControl() { return control_; }
-    FormPeer* GetFormPeer() const { return formPeer_; }
-    // Controls that hold the keyboard focus themselves (the form, panels and
-    // graphic controls do not).
-    bool TakesFocus() const;
+    // The form this control belongs to; null for a form's own peer.
+    FormHost* Host() const { return host_; }
+    // The form's own peer answers for its members; null for the others.
+    virtual FormHost* AsHost() { return nullptr; }
+    // The form has gone before this peer: nothing to leave any more.
+    void HostGone() { host_ = nullptr; }
+    bool TakesFocus() const { return control_.TakesFocus(); }
     // The window that should get the focus for this control.
     virtual HWND FocusWindow() { return Hwnd(); }
     // The focus moved inside the form (buttons show the default frame).
@@ -39,7 +69,7 @@ public:
     // A key the model left alone; true when the control used it.
     virtual bool KeyAfterModel(std::uint16_t) { return false; }
     // The form is being destroyed: report nothing to the model any more.
-    bool Silent() const;
+    bool Silent() const { return host_ && host_->TearingDown(); }
 
     // Peer
     WindowHandle Handle() override { return reinterpret_cast<WindowHandle>(hwnd_.Get()); }
@@ -76,71 +106,20 @@ protected:
     void SetWindowTextQuietly(const std::wstring& text);
     // Hands the window's text to the model as the user typed it.
     void TypedText();
-    HFONT ControlFont() { return backend_.FontFor(control_.font); }
+    HFONT ControlFont() { return resources_.FontFor(control_.font); }
     void GainFocus();
     void LoseFocus(HWND newFocus);
 
-    Win32Backend& backend_;
+    Resources& resources_;
     Control& control_;
     UniqueWindow hwnd_;
-    FormPeer* formPeer_ = nullptr;
+    FormHost* host_ = nullptr;
     int echo_ = 0;   // > 0 while the model's change is pushed into the window
-
-    friend class FormPeer;
 };
 
-class FormPeer : public Win32Peer {
-public:
-    FormPeer(Win32Backend& backend, Form& form);
-    ~FormPeer() override;
-
-    void Create(HWND owner) override;
-    void BoundsChanged() override;
-    void VisibleChanged() override;
-    void BringToFront() override;
-    void FocusRequested() override {}
-
-    Form& GetForm() { return form_; }
-    void Join(Win32Peer* member);
-    void Leave(Win32Peer* member);
-    bool TearingDown() const { return tearingDown_; }
-    // The model's focused control when it is still one of ours.
-    Win32Peer* FocusedMember();
-    Win32Peer* MemberOf(const Control* c);
-    void FocusMoved();
-    // Shows or hides the window (the backend's ShowForm).
-    void ShowNow(bool visible);
-    void SetRestoreActive(HWND h) { restoreActive_ = h; }
-    // Presses the showing, enabled button or check box whose caption has
-    // `key` as its access key; false when there is none.
-    bool PressAccessKey(char key);
-    // A control's hint, once the form has its tooltip.  The tooltip is made
-    // when the mouse first moves over the form, and every member then gives
-    // its hints (GiveHints): a form used from the keyboard alone has none.
-    void AddTool(HWND tool, const std::string& hint);
-    void RemoveTool(HWND tool);
-    // A mouse message of one of the form's windows, shown to its tooltip.
-    void RelayToTooltip(const MSG& msg);
-
-protected:
-    bool BeforeModel(HWND, UINT, WPARAM, LPARAM, LRESULT&) override;
-    bool OnMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override;
-
-private:
-    void NoteOuterBounds();
-    void Center();
-    bool MakeTooltip();
-
-    Form& form_;
-    std::vector<Win32Peer*> members_;
-    UniqueWindow tooltip_;
-    HWND restoreActive_ = nullptr;
-    bool tearingDown_ = false;
-    bool sizing_ = false;
-    bool framePending_ = false;   // shown, its frame not painted yet
-    HICON icons_[2] = {};         // the form's icons (its class's), big and small
-};
-
-std::unique_ptr<Win32Peer> MakePeer(Win32Backend& backend, Control& control);
+// The peer of `hwnd` or of its nearest ancestor that has one (inner windows
+// such as a combo box's edit or a radio group's buttons belong to the
+// control around them); null outside our forms.
+Win32Peer* NearestPeer(HWND hwnd);
 
 }  // namespace velmora::forms::win32
