@@ -1,4 +1,5 @@
-// The headless backend: forms without windows, for unit tests.
+// The headless backend: forms without windows, for the unit tests, the
+// benchmarks and the fuzzers; never part of the program.
 //
 // Controls keep their whole state in the model, so a test reads texts,
 // checks, list rows and focus straight from the controls and acts through
@@ -64,7 +65,9 @@ private:
 };
 
 // Installs a headless backend as the application's for the lifetime of the
-// object (tests create one per test).
+// object (tests create one per test).  It reads the stored descriptions from
+// the source tree's res folder (VELMORA_RES_DIR, set by the test-support
+// target).
 class HeadlessApp {
 public:
     HeadlessApp();
