@@ -6,11 +6,14 @@ or x64: which build and which Wine), VELMORA_WIN_DIR (that cross build
 tree), VELMORA_WINEPREFIX and VELMORA_E2E_STATE (which holds the display of
 the private Xvfb that scripts/e2e-env.sh started).
 """
+import atexit
 import os
+import queue
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import uuid
 
@@ -79,6 +82,10 @@ def unescape(text):
         c = text[i]
         if c == "\\" and i + 1 < len(text):
             n = text[i + 1]
+            if n == "x" and i + 3 < len(text):
+                out.append(chr(int(text[i + 2:i + 4], 16)))
+                i += 4
+                continue
             out.append({"t": "\t", "r": "\r", "n": "\n", "\\": "\\"}.get(n, n))
             i += 2
         else:
@@ -87,41 +94,114 @@ def unescape(text):
     return "".join(out)
 
 
-def _run_driver(args, timeout):
-    """driver.exe's exit code, stdout and stderr.  Its output goes through
-    files, not pipes: when no program of the prefix runs, Wine's desktop
-    process (explorer.exe) has ended, and the driver starts it again with
-    the driver's own stdout and stderr; it keeps them open as long as any
-    program runs, so reading a pipe to its end would wait that long."""
-    exe = os.path.join(WIN_DIR, "driver.exe")
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        proc = subprocess.Popen([WINE, exe, *map(str, args)], env=wine_env(), stdin=subprocess.DEVNULL,
-                                stdout=out, stderr=err)
-        try:
-            returncode = proc.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
-            raise
-        out.seek(0)
-        err.seek(0)
-        return subprocess.CompletedProcess(proc.args, returncode, out.read(), err.read())
+def escape(text):
+    return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r").replace("\n", "\\n")
+
+
+END_MARK = "\x1e"
+
+
+class Driver:
+    """One driver.exe in serve mode, kept for the whole scenario: a command
+    is one line on its stdin, and its answer the output lines up to an end
+    line that carries the exit code and the messages (see Serve in
+    tests/e2e/driver/driver_main.cpp).  Started at the first command, and
+    again only after it has ended.
+
+    Its stderr goes to a file: when no program of the prefix runs, the
+    driver starts Wine's desktop process (explorer.exe) again, and that
+    keeps the driver's standard handles open as long as any program runs.
+    The pipes are read line by line up to each end line, never to their end."""
+
+    def __init__(self):
+        self.process = None
+        self.lines = None
+        self.stderr = None
+        self.starts = 0
+
+    def stderr_tail(self):
+        """What Wine wrote to the driver's stderr (a crash's backtrace, say)."""
+        if self.stderr is None:
+            return ""
+        self.stderr.seek(0)
+        return self.stderr.read().decode("utf-8", "replace")[-3000:]
+
+    def _start(self):
+        exe = os.path.join(WIN_DIR, "driver.exe")
+        if self.stderr is None:
+            self.stderr = tempfile.TemporaryFile()
+        self.process = subprocess.Popen([WINE, exe, "serve"], env=wine_env(), stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=self.stderr)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, args=(self.process.stdout, self.lines), daemon=True).start()
+        self.starts += 1
+
+    @staticmethod
+    def _read(stream, lines):
+        for raw in iter(stream.readline, b""):
+            lines.put(raw.decode("utf-8", "replace").rstrip("\r\n"))
+        lines.put(None)
+
+    def query(self, args, timeout):
+        """(exit code, output lines, messages) of one command."""
+        if self.process is None or self.process.poll() is not None:
+            if self.process is not None:
+                print(f"note: driver.exe ended (exit code {self.process.returncode}); starting it again",
+                      file=sys.stderr)
+            self._start()
+        words = [str(a) for a in args]
+        self.process.stdin.write(("\t".join(escape(w) for w in words) + "\n").encode("utf-8"))
+        self.process.stdin.flush()
+        rows = []
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=min(1.0, max(0.0, deadline - time.monotonic())))
+            except queue.Empty:
+                if self.process.poll() is not None:
+                    raise Failure(f"driver.exe ended ({self.process.returncode}) during: {' '.join(words)}")
+                if time.monotonic() >= deadline:
+                    self.close(kill=True)
+                    raise Failure(f"driver {' '.join(words)} gave no answer within {timeout} s")
+                continue
+            if line is None:
+                self.process.wait(timeout=10)
+                raise Failure(f"driver.exe ended ({self.process.returncode}) during: {' '.join(words)}")
+            if line.startswith(END_MARK):
+                code, _, messages = line[1:].partition("\t")
+                return int(code), rows, unescape(messages).strip()
+            rows.append(line)
+
+    def close(self, kill=False):
+        if self.process is None:
+            return
+        if not kill and self.process.poll() is None:
+            try:
+                self.process.stdin.close()
+                self.process.wait(timeout=10)
+            except (OSError, subprocess.TimeoutExpired):
+                pass
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=10)
+        self.process = None
+
+
+_DRIVER = Driver()
+atexit.register(_DRIVER.close)
 
 
 def driver(*args, timeout=30, check_rc=True):
-    """Runs driver.exe; returns its output rows (lists of unescaped fields)."""
-    result = _run_driver(args, timeout)
-    stdout = result.stdout.decode("utf-8", "replace")
-    if check_rc and result.returncode != 0:
-        raise Failure(f"driver {' '.join(map(str, args))} failed ({result.returncode}): "
-                      f"{result.stderr.decode('utf-8', 'replace').strip()}")
-    rows = [[unescape(f) for f in line.split("\t")] for line in stdout.splitlines() if line]
-    return rows if not check_rc else rows
+    """Runs a driver command; returns its output rows (lists of unescaped fields)."""
+    code, lines, messages = _DRIVER.query(args, timeout)
+    if check_rc and code != 0:
+        raise Failure(f"driver {' '.join(map(str, args))} failed ({code}): {messages}")
+    return [[unescape(f) for f in line.split("\t")] for line in lines if line]
 
 
 def driver_ok(*args, timeout=30):
-    """Runs driver.exe; True when it succeeded."""
-    return _run_driver(args, timeout).returncode == 0
+    """Runs a driver command; True when it succeeded."""
+    return _DRIVER.query(args, timeout)[0] == 0
 
 
 def wait_until(predicate, timeout, interval=0.1, what="condition"):
@@ -353,8 +433,11 @@ def run(scenario):
                     print("  wine's stderr:\n" + tail, file=sys.stderr)
             except (OSError, AttributeError):
                 pass
+        if _DRIVER.stderr_tail().strip():
+            print("  driver's stderr:\n" + _DRIVER.stderr_tail(), file=sys.stderr)
         return 1
     finally:
+        _DRIVER.close()
         for program in started:
             program.kill()
     # Passed: the folders are of no further use.

@@ -1,11 +1,15 @@
 // driver.exe: drives the program from outside, as a user would, for the
 // end-to-end tests.  Run under Wine in the program's prefix:
 //   wine driver.exe <command> [arguments] [--option value ...]
+// or, for a whole scenario in one process, `wine driver.exe serve` with the
+// commands on stdin (see Serve in driver_main.cpp).
 // Commands are kept in a table; a file cmd_<topic>.cpp adds its own with
 //   static const velmora::driver::Registration reg{{L"name", L"usage", Run}};
 // Output is UTF-8 on stdout, one record per line, fields separated by tabs,
-// texts with \t \r \n and \\ escaped.  Exit code 0 on success, 1 when what was
-// asked for did not happen (within the timeout), 2 on a usage error.
+// texts with \t \r \n and \\ escaped (other control characters as \xHH).
+// Exit code 0 on success, 1 when what was asked for did not happen (within
+// the timeout), 2 on a usage error.  A command may not keep state from one
+// run to the next: in serve mode they all run in one process.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +22,7 @@ namespace velmora::driver {
 
 class Args {
 public:
-    Args(int argc, wchar_t** argv, int first);
+    explicit Args(const std::vector<std::wstring>& words);
     const std::vector<std::wstring>& Positional() const { return positional_; }
     std::wstring Positional(std::size_t i, const std::wstring& fallback = L"") const;
     bool Has(const std::wstring& option) const;
@@ -48,6 +52,7 @@ void Err(const std::wstring& text);
 std::string Utf8(const std::wstring& wide);
 std::wstring Wide(const std::string& utf8);
 std::wstring Escape(const std::wstring& text);
+std::wstring Unescape(const std::wstring& text);
 std::wstring Hex(UINT_PTR value);
 long ParseNumber(const std::wstring& text, bool* ok = nullptr);   // decimal or 0x hex
 
