@@ -9,7 +9,8 @@
 // texts with \t \r \n and \\ escaped (other control characters as \xHH).
 // Exit code 0 on success, 1 when what was asked for did not happen (within
 // the timeout), 2 on a usage error.  A command may not keep state from one
-// run to the next: in serve mode they all run in one process.
+// run to the next (in serve mode they all run in one process), except the
+// last button press that SendMouse keeps, as the system does, for KeepSingle.
 #pragma once
 
 #include <windows.h>
@@ -64,10 +65,12 @@ std::wstring WindowClass(HWND window);
 // velmora.exe), of the one process --pid, or every top-level window with
 // --any-process.
 std::vector<HWND> TopLevelWindows(const Args& args);
-// The window chosen by --hwnd, or the first top-level window of the process
-// matching --class / --caption / --caption-prefix / --visible, waited for up
-// to --timeout ms.  Null (with a message) when there is none.
+// The window chosen by --hwnd, or the first top-level window of the process,
+// matching --class / --caption / --caption-prefix / --visible / --hidden,
+// waited for up to --timeout ms.  Null (with a message) when there is none.
 HWND FindWindowArg(const Args& args);
+// --hwnd as a handle (which may no longer be a window).
+HWND HwndArg(const Args& args);
 bool WindowMatches(HWND window, const Args& args);
 // A child control by --id or by --text (exact text, or the text with "&"
 // mnemonics removed, or with trailing blanks removed).
@@ -77,15 +80,21 @@ std::vector<HWND> Children(HWND parent);
 // --- input ------------------------------------------------------------------
 // One mouse event at a screen point (moving there), sent with SendInput.
 void SendMouse(LONG x, LONG y, DWORD flags);
+// Before the first press (`down`, a MOUSEEVENTF_*DOWN flag) of a click meant
+// as a single one: waits until a press of that button just before, at about
+// the same point, can no longer make it the second click of a double click
+// (the system's double-click time and rectangle), as a user's two clicks are
+// apart.  Commands run one after another in serve mode, quicker than a hand.
+void KeepSingle(LONG x, LONG y, DWORD down);
 
-// Waits, polling every 50 ms, until `done` returns true or `timeoutMs` ends.
+// Waits, polling every 20 ms, until `done` returns true or `timeoutMs` ends.
 template <typename F>
 bool WaitFor(DWORD timeoutMs, F done) {
     const DWORD start = GetTickCount();
     for (;;) {
         if (done()) return true;
         if (GetTickCount() - start >= timeoutMs) return false;
-        Sleep(50);
+        Sleep(20);
     }
 }
 

@@ -255,11 +255,20 @@ bool WindowMatches(HWND window, const Args& args) {
     return true;
 }
 
+HWND HwndArg(const Args& args) {
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseNumber(args.Option(L"hwnd"))));
+}
+
 HWND FindWindowArg(const Args& args) {
     if (args.Has(L"hwnd")) {
-        HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseNumber(args.Option(L"hwnd"))));
-        if (IsWindow(window)) return window;
-        Err(L"no window " + args.Option(L"hwnd"));
+        HWND window = HwndArg(args);
+        if (!IsWindow(window)) {
+            Err(L"no window " + args.Option(L"hwnd"));
+            return nullptr;
+        }
+        if (WaitFor(args.TimeoutMs(), [&] { return IsWindow(window) && WindowMatches(window, args); })) return window;
+        Err(L"window " + args.Option(L"hwnd") + L" does not match within " + std::to_wstring(args.TimeoutMs()) +
+            L" ms");
         return nullptr;
     }
     HWND found = nullptr;

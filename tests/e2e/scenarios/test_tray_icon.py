@@ -12,7 +12,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (MAIN_CLASS, Velmora, check, driver, notify_window, run, stays_true,  # noqa: E402
-                    tray_click_until, tray_has, wait_tray, wait_until, wine_tray_icons)
+                    tray_click, tray_has, wait_tray, wait_until, wine_tray_icons)
 
 
 def scenario(started):
@@ -40,7 +40,8 @@ def scenario(started):
     wait_tray(owner, True)
     wait_until(lambda: len(wine_tray_icons()) == before + 1, 5, what="Wine's tray to show the icon again")
     # The icon added again still reports its clicks to the program.
-    tray_click_until(program, "right", lambda: program.main_window().visible, "the main window after a right click")
+    tray_click(program, "right")
+    program.main_shown(what="the main window after a right click")
 
     check(program.end_session() != 0, "the end of the session was refused")
     wait_tray(owner, False)
