@@ -191,6 +191,11 @@ _DRIVER = Driver()
 atexit.register(_DRIVER.close)
 
 
+def stop_driver():
+    """Ends the scenario's driver.exe (the next command starts one again)."""
+    _DRIVER.close()
+
+
 def driver(*args, timeout=30, check_rc=True):
     """Runs a driver command; returns its output rows (lists of unescaped fields)."""
     code, lines, messages = _DRIVER.query(args, timeout)
@@ -459,7 +464,7 @@ def run(scenario):
             print("  driver's stderr:\n" + _DRIVER.stderr_tail(), file=sys.stderr)
         return 1
     finally:
-        _DRIVER.close()
+        stop_driver()
         for program in started:
             program.kill()
     # Passed: the folders are of no further use.
