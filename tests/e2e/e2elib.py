@@ -117,7 +117,6 @@ class Driver:
         self.process = None
         self.lines = None
         self.stderr = None
-        self.starts = 0
 
     def stderr_tail(self):
         """What Wine wrote to the driver's stderr (a crash's backtrace, say)."""
@@ -134,7 +133,6 @@ class Driver:
                                         stdout=subprocess.PIPE, stderr=self.stderr)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, args=(self.process.stdout, self.lines), daemon=True).start()
-        self.starts += 1
 
     @staticmethod
     def _read(stream, lines):
@@ -511,11 +509,12 @@ def wine_tray_icons():
 
 
 def tray_click(program, button, double=False):
-    """A real mouse click on the (only) icon of Wine's tray.  The first press
-    is held until the program has taken it (its handler brought its window
-    to the front and it takes messages again): a release that arrives while
-    the press's handler still runs is dropped by design.  A click the
-    program does not take fails here; none is tried again."""
+    """A real mouse click on the (only) icon of Wine's tray.  Each press is
+    held until the program has taken it (the tray passed it on and the
+    program answers a message sent after it; see PressTaken in
+    tests/e2e/driver/cmd_tray.cpp): a release that arrives while the press's
+    handler still runs is dropped by design.  A click whose press is not
+    taken fails here, and none is tried again."""
     driver("tray-click", "--button", button, "--pid", program.pid, *(["--double"] if double else []),
            timeout=40)
 
