@@ -47,9 +47,8 @@ if(WIN32)
 endif()
 
 # The program's state with the editor open on 100 entries, for massif.
-add_executable(velmora_heap_driver ${CMAKE_SOURCE_DIR}/bench/heap/heap_driver.cpp ${VELMORA_TEST_SUPPORT})
-target_include_directories(velmora_heap_driver PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(velmora_heap_driver PRIVATE velmora_core)
+add_executable(velmora_heap_driver ${CMAKE_SOURCE_DIR}/bench/heap/heap_driver.cpp)
+target_link_libraries(velmora_heap_driver PRIVATE velmora_test_support)
 
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 add_test(NAME size_check_selftest COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/bench/test_size_check.py)

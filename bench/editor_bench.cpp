@@ -7,13 +7,12 @@
 #include <memory>
 
 #include "bench_entries.h"
-#include "forms/headless.h"
 #include "hkmain/editor.h"
 #include "hkmain/working_copy.h"
 #include "hkmainf/listfile.h"
 #include "hkmainf/main_form.h"
-#include "TaskTray/task_tray.h"
 #include "support/fake_os.h"
+#include "support/headless.h"
 
 namespace {
 
@@ -35,7 +34,6 @@ struct Program {
     ~Program() {
         app.backend().ProcessMessages();
         main.reset();
-        velmora::tasktray::ResetUnitStateForTests();
     }
     std::unique_ptr<velmora::hkmain::TREditor> NewEditor() {
         return std::make_unique<velmora::hkmain::TREditor>(main.get(), service, os, *main);

@@ -80,7 +80,7 @@ add_custom_command(
   VERBATIM)
 
 # --- the program ---------------------------------------------------------------
-file(GLOB VELMORA_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
+set(VELMORA_APP_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${CMAKE_SOURCE_DIR}/src/app/terminate_handler.cpp)
 add_executable(velmora WIN32 ${VELMORA_APP_SOURCES} ${VELMORA_RES_OBJECT})
 target_link_libraries(velmora PRIVATE velmora_core)
 # Stripped in release builds; a debug build keeps its symbols for winedbg.

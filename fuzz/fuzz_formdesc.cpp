@@ -10,8 +10,8 @@
 
 #include "forms/formdesc.h"
 #include "forms/forms.h"
-#include "forms/headless.h"
 #include "platform/codec.h"
+#include "support/headless.h"
 
 namespace {
 

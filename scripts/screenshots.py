@@ -45,11 +45,12 @@ def main(argv):
                    stderr=subprocess.DEVNULL, env={k: v for k, v in os.environ.items() if k != "DISPLAY"})
     env_script = os.path.join(HERE, "e2e-env.sh")
     subprocess.run([env_script, "up"], check=True, stdout=subprocess.DEVNULL)
+    import e2elib
     try:
-        import e2elib
         os.makedirs(out, exist_ok=True)
         return take_all(e2elib, out)
     finally:
+        e2elib.stop_driver()
         subprocess.run([env_script, "down"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shutil.rmtree(state, ignore_errors=True)
 

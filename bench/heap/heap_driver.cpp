@@ -10,12 +10,11 @@
 #include <memory>
 
 #include "../bench_entries.h"
-#include "forms/headless.h"
 #include "hkmain/editor.h"
 #include "hkmainf/listfile.h"
 #include "hkmainf/main_form.h"
-#include "TaskTray/task_tray.h"
 #include "support/fake_os.h"
+#include "support/headless.h"
 
 int main() {
     velmora::forms::HeadlessApp app;
@@ -41,6 +40,5 @@ int main() {
     editor.reset();
     app.backend().ProcessMessages();
     main.reset();
-    velmora::tasktray::ResetUnitStateForTests();
     return rows == static_cast<std::size_t>(velmora::kMaxHotkeys) ? 0 : 1;
 }

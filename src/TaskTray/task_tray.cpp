@@ -11,7 +11,9 @@
 namespace velmora::tasktray {
 namespace {
 
-// The unit's process-wide state.
+// The unit's process-wide state.  Each part goes back to its start by
+// itself: a component leaves the list when it goes, the notify window clears
+// its pointer, and the busy flag is held by a scope only.
 struct UnitState {
     std::vector<TrayIconEntry> trayIconList;
     TNotifyWindow* notifyWindow = nullptr;
@@ -400,8 +402,6 @@ bool TaskbarCreated() {
     }
     return allAdded;
 }
-
-void ResetUnitStateForTests() { State() = UnitState{}; }
 
 std::size_t Cp932FitLength(const std::string& text, std::size_t limit) {
     std::size_t fit = 0;

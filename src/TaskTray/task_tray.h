@@ -282,11 +282,6 @@ std::uint32_t TaskbarCreatedMessage(OsServices& os);
 // up by it.  Returns false when any icon was not taken.
 bool TaskbarCreated();
 
-// Tests only: forgets the unit-level state (list, notify window, busy flag)
-// so a test starts as a fresh process would.  Call it only when no component
-// is alive.
-void ResetUnitStateForTests();
-
 // Length of the longest prefix of `text` that fits `limit` bytes without
 // splitting a double-byte code page 932 character.
 std::size_t Cp932FitLength(const std::string& text, std::size_t limit);

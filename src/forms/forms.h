@@ -3,8 +3,8 @@
 // The model (this file) holds every control's state: the truth about what a
 // form shows.  A backend mirrors it: the Win32 backend (forms/win32) creates a
 // real window per control and reports what the user does back into the model;
-// the headless backend (forms/headless.h) keeps no windows at all, so unit
-// tests can click, type, read and answer modal forms.
+// the headless backend of the tests (tests/support/headless.h) keeps no
+// windows at all, so unit tests can click, type, read and answer modal forms.
 //
 // Forms are built from stored descriptions (res/*.form, see formdesc.h).
 // Named controls are looked up by name once after building and kept as member

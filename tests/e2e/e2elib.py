@@ -6,11 +6,14 @@ or x64: which build and which Wine), VELMORA_WIN_DIR (that cross build
 tree), VELMORA_WINEPREFIX and VELMORA_E2E_STATE (which holds the display of
 the private Xvfb that scripts/e2e-env.sh started).
 """
+import atexit
 import os
+import queue
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import uuid
 
@@ -79,6 +82,10 @@ def unescape(text):
         c = text[i]
         if c == "\\" and i + 1 < len(text):
             n = text[i + 1]
+            if n == "x" and i + 3 < len(text):
+                out.append(chr(int(text[i + 2:i + 4], 16)))
+                i += 4
+                continue
             out.append({"t": "\t", "r": "\r", "n": "\n", "\\": "\\"}.get(n, n))
             i += 2
         else:
@@ -87,44 +94,122 @@ def unescape(text):
     return "".join(out)
 
 
-def _run_driver(args, timeout):
-    """driver.exe's exit code, stdout and stderr.  Its output goes through
-    files, not pipes: when no program of the prefix runs, Wine's desktop
-    process (explorer.exe) has ended, and the driver starts it again with
-    the driver's own stdout and stderr; it keeps them open as long as any
-    program runs, so reading a pipe to its end would wait that long."""
-    exe = os.path.join(WIN_DIR, "driver.exe")
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        proc = subprocess.Popen([WINE, exe, *map(str, args)], env=wine_env(), stdin=subprocess.DEVNULL,
-                                stdout=out, stderr=err)
-        try:
-            returncode = proc.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
-            raise
-        out.seek(0)
-        err.seek(0)
-        return subprocess.CompletedProcess(proc.args, returncode, out.read(), err.read())
+def escape(text):
+    return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r").replace("\n", "\\n")
+
+
+END_MARK = "\x1e"
+
+
+class Driver:
+    """One driver.exe in serve mode, kept for the whole scenario: a command
+    is one line on its stdin, and its answer the output lines up to an end
+    line that carries the exit code and the messages (see Serve in
+    tests/e2e/driver/driver_main.cpp).  Started at the first command, and
+    again only after it has ended.
+
+    Its stderr goes to a file: when no program of the prefix runs, the
+    driver starts Wine's desktop process (explorer.exe) again, and that
+    keeps the driver's standard handles open as long as any program runs.
+    The pipes are read line by line up to each end line, never to their end."""
+
+    def __init__(self):
+        self.process = None
+        self.lines = None
+        self.stderr = None
+
+    def stderr_tail(self):
+        """What Wine wrote to the driver's stderr (a crash's backtrace, say)."""
+        if self.stderr is None:
+            return ""
+        self.stderr.seek(0)
+        return self.stderr.read().decode("utf-8", "replace")[-3000:]
+
+    def _start(self):
+        exe = os.path.join(WIN_DIR, "driver.exe")
+        if self.stderr is None:
+            self.stderr = tempfile.TemporaryFile()
+        self.process = subprocess.Popen([WINE, exe, "serve"], env=wine_env(), stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=self.stderr)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, args=(self.process.stdout, self.lines), daemon=True).start()
+
+    @staticmethod
+    def _read(stream, lines):
+        for raw in iter(stream.readline, b""):
+            lines.put(raw.decode("utf-8", "replace").rstrip("\r\n"))
+        lines.put(None)
+
+    def query(self, args, timeout):
+        """(exit code, output lines, messages) of one command."""
+        if self.process is None or self.process.poll() is not None:
+            if self.process is not None:
+                print(f"note: driver.exe ended (exit code {self.process.returncode}); starting it again",
+                      file=sys.stderr)
+            self._start()
+        words = [str(a) for a in args]
+        self.process.stdin.write(("\t".join(escape(w) for w in words) + "\n").encode("utf-8"))
+        self.process.stdin.flush()
+        rows = []
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=min(1.0, max(0.0, deadline - time.monotonic())))
+            except queue.Empty:
+                if self.process.poll() is not None:
+                    raise Failure(f"driver.exe ended ({self.process.returncode}) during: {' '.join(words)}")
+                if time.monotonic() >= deadline:
+                    self.close(kill=True)
+                    raise Failure(f"driver {' '.join(words)} gave no answer within {timeout} s")
+                continue
+            if line is None:
+                self.process.wait(timeout=10)
+                raise Failure(f"driver.exe ended ({self.process.returncode}) during: {' '.join(words)}")
+            if line.startswith(END_MARK):
+                code, _, messages = line[1:].partition("\t")
+                return int(code), rows, unescape(messages).strip()
+            rows.append(line)
+
+    def close(self, kill=False):
+        if self.process is None:
+            return
+        if not kill and self.process.poll() is None:
+            try:
+                self.process.stdin.close()
+                self.process.wait(timeout=10)
+            except (OSError, subprocess.TimeoutExpired):
+                pass
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=10)
+        self.process = None
+
+
+_DRIVER = Driver()
+atexit.register(_DRIVER.close)
+
+
+def stop_driver():
+    """Ends the scenario's driver.exe (the next command starts one again)."""
+    _DRIVER.close()
 
 
 def driver(*args, timeout=30, check_rc=True):
-    """Runs driver.exe; returns its output rows (lists of unescaped fields)."""
-    result = _run_driver(args, timeout)
-    stdout = result.stdout.decode("utf-8", "replace")
-    if check_rc and result.returncode != 0:
-        raise Failure(f"driver {' '.join(map(str, args))} failed ({result.returncode}): "
-                      f"{result.stderr.decode('utf-8', 'replace').strip()}")
-    rows = [[unescape(f) for f in line.split("\t")] for line in stdout.splitlines() if line]
-    return rows if not check_rc else rows
+    """Runs a driver command; returns its output rows (lists of unescaped fields)."""
+    code, lines, messages = _DRIVER.query(args, timeout)
+    if check_rc and code != 0:
+        raise Failure(f"driver {' '.join(map(str, args))} failed ({code}): {messages}")
+    return [[unescape(f) for f in line.split("\t")] for line in lines if line]
 
 
 def driver_ok(*args, timeout=30):
-    """Runs driver.exe; True when it succeeded."""
-    return _run_driver(args, timeout).returncode == 0
+    """Runs a driver command; True when it succeeded."""
+    return _DRIVER.query(args, timeout)[0] == 0
 
 
-def wait_until(predicate, timeout, interval=0.1, what="condition"):
+def wait_until(predicate, timeout, interval=0.05, what="condition"):
+    """Asks `predicate` (a few driver queries, each a line to the serving
+    driver) until it gives a true value, which it returns."""
     deadline = time.monotonic() + timeout
     while True:
         value = predicate()
@@ -206,10 +291,9 @@ class Velmora:
             self.process = subprocess.Popen([WINE, exe], env=wine_env(), cwd=cwd or self.folder,
                                             stdout=subprocess.DEVNULL, stderr=err)
 
-        def new_pid():
-            fresh = [p for p in self._pids() if p not in before]
-            return fresh[0] if fresh else None
-        self.pid = wait_until(new_pid, 20, what="velmora.exe to start")
+        rows = driver("pid", "--except", ",".join(before) or "0", "--timeout", 20000, check_rc=False, timeout=50)
+        check(rows and rows[0][0].isdigit(), "velmora.exe did not start within 20 s")
+        self.pid = rows[0][0]
         return self
 
     def _pids(self):
@@ -219,13 +303,35 @@ class Velmora:
     def windows(self, *selection):
         return [Window(r) for r in driver("windows", "--pid", self.pid, *selection)]
 
-    def wait_window(self, *selection, timeout=15):
+    def wait_window(self, *selection, timeout=15, what=None):
+        """Waits (in the driver) for a top-level window of the program that
+        matches the selection, e.g. "--class", MAIN_CLASS, "--visible"."""
         rows = driver("wait-window", "--pid", self.pid, "--timeout", int(timeout * 1000), *selection,
-                      timeout=timeout + 30)
+                      timeout=timeout + 30, check_rc=what is None)
+        check(rows, f"timed out after {timeout} s waiting for {what}")
         return Window(rows[0])
+
+    def wait_no_window(self, *selection, timeout=10, what="a window to go"):
+        """Waits (in the driver) until no top-level window of the program
+        matches the selection ("--hwnd", h: until that window is gone, or with
+        "--visible" hidden)."""
+        check(driver_ok("wait-no-window", "--pid", self.pid, "--timeout", int(timeout * 1000), *selection,
+                        timeout=timeout + 30), f"timed out after {timeout} s waiting for {what}")
 
     def main_window(self, timeout=15):
         return self.wait_window("--class", MAIN_CLASS, timeout=timeout)
+
+    def main_shown(self, timeout=10, what="the main window to show"):
+        return self.wait_window("--class", MAIN_CLASS, "--visible", timeout=timeout, what=what)
+
+    def main_hidden(self, timeout=10, what="the main window to hide"):
+        return self.wait_window("--class", MAIN_CLASS, "--hidden", timeout=timeout, what=what)
+
+    def in_front(self, *selection, timeout=5, what="the window to come to the front"):
+        """Waits (in the driver) until the foreground window matches the
+        selection ("--class", MAIN_CLASS or "--hwnd", h)."""
+        check(driver_ok("foreground", *selection, "--timeout", int(timeout * 1000), timeout=timeout + 30),
+              f"timed out after {timeout} s waiting for {what}")
 
     def texts(self, *selection):
         """The window's child controls: (class, text, visible) by control."""
@@ -253,8 +359,7 @@ class Velmora:
         driver("click", "--hwnd", hwnd, "--text", text)
 
     def wait_closed(self, hwnd, timeout=10):
-        wait_until(lambda: all(w.hwnd != hwnd for w in self.windows("--visible")), timeout,
-                   what=f"window {hwnd} to close")
+        self.wait_no_window("--hwnd", hwnd, "--visible", timeout=timeout, what=f"window {hwnd} to close")
 
     def end_session(self, timeout=20):
         """WM_QUERYENDSESSION to the main window: returns its answer; waits for the exit."""
@@ -353,8 +458,11 @@ def run(scenario):
                     print("  wine's stderr:\n" + tail, file=sys.stderr)
             except (OSError, AttributeError):
                 pass
+        if _DRIVER.stderr_tail().strip():
+            print("  driver's stderr:\n" + _DRIVER.stderr_tail(), file=sys.stderr)
         return 1
     finally:
+        stop_driver()
         for program in started:
             program.kill()
     # Passed: the folders are of no further use.
@@ -401,10 +509,14 @@ def wine_tray_icons():
 
 
 def tray_click(program, button, double=False):
-    """A real mouse click on the (only) icon of Wine's tray.  The button is
-    held until the program has handled the press: a release that arrives
-    while the press's handler still runs is dropped by design."""
-    driver("tray-click", "--button", button, "--pid", program.pid, *(["--double"] if double else []))
+    """A real mouse click on the (only) icon of Wine's tray.  Each press is
+    held until the program has taken it (the tray passed it on and the
+    program answers a message sent after it; see PressTaken in
+    tests/e2e/driver/cmd_tray.cpp): a release that arrives while the press's
+    handler still runs is dropped by design.  A click whose press is not
+    taken fails here, and none is tried again."""
+    driver("tray-click", "--button", button, "--pid", program.pid, *(["--double"] if double else []),
+           timeout=40)
 
 
 def post_tray(program, mouse_message):
@@ -424,19 +536,33 @@ def taskbar():
     return (tuple(row[1:5]) if row[0] else None), row[5], row[6]
 
 
-def expected_place(bar, screen_w, screen_h, width, height):
-    """Where the main window's top-left corner belongs beside the taskbar."""
-    left, top, right, bottom = bar
-    if left > 0:                       # taskbar at the right
-        return left - width, bottom - height
-    if top > 0:                        # at the bottom
-        return right - width, top - height
-    x, y = right + 1, bottom + 1       # at the left or the top
-    if x >= screen_w:
-        x = screen_w - width
-    if y >= screen_h:
-        y = screen_h - height
-    return x, y
+def placement_faults(window, bar, screen_w, screen_h):
+    """What is wrong with a window shown beside the taskbar, as relations its
+    placement must satisfy wherever a bar that spans its screen edge lies
+    (the rule itself is hkmainf/placement.cpp, pinned value by value in
+    tests/unit/placement_test.cpp; it is not computed again here): wholly on
+    the screen, not over the bar, touching the bar's inner edge (a pixel
+    apart at most), and ending where the bar ends (right edges even beside a
+    bar along the top or bottom, bottom edges even beside one along a side).
+    `window` and `bar` are (left, top, right, bottom); an empty list is right."""
+    left, top, right, bottom = window
+    bar_left, bar_top, bar_right, bar_bottom = bar
+    faults = []
+    if left < 0 or top < 0 or right > screen_w or bottom > screen_h:
+        faults.append(f"not wholly on the {screen_w}x{screen_h} screen")
+    if left < bar_right and right > bar_left and top < bar_bottom and bottom > bar_top:
+        faults.append("over the taskbar")
+    across = left < bar_right and right > bar_left      # beside the bar's top or bottom edge
+    along = top < bar_bottom and bottom > bar_top       # beside its left or right edge
+    if across and 0 <= bar_top - bottom <= 1 or across and 0 <= top - bar_bottom <= 1:
+        if right != bar_right:
+            faults.append(f"right edge {right}, not at the bar's end {bar_right}")
+    elif along and 0 <= bar_left - right <= 1 or along and 0 <= left - bar_right <= 1:
+        if bottom != bar_bottom:
+            faults.append(f"bottom edge {bottom}, not at the bar's end {bar_bottom}")
+    else:
+        faults.append("not touching the taskbar")
+    return faults
 
 
 def artefact(name):
@@ -449,21 +575,3 @@ def artefact(name):
     check(os.path.exists(path), f"no screenshot at {path}")
     print(f"screenshot: {path}")
     return path
-
-
-def tray_click_until(program, button, condition, what, double=False):
-    """Clicks the icon until `condition` holds: once more when the first click
-    shows no effect within a few seconds.  A button press makes the program
-    bring its main window to the front and process its queue, and every tray
-    callback meanwhile is dropped by design; after an editor has closed and
-    left the activation on the hidden main window, that takes Wine about a
-    second, so the release (or the double click) of a first click is lost.
-    A second click acts, and a handler that is never reached still fails."""
-    tray_click(program, button, double)
-    try:
-        return wait_until(condition, 4, what=what)
-    except Failure:
-        print(f"note: the first {button} {'double ' if double else ''}click was lost; clicking again",
-              file=sys.stderr)
-    tray_click(program, button, double)
-    return wait_until(condition, 10, what=what)

@@ -146,7 +146,7 @@ class Editor:
             raise Failure(f"the list shows {self.rows()!r}, expected {expected!r}")
 
     def wait_closed(self, timeout=10):
-        wait_until(lambda: not self.is_open(), timeout, what="the editor to close")
+        self.program.wait_no_window("--hwnd", self.hwnd, "--visible", timeout=timeout, what="the editor to close")
 
 
 def confirm_box(program, timeout=15):

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/headless.h"
+#include "support/headless.h"
 
 namespace velmora::hksub {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "forms/headless.h"
 #include "hkmain/editor.h"
 #include "support/fake_os.h"
+#include "support/headless.h"
 
 namespace velmora::hkmain {
 namespace {

@@ -10,10 +10,10 @@
 
 #include "TaskTray/task_tray.h"
 #include "forms/formdesc.h"
-#include "forms/headless.h"
 #include "hkmainf/main_form.h"
 #include "hksub/dlbox.h"
 #include "support/fake_os.h"
+#include "support/headless.h"
 
 namespace velmora {
 namespace {
@@ -58,9 +58,11 @@ protected:
     forms::HeadlessApp app;
     testing::FakeOs os;
 
-    ~FormLayoutTest() override {
+    void TearDown() override {
         app.backend().ProcessMessages();
-        tasktray::ResetUnitStateForTests();
+        // The tray unit's state went with the main window's icon.
+        EXPECT_TRUE(tasktray::TrayIconList().empty());
+        EXPECT_EQ(tasktray::NotifyWindow(), nullptr);
     }
 };
 

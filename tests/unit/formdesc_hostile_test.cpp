@@ -6,7 +6,7 @@
 
 #include "forms/formdesc.h"
 #include "forms/forms.h"
-#include "forms/headless.h"
+#include "support/headless.h"
 
 namespace velmora::forms {
 namespace {

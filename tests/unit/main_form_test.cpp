@@ -9,12 +9,12 @@
 
 #include "TaskTray/task_tray.h"
 #include "forms/formdesc.h"
-#include "forms/headless.h"
 #include "hkmain/editor.h"
 #include "hkmainf/io_error.h"
 #include "hkmainf/listfile.h"
 #include "hksub/dlbox.h"
 #include "support/fake_os.h"
+#include "support/headless.h"
 
 namespace velmora::hkmainf {
 namespace {
@@ -33,10 +33,12 @@ protected:
     HotkeyService service{os};
     std::unique_ptr<TMainForm> main;
 
-    ~MainFormTest() override {
+    void TearDown() override {
         main.reset();
         app.backend().ProcessMessages();
-        tasktray::ResetUnitStateForTests();
+        // The tray unit's state went with the main window's icon.
+        EXPECT_TRUE(tasktray::TrayIconList().empty());
+        EXPECT_EQ(tasktray::NotifyWindow(), nullptr);
     }
 
     forms::HeadlessBackend& backend() { return app.backend(); }

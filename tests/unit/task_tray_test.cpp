@@ -11,8 +11,8 @@
 #include "TaskTray/task_tray.h"
 #include "forms/formdesc.h"
 #include "forms/forms.h"
-#include "forms/headless.h"
 #include "support/fake_os.h"
+#include "support/headless.h"
 
 namespace velmora::tasktray {
 namespace {
@@ -21,11 +21,18 @@ using testing::FakeOs;
 
 class TaskTrayTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetUnitStateForTests(); }
+    // The unit's state goes with its last component and notify window: each
+    // test starts with none, as a fresh process does, and leaves none.
+    void SetUp() override { ExpectNoUnitState(); }
     void TearDown() override {
         trays.clear();
         form.reset();
-        ResetUnitStateForTests();
+        ExpectNoUnitState();
+    }
+    static void ExpectNoUnitState() {
+        EXPECT_TRUE(TrayIconList().empty());
+        EXPECT_EQ(NotifyWindow(), nullptr);
+        EXPECT_FALSE(TrayMessageBusy());
     }
 
     TTaskTray& Make() {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "forms/headless.h"
 #include "hkmain/editor.h"
 #include "hkmainf/hotkey_service.h"
 #include "hkmainf/listfile.h"
 #include "support/fake_os.h"
+#include "support/headless.h"
 
 namespace velmora {
 namespace {

@@ -65,6 +65,7 @@ void ClickAt(HWND window, POINT at, bool twice) {
         SetForegroundWindow(top);
         WaitFor(2000, [&] { return GetForegroundWindow() == top; });
     }
+    KeepSingle(at.x, at.y, MOUSEEVENTF_LEFTDOWN);
     SendMouse(at.x, at.y, 0);
     Sleep(80);
     for (int i = 0; i < (twice ? 2 : 1); ++i) {

@@ -1,5 +1,6 @@
 // Keyboard input and window messages.
 #include <algorithm>
+#include <cstdlib>
 #include <cwctype>
 
 #include "driver.h"
@@ -18,11 +19,31 @@ INPUT MouseAt(LONG x, LONG y, DWORD flags) {
     return in;
 }
 
+constexpr DWORD kButtonDowns = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_MIDDLEDOWN;
+
+// The last button press sent, as the system keeps it to tell double clicks.
+struct Press {
+    DWORD button = 0;
+    LONG x = 0, y = 0;
+    DWORD tick = 0;
+} lastPress;
+
 }  // namespace
 
 void SendMouse(LONG x, LONG y, DWORD flags) {
     INPUT in = MouseAt(x, y, flags);
     SendInput(1, &in, sizeof(INPUT));
+    if (flags & kButtonDowns) lastPress = {flags & kButtonDowns, x, y, GetTickCount()};
+}
+
+void KeepSingle(LONG x, LONG y, DWORD down) {
+    if (lastPress.button != down) return;
+    if (std::labs(x - lastPress.x) > GetSystemMetrics(SM_CXDOUBLECLK) / 2 ||
+        std::labs(y - lastPress.y) > GetSystemMetrics(SM_CYDOUBLECLK) / 2) {
+        return;
+    }
+    const DWORD since = GetTickCount() - lastPress.tick;
+    if (since <= GetDoubleClickTime()) Sleep(GetDoubleClickTime() - since + 1);
 }
 
 namespace {
@@ -95,22 +116,50 @@ INPUT KeyInput(WORD vk, bool up) {
     return in;
 }
 
+// Wine sets its key state from the X keyboard whenever a window of a
+// process gets the X focus: keys held down with SendInput, which X does not
+// know of, come up then.  A focus that changes while a combination is being
+// pressed (a window just hidden, say) takes its modifiers away before its
+// key goes down, and the combination is never pressed.  So SendKeys first
+// has the window in front take its pending events, and here each modifier
+// that came up goes down again before the key does.  False when they do not
+// stay down.
+bool HoldModifiers(const std::vector<WORD>& modifiers) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        bool allDown = true;
+        for (WORD vk : modifiers) {
+            if (GetAsyncKeyState(vk) & 0x8000) continue;
+            allDown = false;
+            INPUT in = KeyInput(vk, false);
+            SendInput(1, &in, sizeof(INPUT));
+            Sleep(20);
+        }
+        if (allDown) return true;
+    }
+    return false;
+}
+
 // The keys of one combination go down in order (the last one `repeats`
 // times), then come up in reverse.  Modifiers are sent one event at a time
 // so that the target sees the state change before the key itself.
 template <typename Wait>
-void SendKeys(const std::vector<WORD>& keys, long repeats, Wait between) {
+bool SendKeys(const std::vector<WORD>& keys, long repeats, Wait between) {
+    if (HWND front = GetForegroundWindow()) SendMessageTimeoutW(front, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+    const std::vector<WORD> modifiers(keys.begin(), keys.end() - 1);
     std::vector<INPUT> inputs;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const long times = i + 1 == keys.size() ? std::max(1L, repeats) : 1;
         for (long n = 0; n < times; ++n) inputs.push_back(KeyInput(keys[i], false));
     }
     for (auto it = keys.rbegin(); it != keys.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+    bool held = true;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
+        if (i == modifiers.size() && !modifiers.empty()) held = HoldModifiers(modifiers);
         SendInput(1, &inputs[i], sizeof(INPUT));
         if (IsModifier(inputs[i].ki.wVk)) Sleep(20);
         else if (i + 1 < inputs.size() && !(inputs[i].ki.dwFlags & KEYEVENTF_KEYUP)) between();
     }
+    return held;
 }
 
 // press: each argument is one combination, e.g. ctrl+shift+c; the modifiers
@@ -146,7 +195,10 @@ int Press(const Args& args) {
             if (plus == std::wstring::npos) break;
             start = plus + 1;
         }
-        SendKeys(keys, repeats, [] { Sleep(30); });
+        if (!SendKeys(keys, repeats, [] { Sleep(30); })) {
+            Err(L"press: the modifiers of " + combo + L" did not stay down");
+            return 1;
+        }
         Sleep(gap);
     }
     return 0;

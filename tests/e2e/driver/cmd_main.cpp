@@ -94,14 +94,9 @@ int CloseBox(const Args& args) {
         Err(L"close-box: the window has no close box");
         return 1;
     }
-    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>((at.x * 65536LL + cx / 2) / cx);
-    in.mi.dy = static_cast<LONG>((at.y * 65536LL + cy / 2) / cy);
+    KeepSingle(at.x, at.y, MOUSEEVENTF_LEFTDOWN);
     for (DWORD flags : {DWORD{0}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) {
-        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        SendInput(1, &in, sizeof(INPUT));
+        SendMouse(at.x, at.y, flags);
         Sleep(80);
     }
     OutLine(std::to_wstring(at.x) + L"\t" + std::to_wstring(at.y));

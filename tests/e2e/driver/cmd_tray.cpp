@@ -130,10 +130,63 @@ int TrayIcons(const Args&) {
     return 0;
 }
 
+// A press on an icon travels from Wine's tray (another process) to the
+// program as the icon's callback, and the program's handler of the press
+// brings its window to the front and goes through its queue: every callback
+// that arrives meanwhile, the release's too, is dropped by design.  A user
+// lets go after the program has taken the press; so does the driver, which
+// holds the button until
+//  1. the tray's thread has taken the press from its input (the button is
+//     down in the key state of that input, which the driver shares while it
+//     clicks: the state changes when the message is taken, not when sent),
+//  2. that thread answers a message sent to the icon, which it takes when
+//     it looks at its queue again, after passing the press on, and
+//  3. the program answers a message sent to a window of its own: a thread
+//     takes messages sent to it in the order they came, the tray's callback
+//     first.
+// WaitForInputIdle cannot tell any of this: Wine signals a process idle
+// whenever its thread looks at an empty queue, a PeekMessage in a handler
+// included, and keeps it signalled.  Nor can the window in front: the
+// program's handler brings its window there, but Wine's X11 focus for the
+// tray's window, which the press activated, may follow and take it back.
+class SharedInput {
+public:
+    explicit SharedInput(HWND window)
+        : self_(GetCurrentThreadId()), other_(GetWindowThreadProcessId(window, nullptr)),
+          attached_(other_ != 0 && AttachThreadInput(self_, other_, TRUE) != FALSE) {}
+    ~SharedInput() {
+        if (attached_) AttachThreadInput(self_, other_, FALSE);
+    }
+    SharedInput(const SharedInput&) = delete;
+    SharedInput& operator=(const SharedInput&) = delete;
+    bool Attached() const { return attached_; }
+
+private:
+    DWORD self_, other_;
+    bool attached_;
+};
+
+bool PressTaken(HWND icon, int vkButton, HWND programWindow, DWORD timeoutMs, std::wstring& why) {
+    if (!WaitFor(timeoutMs, [&] { return (GetKeyState(vkButton) & 0x8000) != 0; })) {
+        why = L"the tray did not take the press";
+        return false;
+    }
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(icon, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored)) {
+        why = L"the tray does not answer";
+        return false;
+    }
+    if (!SendMessageTimeoutW(programWindow, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored)) {
+        why = L"the program does not answer";
+        return false;
+    }
+    return true;
+}
 
 // tray-click: moves the mouse onto the icon in Wine's tray (--index, default
 // the only one) and clicks there with --button left|right|middle, twice
-// with --double; prints the point.
+// with --double; prints the point.  With --pid each press is held until that
+// program has taken it (exit code 1 when it does not within --timeout ms).
 int TrayClick(const Args& args) {
     std::vector<HWND> icons;
     WaitFor(args.TimeoutMs(), [&] { return !(icons = WineTrayIcons()).empty(); });
@@ -172,36 +225,42 @@ int TrayClick(const Args& args) {
         Err(L"tray-click: unknown button " + button);
         return 2;
     }
+    KeepSingle(x, y, down);
     SendMouse(x, y, 0);
     Sleep(100);
     // A hand holds a button down for about a tenth of a second; a double
     // click's second press follows within the double-click time.
     const DWORD hold = static_cast<DWORD>(args.Number(L"hold", 100));
     const int clicks = args.Has(L"double") ? 2 : 1;
-    // With --pid the button is held until that program has handled
-    // the press and waits for input again, as on an idle machine.
-    HANDLE program = nullptr;
+    // With --pid each press is held until that program has taken it
+    // (PressTaken), as a user waits for a slow program.
+    HWND programWindow = nullptr;
     if (args.Has(L"pid")) {
-        program = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
-                              static_cast<DWORD>(args.Number(L"pid", 0)));
+        for (HWND w : TopLevelWindows(args))
+            if (WindowClass(w) == args.Option(L"main-class", L"TMainForm")) programWindow = w;
+        if (!programWindow) {
+            Err(L"tray-click: the program has no main window");
+            return 1;
+        }
     }
-    std::wstring waits;
-    auto idle = [&] {
-        if (!program) return;
-        const DWORD start = GetTickCount();
-        WaitForInputIdle(program, 3000);
-        waits += L" " + std::to_wstring(GetTickCount() - start);
-    };
+    const int vk = button == L"right" ? VK_RBUTTON : button == L"middle" ? VK_MBUTTON : VK_LBUTTON;
+    SharedInput shared(icons[at]);
+    if (programWindow && !shared.Attached()) {
+        Err(L"tray-click: cannot share the tray's input state");
+        return 1;
+    }
     for (int i = 0; i < clicks; ++i) {
         SendMouse(x, y, down);
         Sleep(hold);
-        idle();
+        std::wstring why;
+        if (programWindow && !PressTaken(icons[at], vk, programWindow, args.TimeoutMs(), why)) {
+            SendMouse(x, y, up);
+            Err(L"tray-click: " + why + L" within " + std::to_wstring(args.TimeoutMs()) + L" ms");
+            return 1;
+        }
         SendMouse(x, y, up);
         Sleep(60);
-        idle();
     }
-    if (args.Has(L"verbose")) Err(L"idle waits (ms):" + waits);
-    if (program) CloseHandle(program);
     OutLine(std::to_wstring(x) + L"\t" + std::to_wstring(y));
     return 0;
 }
@@ -236,7 +295,7 @@ const Registration trayIcons{{L"tray-icons", L"(icons in Wine's tray: handle vis
                               TrayIcons}};
 const Registration trayClick{{L"tray-click",
                               L"[--button left|right|middle] [--double] [--hold ms] [--pid program] [--index n] "
-                              L"[--timeout ms] [--verbose]",
+                              L"[--timeout ms]  (prints the point)",
                               TrayClick}};
 const Registration shellRefuse{{L"shell-refuse", L"[--timeout ms]  (a tray that refuses every icon; prints ready)",
                                 ShellRefuse}};

@@ -1,6 +1,8 @@
 // Finding the program, its windows and what they show.
 #include "driver.h"
 
+#include <algorithm>
+
 namespace velmora::driver {
 namespace {
 
@@ -9,14 +11,27 @@ std::wstring WindowLine(HWND w) {
            (IsWindowEnabled(w) ? L"1" : L"0") + L"\t" + Escape(WindowClass(w)) + L"\t" + Escape(WindowText(w));
 }
 
-// pid: waits for the process and prints its ids.
+// pid: waits for the process and prints its ids; with --except a,b,... for
+// one whose id is not in that list (a process started since they were read),
+// and prints only those.
 int Pid(const Args& args) {
+    std::vector<DWORD> known;
+    const std::wstring except = args.Option(L"except");
+    for (std::size_t start = 0; start < except.size();) {
+        std::size_t comma = except.find(L',', start);
+        if (comma == std::wstring::npos) comma = except.size();
+        if (comma > start) known.push_back(static_cast<DWORD>(ParseNumber(except.substr(start, comma - start))));
+        start = comma + 1;
+    }
     std::vector<DWORD> ids;
     const bool found = WaitFor(args.TimeoutMs(), [&] {
-        ids = ProcessIds(args.Option(L"process", L"velmora.exe"));
+        ids.clear();
+        for (DWORD id : ProcessIds(args.Option(L"process", L"velmora.exe")))
+            if (std::find(known.begin(), known.end(), id) == known.end()) ids.push_back(id);
         return !ids.empty();
     });
     for (DWORD id : ids) OutLine(std::to_wstring(id));
+    if (!found) Err(L"no such process within " + std::to_wstring(args.TimeoutMs()) + L" ms");
     return found ? 0 : 1;
 }
 
@@ -36,9 +51,11 @@ int WaitWindow(const Args& args) {
     return 0;
 }
 
-// wait-no-window: waits until no top-level window matches.
+// wait-no-window: waits until no top-level window matches; with --hwnd,
+// until that window is gone or no longer matches (--visible: is hidden).
 int WaitNoWindow(const Args& args) {
     const bool gone = WaitFor(args.TimeoutMs(), [&] {
+        if (args.Has(L"hwnd")) return !IsWindow(HwndArg(args)) || !WindowMatches(HwndArg(args), args);
         for (HWND w : TopLevelWindows(args)) {
             if (WindowMatches(w, args)) return false;
         }
@@ -136,14 +153,39 @@ int WaitExit(const Args& args) {
     return gone ? 0 : 1;
 }
 
-int Foreground(const Args&) {
-    HWND w = GetForegroundWindow();
-    if (!w) return 1;
-    OutLine(WindowLine(w));
-    return 0;
+// foreground: the window in front; with --class / --caption / --hwnd, waits
+// up to --timeout ms for one that matches.
+int Foreground(const Args& args) {
+    const bool select = args.Has(L"class") || args.Has(L"caption") || args.Has(L"hwnd");
+    HWND w = nullptr;
+    const bool matched = WaitFor(select ? args.TimeoutMs() : 0, [&] {
+        w = GetForegroundWindow();
+        if (!w || !select) return w != nullptr;
+        if (args.Has(L"hwnd") && w != HwndArg(args)) return false;
+        return WindowMatches(w, args);
+    });
+    if (w) OutLine(WindowLine(w));
+    if (!matched) Err(L"no matching window in front within " + std::to_wstring(args.TimeoutMs()) + L" ms");
+    return matched ? 0 : 1;
 }
 
-const Registration pid{{L"pid", L"[--process velmora.exe] [--timeout ms]", Pid}};
+// wait-drawn: waits until the window and every child have nothing left to
+// paint (no update region), as seen twice in a row.
+int WaitDrawn(const Args& args) {
+    HWND w = FindWindowArg(args);
+    if (!w) return 1;
+    int clean = 0;
+    const bool drawn = WaitFor(args.TimeoutMs(), [&] {
+        bool pending = GetUpdateRect(w, nullptr, FALSE) != FALSE;
+        for (HWND child : Children(w)) pending = pending || GetUpdateRect(child, nullptr, FALSE) != FALSE;
+        clean = pending ? 0 : clean + 1;
+        return clean >= 2;
+    });
+    if (!drawn) Err(L"the window still has parts to paint");
+    return drawn ? 0 : 1;
+}
+
+const Registration pid{{L"pid", L"[--process velmora.exe] [--except id,id...] [--timeout ms]", Pid}};
 const Registration windows{{L"windows", L"[--process name|--any-process] [--class c] [--caption t] [--visible]", Windows}};
 const Registration waitWindow{
     {L"wait-window", L"[--hwnd h|--class c|--caption t|--caption-prefix t] [--visible|--hidden] [--timeout ms]",
@@ -153,7 +195,8 @@ const Registration texts{{L"texts", L"[window selection]", Texts}};
 const Registration rows{{L"rows", L"[window selection] [--id n]", Rows}};
 const Registration click{{L"click", L"[window selection] --text t|--id n [--mouse]", Click}};
 const Registration waitExit{{L"wait-exit", L"[--process velmora.exe] [--timeout ms]", WaitExit}};
-const Registration foreground{{L"foreground", L"", Foreground}};
+const Registration foreground{{L"foreground", L"[--class c|--caption t|--hwnd h] [--timeout ms]", Foreground}};
+const Registration waitDrawn{{L"wait-drawn", L"[window selection] [--timeout ms]", WaitDrawn}};
 
 }  // namespace
 }  // namespace velmora::driver

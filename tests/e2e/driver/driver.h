@@ -1,11 +1,16 @@
 // driver.exe: drives the program from outside, as a user would, for the
 // end-to-end tests.  Run under Wine in the program's prefix:
 //   wine driver.exe <command> [arguments] [--option value ...]
+// or, for a whole scenario in one process, `wine driver.exe serve` with the
+// commands on stdin (see Serve in driver_main.cpp).
 // Commands are kept in a table; a file cmd_<topic>.cpp adds its own with
 //   static const velmora::driver::Registration reg{{L"name", L"usage", Run}};
 // Output is UTF-8 on stdout, one record per line, fields separated by tabs,
-// texts with \t \r \n and \\ escaped.  Exit code 0 on success, 1 when what was
-// asked for did not happen (within the timeout), 2 on a usage error.
+// texts with \t \r \n and \\ escaped (other control characters as \xHH).
+// Exit code 0 on success, 1 when what was asked for did not happen (within
+// the timeout), 2 on a usage error.  A command may not keep state from one
+// run to the next (in serve mode they all run in one process), except the
+// last button press that SendMouse keeps, as the system does, for KeepSingle.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +23,7 @@ namespace velmora::driver {
 
 class Args {
 public:
-    Args(int argc, wchar_t** argv, int first);
+    explicit Args(const std::vector<std::wstring>& words);
     const std::vector<std::wstring>& Positional() const { return positional_; }
     std::wstring Positional(std::size_t i, const std::wstring& fallback = L"") const;
     bool Has(const std::wstring& option) const;
@@ -48,6 +53,7 @@ void Err(const std::wstring& text);
 std::string Utf8(const std::wstring& wide);
 std::wstring Wide(const std::string& utf8);
 std::wstring Escape(const std::wstring& text);
+std::wstring Unescape(const std::wstring& text);
 std::wstring Hex(UINT_PTR value);
 long ParseNumber(const std::wstring& text, bool* ok = nullptr);   // decimal or 0x hex
 
@@ -59,10 +65,12 @@ std::wstring WindowClass(HWND window);
 // velmora.exe), of the one process --pid, or every top-level window with
 // --any-process.
 std::vector<HWND> TopLevelWindows(const Args& args);
-// The window chosen by --hwnd, or the first top-level window of the process
-// matching --class / --caption / --caption-prefix / --visible, waited for up
-// to --timeout ms.  Null (with a message) when there is none.
+// The window chosen by --hwnd, or the first top-level window of the process,
+// matching --class / --caption / --caption-prefix / --visible / --hidden,
+// waited for up to --timeout ms.  Null (with a message) when there is none.
 HWND FindWindowArg(const Args& args);
+// --hwnd as a handle (which may no longer be a window).
+HWND HwndArg(const Args& args);
 bool WindowMatches(HWND window, const Args& args);
 // A child control by --id or by --text (exact text, or the text with "&"
 // mnemonics removed, or with trailing blanks removed).
@@ -72,15 +80,21 @@ std::vector<HWND> Children(HWND parent);
 // --- input ------------------------------------------------------------------
 // One mouse event at a screen point (moving there), sent with SendInput.
 void SendMouse(LONG x, LONG y, DWORD flags);
+// Before the first press (`down`, a MOUSEEVENTF_*DOWN flag) of a click meant
+// as a single one: waits until a press of that button just before, at about
+// the same point, can no longer make it the second click of a double click
+// (the system's double-click time and rectangle), as a user's two clicks are
+// apart.  Commands run one after another in serve mode, quicker than a hand.
+void KeepSingle(LONG x, LONG y, DWORD down);
 
-// Waits, polling every 50 ms, until `done` returns true or `timeoutMs` ends.
+// Waits, polling every 20 ms, until `done` returns true or `timeoutMs` ends.
 template <typename F>
 bool WaitFor(DWORD timeoutMs, F done) {
     const DWORD start = GetTickCount();
     for (;;) {
         if (done()) return true;
         if (GetTickCount() - start >= timeoutMs) return false;
-        Sleep(50);
+        Sleep(20);
     }
 }
 

@@ -18,6 +18,11 @@ void Write(HANDLE handle, const std::string& bytes) {
     WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
+// In serve mode a command's messages are kept for its answer's end line
+// instead of going to stderr.
+bool serving = false;
+std::wstring servedErrors;
+
 std::wstring Lower(std::wstring s) {
     for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
     return s;
@@ -47,18 +52,19 @@ int Usage() {
 
 Registration::Registration(const Command& command) { Table().push_back(command); }
 
-Args::Args(int argc, wchar_t** argv, int first) {
-    for (int i = first; i < argc; ++i) {
-        std::wstring a = argv[i];
+Args::Args(const std::vector<std::wstring>& words) {
+    const std::size_t count = words.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::wstring& a = words[i];
         if (a.size() > 2 && a.compare(0, 2, L"--") == 0) {
             std::wstring name = a.substr(2);
             const std::size_t eq = name.find(L'=');
             if (eq != std::wstring::npos) {
                 options_[name.substr(0, eq)] = name.substr(eq + 1);
-            } else if (i + 1 < argc && std::wstring(argv[i + 1]).compare(0, 2, L"--") != 0 &&
+            } else if (i + 1 < count && words[i + 1].compare(0, 2, L"--") != 0 &&
                        name != L"visible" && name != L"hidden" && name != L"any-process" && name != L"all" &&
                        name != L"mouse" && name != L"focus") {
-                options_[name] = argv[++i];
+                options_[name] = words[++i];
             } else {
                 options_[name] = L"1";
             }
@@ -88,7 +94,13 @@ long Args::Number(const std::wstring& option, long fallback) const {
 
 void Out(const std::string& utf8) { Write(GetStdHandle(STD_OUTPUT_HANDLE), utf8); }
 void OutLine(const std::wstring& text) { Out(Utf8(text) + "\n"); }
-void Err(const std::wstring& text) { Write(GetStdHandle(STD_ERROR_HANDLE), Utf8(text) + "\n"); }
+void Err(const std::wstring& text) {
+    if (serving) {
+        servedErrors += text + L"\n";
+        return;
+    }
+    Write(GetStdHandle(STD_ERROR_HANDLE), Utf8(text) + "\n");
+}
 
 std::string Utf8(const std::wstring& wide) {
     if (wide.empty()) return std::string();
@@ -115,8 +127,36 @@ std::wstring Escape(const std::wstring& text) {
             case L'\t': out += L"\\t"; break;
             case L'\r': out += L"\\r"; break;
             case L'\n': out += L"\\n"; break;
-            default: out += c;
+            default:
+                // Other control characters too, so that no field holds the
+                // end mark of serve mode's answers.
+                if (c < 0x20) {
+                    wchar_t code[8];
+                    wsprintfW(code, L"\\x%02x", static_cast<unsigned>(c));
+                    out += code;
+                } else {
+                    out += c;
+                }
         }
+    }
+    return out;
+}
+
+std::wstring Unescape(const std::wstring& text) {
+    std::wstring out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const wchar_t n = text[++i];
+        if (n == L't') out += L'\t';
+        else if (n == L'r') out += L'\r';
+        else if (n == L'n') out += L'\n';
+        else if (n == L'x' && i + 2 < text.size()) {
+            out += static_cast<wchar_t>(wcstoul(text.substr(i + 1, 2).c_str(), nullptr, 16));
+            i += 2;
+        } else out += n;
     }
     return out;
 }
@@ -215,11 +255,20 @@ bool WindowMatches(HWND window, const Args& args) {
     return true;
 }
 
+HWND HwndArg(const Args& args) {
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseNumber(args.Option(L"hwnd"))));
+}
+
 HWND FindWindowArg(const Args& args) {
     if (args.Has(L"hwnd")) {
-        HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseNumber(args.Option(L"hwnd"))));
-        if (IsWindow(window)) return window;
-        Err(L"no window " + args.Option(L"hwnd"));
+        HWND window = HwndArg(args);
+        if (!IsWindow(window)) {
+            Err(L"no window " + args.Option(L"hwnd"));
+            return nullptr;
+        }
+        if (WaitFor(args.TimeoutMs(), [&] { return IsWindow(window) && WindowMatches(window, args); })) return window;
+        Err(L"window " + args.Option(L"hwnd") + L" does not match within " + std::to_wstring(args.TimeoutMs()) +
+            L" ms");
         return nullptr;
     }
     HWND found = nullptr;
@@ -265,15 +314,59 @@ HWND FindChild(HWND parent, const Args& args) {
     return nullptr;
 }
 
+int Run(const std::vector<std::wstring>& words) {
+    if (words.empty()) return Usage();
+    for (const Command& c : Table()) {
+        if (words[0] == c.name) return c.run(Args(std::vector<std::wstring>(words.begin() + 1, words.end())));
+    }
+    Err(L"unknown command: " + words[0]);
+    return Usage();
+}
+
+namespace {
+
+// serve: one process for a whole scenario.  Reads commands from stdin, one
+// a line in UTF-8, its words separated by tabs and escaped as output fields
+// are; answers each with the command's output lines, then one end line: the
+// character 0x1E, the exit code, a tab and the command's messages (escaped).
+// No output line starts with 0x1E, since fields escape control characters.
+// Ends at the end of stdin, or with a line "quit".
+int Serve(const Args&) {
+    serving = true;
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    std::string pending;
+    char buffer[4096];
+    for (;;) {
+        std::size_t newline;
+        while ((newline = pending.find('\n')) == std::string::npos) {
+            DWORD got = 0;
+            if (!ReadFile(in, buffer, sizeof buffer, &got, nullptr) || got == 0) return 0;
+            pending.append(buffer, got);
+        }
+        std::string line = pending.substr(0, newline);
+        pending.erase(0, newline + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line == "quit") return 0;
+        std::vector<std::wstring> words;
+        const std::wstring text = Wide(line);
+        for (std::size_t start = 0;;) {
+            const std::size_t tab = text.find(L'\t', start);
+            words.push_back(Unescape(text.substr(start, tab == std::wstring::npos ? std::wstring::npos : tab - start)));
+            if (tab == std::wstring::npos) break;
+            start = tab + 1;
+        }
+        servedErrors.clear();
+        const int code = words.size() == 1 && words[0] == L"serve" ? 2 : Run(words);
+        Out("\x1e" + std::to_string(code) + "\t" + Utf8(Escape(servedErrors)) + "\n");
+    }
+}
+
+const Registration serve{{L"serve", L"(commands on stdin, one a line; answers on stdout, each ended by a line "
+                                    L"0x1E exit-code TAB messages)", Serve}};
+
+}  // namespace
 }  // namespace velmora::driver
 
 int wmain(int argc, wchar_t** argv) {
-    using namespace velmora::driver;
-    if (argc < 2) return Usage();
-    const std::wstring name = argv[1];
-    for (const Command& c : Table()) {
-        if (name == c.name) return c.run(Args(argc, argv, 2));
-    }
-    Err(L"unknown command: " + name);
-    return Usage();
+    return velmora::driver::Run(std::vector<std::wstring>(argv + 1, argv + argc));
 }

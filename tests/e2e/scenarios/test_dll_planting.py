@@ -44,7 +44,7 @@ def scenario(started):
     wait_tray(notify_window(program), True)
 
     tray_click(program, "right")
-    wait_until(lambda: program.main_window().visible, 10, what="the main window to show")
+    program.main_shown()
     program.click(main.hwnd, "バージョン情報の表示")
     box = program.wait_window("--class", BOX_CLASS, "--visible")
     program.click(box.hwnd, "Ok")

@@ -14,7 +14,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, Velmora, check, driver, encode_list,  # noqa: E402
+from e2elib import (SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, Velmora, check, encode_list,  # noqa: E402
                     folder_of, press, read_log, run, same_folder, stays_true, wait_log, wait_until)
 from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, Editor, confirm_box  # noqa: E402
 
@@ -76,7 +76,7 @@ def scenario(started):
     # 3. Direct input: Alt checked by hand first, then Ctrl+Shift+F5 pressed.
     editor.click("Chk_Alt")
     editor.press_button("Direct")
-    wait_until(lambda: driver("foreground")[0][0] == editor.hwnd, 5, what="the editor in front")
+    program.in_front("--hwnd", editor.hwnd, what="the editor in front")
     press("ctrl+shift+f5")
     wait_until(lambda: editor.text("Combo_Key") == "$74  F5", 5, what="the captured key text")
     boxes = editor.panel()[:3]

@@ -11,7 +11,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (SW_SHOW, Velmora, check, driver, encode_list, press, run, stays_true, wait_log,  # noqa: E402
+from e2elib import (SW_SHOW, Velmora, check, encode_list, press, run, stays_true, wait_log,  # noqa: E402
                     wait_until)
 from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, Editor, confirm_box  # noqa: E402
 
@@ -58,7 +58,7 @@ def scenario(started):
 
     # Direct input with the key field focused: Enter and Escape are keys.
     editor.press_button("Direct")
-    wait_until(lambda: driver("foreground")[0][0] == editor.hwnd, 5, what="the editor in front")
+    program.in_front("--hwnd", editor.hwnd, what="the editor in front")
     for key, text in [("enter", "$0D  Enter"), ("esc", "$1B  Esc")]:
         press(key)
         wait_until(lambda: editor.text("Combo_Key") == text, 5, what=f"{key} captured as {text!r}")

@@ -6,7 +6,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, driver, notify_window, run, tray_click_until, wait_tray  # noqa: E402
+from e2elib import Velmora, check, driver, notify_window, run, tray_click, wait_tray  # noqa: E402
 from editorlib import Editor  # noqa: E402
 
 CTRL_SHIFT = 6
@@ -25,7 +25,8 @@ def scenario(started):
     program.start()
     main = program.main_window()
     wait_tray(notify_window(program), True)
-    tray_click_until(program, "right", lambda: program.main_window().visible, "the main window to show")
+    tray_click(program, "right")
+    program.main_shown()
 
     buttons = {row[4]: row[0] for row in driver("controls", "--hwnd", main.hwnd)}
     for caption, hint in (("登録エディタを起動 ", "アプリケーションの登録・ホットキーの設定等を行ないます。"),

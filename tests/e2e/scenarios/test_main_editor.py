@@ -5,11 +5,10 @@ numeric pad does not; Cancel leaves the main window shown, OK hides it.
 Keeps a screenshot of the editor."""
 import os
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (EDITOR_CLASS, MAIN_CLASS, Velmora, artefact, check, driver, notify_window, press,  # noqa: E402
-                    run, stays_true, tray_click_until, wait_tray, wait_until)
+                    run, stays_true, tray_click, wait_tray, wait_until)
 
 
 def scenario(started):
@@ -25,44 +24,45 @@ def scenario(started):
     def editors():
         return program.windows("--class", EDITOR_CLASS, "--visible")
 
-    def foreground_class():
-        rows = driver("foreground", check_rc=False)
-        return rows[0][3] if rows else ""
+    def editor_shown(what):
+        return program.wait_window("--class", EDITOR_CLASS, "--visible", timeout=10, what=what)
 
     def show():
-        tray_click_until(program, "right", visible, "the main window to show")
+        tray_click(program, "right")
+        program.main_shown()
         # Keys go to the window in front: the one the shown window must be.
-        wait_until(lambda: foreground_class() == MAIN_CLASS, 5, what="the main window to come to the front")
+        program.in_front("--class", MAIN_CLASS, what="the main window to come to the front")
 
     def close_editor(button, opened_by):
-        editor = wait_until(editors, 10, what=f"{opened_by} to open the editor")[0]
+        editor = editor_shown(f"{opened_by} to open the editor")
         # Modal: the windows shown when it opened take no input meanwhile.
         check(not visible() or not program.main_window().enabled,
               "the main window takes input while the editor is open")
         driver("click", "--hwnd", editor.hwnd, "--text", button)
-        wait_until(lambda: not editors(), 10, what=f"{button} to close the editor")
+        program.wait_no_window("--class", EDITOR_CLASS, "--visible", what=f"{button} to close the editor")
 
     def double_click_icon():
-        tray_click_until(program, "left", editors, "a double click on the icon to open the editor", double=True)
+        tray_click(program, "left", double=True)
+        editor_shown("a double click on the icon to open the editor")
 
     show()
     press("1")
-    editor = wait_until(editors, 10, what="the key 1 to open the editor")[0]
+    editor = editor_shown("the key 1 to open the editor")
     # The picture once the list holds the two default entries and has been drawn.
     wait_until(lambda: len(driver("rows", "--hwnd", editor.hwnd, check_rc=False)) == 2, 10,
                what="the editor's list to fill")
-    time.sleep(1.0)
+    driver("wait-drawn", "--hwnd", editor.hwnd)
     artefact("editor.png")
     close_editor("Cancel", "the key 1")
     check(visible(), "Cancel in the editor hid the main window")
 
-    wait_until(lambda: foreground_class() == MAIN_CLASS, 5, what="the main window to be in front again")
+    program.in_front("--class", MAIN_CLASS, what="the main window to be in front again")
     press("numpad1")
     check(stays_true(lambda: not editors(), 1.0), "the 1 of the numeric pad opened the editor")
 
     press("shift+1")
     close_editor("Ok", "Shift+1")
-    wait_until(lambda: not visible(), 10, what="OK in the editor to hide the main window")
+    program.main_hidden(what="OK in the editor to hide the main window")
 
     # From the tray icon, with the main window hidden and with it shown.
     double_click_icon()
@@ -75,7 +75,7 @@ def scenario(started):
     check(visible(), "Cancel in the editor opened from the icon hid the main window")
     double_click_icon()
     close_editor("Ok", "a second double click on the icon (main window shown)")
-    wait_until(lambda: not visible(), 10, what="OK in the editor opened from the icon to hide the main window")
+    program.main_hidden(what="OK in the editor opened from the icon to hide the main window")
 
     check(program.end_session() != 0, "the end of the session was refused")
 

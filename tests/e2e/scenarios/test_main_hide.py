@@ -7,7 +7,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (MAIN_CLASS, Velmora, check, driver, notify_window, press, run, stays_true,  # noqa: E402
-                    tray_click_until, wait_log, wait_tray, wait_until)
+                    tray_click, wait_log, wait_tray)
 
 CTRL_SHIFT = 6
 
@@ -22,16 +22,13 @@ def scenario(started):
     owner = notify_window(program)
     wait_tray(owner, True)
 
-    def foreground_class():
-        rows = driver("foreground", check_rc=False)
-        return rows[0][3] if rows else ""
-
     def show():
-        tray_click_until(program, "right", lambda: program.main_window().visible, "the main window to show")
-        wait_until(lambda: foreground_class() == MAIN_CLASS, 5, what="the main window to come to the front")
+        tray_click(program, "right")
+        program.main_shown()
+        program.in_front("--class", MAIN_CLASS, what="the main window to come to the front")
 
     def hidden_by(what):
-        wait_until(lambda: not program.main_window().visible, 10, what=f"{what} to hide the main window")
+        program.main_hidden(what=f"{what} to hide the main window")
         check(stays_true(lambda: program.process.poll() is None, 0.5), f"{what} ended the program")
 
     for keys in ("esc", "shift+esc", "alt+f4"):

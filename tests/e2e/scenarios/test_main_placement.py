@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
 """A right click on the tray icon shows the main window beside the taskbar
-as the shell reports it (ABM_GETTASKBARPOS); a second right click while it
-is shown does not move it, only brings it to the front; hidden and shown
-again, it goes back beside the taskbar.  Keeps a screenshot of it."""
+as the shell reports it (ABM_GETTASKBARPOS): on the screen, touching the
+bar, at its end; a second right click while it is shown does not move it,
+only brings it to the front; hidden and shown again, it goes back to the
+same place.  Keeps a screenshot of it."""
 import os
 import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, WINE, Velmora, artefact, check, driver, expected_place, notify_window, press,  # noqa: E402
-                    run, taskbar, tray_click_until, wait_tray, wait_until, window_rect, wine_env)
+from e2elib import (MAIN_CLASS, WINE, Velmora, artefact, check, driver, driver_ok, notify_window, placement_faults,  # noqa: E402
+                    press, run, taskbar, tray_click, wait_tray, window_rect, wine_env)
 
 
 def scenario(started):
@@ -21,20 +22,14 @@ def scenario(started):
     bar, screen_w, screen_h = taskbar()
     check(bar is not None, "the shell reports no taskbar rectangle")
 
-    def shown_at():
-        left, top, right, bottom = window_rect(program, MAIN_CLASS)
-        return (left, top), (right - left, bottom - top)
-
-    def foreground():
-        rows = driver("foreground", check_rc=False)
-        return rows and rows[0][3] == MAIN_CLASS
-
-    tray_click_until(program, "right", lambda: program.main_window().visible, "the main window to show")
-    place, (width, height) = shown_at()
-    expected = expected_place(bar, screen_w, screen_h, width, height)
-    check(place == expected, f"shown at {place} with taskbar {bar} on {screen_w}x{screen_h}, expected {expected}")
+    tray_click(program, "right")
+    program.main_shown()
+    shown = window_rect(program, MAIN_CLASS)
+    faults = placement_faults(shown, bar, screen_w, screen_h)
+    check(not faults, f"shown at {shown} with taskbar {bar} on {screen_w}x{screen_h}: {', '.join(faults)}")
+    width, height = shown[2] - shown[0], shown[3] - shown[1]
     check(width > 222 and height > 173, f"outer size {width}x{height} is not larger than the client area")
-    wait_until(foreground, 5, what="the main window to come to the front")
+    program.in_front("--class", MAIN_CLASS, what="the main window to come to the front")
     artefact("main-window.png")
 
     # Moved away and behind another window, a second right click only
@@ -44,11 +39,12 @@ def scenario(started):
     other = subprocess.Popen([WINE, "notepad.exe"], env=wine_env(), stdout=subprocess.DEVNULL,
                              stderr=subprocess.DEVNULL)
     try:
-        wait_until(lambda: (driver("foreground", check_rc=False) or [[""] * 4])[0][3] == "Notepad", 15,
-                   what="Notepad to take the front")
+        check(driver_ok("foreground", "--class", "Notepad", "--timeout", 15000, timeout=45),
+              "Notepad did not come to the front")
         # Out of the way of Wine's tray, which it covers where it opens.
         driver("move", "--any-process", "--class", "Notepad", 300, 200)
-        tray_click_until(program, "right", foreground, "the main window to come to the front again")
+        tray_click(program, "right")
+        program.in_front("--class", MAIN_CLASS, what="the main window to come to the front again")
     finally:
         other.kill()
         other.wait(timeout=10)
@@ -56,10 +52,11 @@ def scenario(started):
           f"a second right click moved the window to {window_rect(program, MAIN_CLASS)[:2]}")
 
     press("esc")
-    wait_until(lambda: not program.main_window().visible, 10, what="Esc to hide the window")
-    tray_click_until(program, "right", lambda: program.main_window().visible, "the main window to show again")
-    place, _ = shown_at()
-    check(place == expected, f"shown again at {place}, expected {expected}")
+    program.main_hidden(what="Esc to hide the window")
+    tray_click(program, "right")
+    program.main_shown(what="the main window to show again")
+    again = window_rect(program, MAIN_CLASS)
+    check(again == shown, f"shown again at {again}, first at {shown}")
 
     check(program.end_session() != 0, "the end of the session was refused")
 

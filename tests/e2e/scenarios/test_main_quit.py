@@ -7,7 +7,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (Velmora, check, encode_list, lines_of, notify_window, press, read_log,  # noqa: E402
-                    run, stays_true, tray_click_until, wait_log, wait_tray, wait_until, wine_tray_icons)
+                    run, stays_true, tray_click, wait_log, wait_tray, wait_until, wine_tray_icons)
 
 CTRL_SHIFT = 6
 QUESTION = "終了します.よろしいですか？"
@@ -26,7 +26,8 @@ def scenario(started):
     wait_tray(owner, True)
 
     def show():
-        tray_click_until(program, "right", lambda: program.main_window().visible, "the main window to show")
+        tray_click(program, "right")
+        program.main_shown()
 
     def ask():
         program.click(main.hwnd, EXIT_BUTTON)
@@ -44,7 +45,7 @@ def scenario(started):
     wait_tray(owner, True)
     # The hotkeys still act (they act while the main window is hidden).
     press("esc")
-    wait_until(lambda: not program.main_window().visible, 10, what="Esc to hide the main window")
+    program.main_hidden(what="Esc to hide the main window")
     press("ctrl+shift+h")
     starts = wait_log(log, 1)
     check(starts[0]["cmdline"].endswith(" quit-test"), f"launched with {starts[0]['cmdline']!r}")

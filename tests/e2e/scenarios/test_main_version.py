@@ -7,7 +7,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (BOX_CLASS, Velmora, artefact, check, driver, lines_of, notify_window, run,  # noqa: E402
-                    tray_click_until, wait_tray)
+                    tray_click, wait_tray)
 
 
 def scenario(started):
@@ -16,7 +16,8 @@ def scenario(started):
     program.start()
     main = program.main_window()
     wait_tray(notify_window(program), True)
-    tray_click_until(program, "right", lambda: program.main_window().visible, "the main window to show")
+    tray_click(program, "right")
+    program.main_shown()
 
     program.click(main.hwnd, "バージョン情報の表示")
     box = program.wait_window("--class", BOX_CLASS, "--visible")

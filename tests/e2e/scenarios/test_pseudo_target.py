@@ -7,7 +7,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (MAIN_CLASS, PSEUDO_TARGET, Velmora, check, driver, press, read_log, run,  # noqa: E402
-                    stays_true, wait_log, wait_until)
+                    stays_true, wait_log)
 
 CTRL_SHIFT = 6
 
@@ -31,14 +31,14 @@ def scenario(started):
           "the pseudo target in lower case showed the main window")
 
     press("ctrl+shift+j")
-    wait_until(lambda: program.main_window().visible, 10, what="the main window to show")
+    program.main_shown()
 
     press("ctrl+shift+h")
     check(stays_true(lambda: not read_log(log), 1.0), "a hotkey launched while the main window was shown")
 
     # The close command hides the window; the program stays.
     driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "WM_CLOSE")
-    wait_until(lambda: not program.main_window().visible, 10, what="the main window to hide")
+    program.main_hidden()
     check(program.process.poll() is None, "closing the main window ended the program")
 
     press("ctrl+shift+h")

@@ -10,7 +10,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (EDITOR_CLASS, MAIN_CLASS, Velmora, check, driver, notify_window, post_tray, run,  # noqa: E402
-                    stays_true, tray_click_until, wait_tray, wait_until)
+                    stays_true, tray_click, wait_tray)
 
 WM_LBUTTONDBLCLK, WM_RBUTTONUP = 515, 517
 
@@ -29,19 +29,28 @@ def scenario(started):
     def editors():
         return program.windows("--class", EDITOR_CLASS, "--visible")
 
+    def editor_shown(what):
+        return program.wait_window("--class", EDITOR_CLASS, "--visible", timeout=10, what=what)
+
+    def editor_closed():
+        program.wait_no_window("--class", EDITOR_CLASS, "--visible", what="the editor to close")
+
     def hide():
         driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "WM_CLOSE")
-        wait_until(lambda: not visible(), 10, what="the main window to hide")
+        program.main_hidden()
 
-    tray_click_until(program, "right", visible, "the main window after a right click on the icon")
+    tray_click(program, "right")
+    program.main_shown(what="the main window after a right click on the icon")
     check(not editors(), "a right click opened the editor")
     hide()
 
-    tray_click_until(program, "right", visible, "the main window after a right double click", double=True)
+    tray_click(program, "right", double=True)
+    program.main_shown(what="the main window after a right double click")
     check(stays_true(lambda: not editors(), 1.5), "a right double click opened the editor")
     hide()
 
-    editor = tray_click_until(program, "left", editors, "the editor after a left double click", double=True)[0]
+    tray_click(program, "left", double=True)
+    editor = editor_shown("the editor after a left double click")
     check(not visible(), "a left double click showed the main window")
 
     # The editor runs inside the double click's handler: the icon is deaf.
@@ -49,16 +58,16 @@ def scenario(started):
     check(stays_true(lambda: not visible(), 1.5), "a right click reached the main window while the editor was open")
 
     driver("click", "--hwnd", editor.hwnd, "--text", "Cancel")
-    wait_until(lambda: not editors(), 10, what="the editor to close")
+    editor_closed()
     check(not visible(), "Cancel in the editor showed the main window")
 
     post_tray(program, WM_RBUTTONUP)
-    wait_until(visible, 10, what="the main window after a posted right button release")
+    program.main_shown(what="the main window after a posted right button release")
     hide()
     post_tray(program, WM_LBUTTONDBLCLK)
-    editor = wait_until(editors, 10, what="the editor after a posted left double click")[0]
+    editor = editor_shown("the editor after a posted left double click")
     driver("click", "--hwnd", editor.hwnd, "--text", "Cancel")
-    wait_until(lambda: not editors(), 10, what="the editor to close")
+    editor_closed()
 
     check(program.end_session() != 0, "the end of the session was refused")
 

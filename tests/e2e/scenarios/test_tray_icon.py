@@ -17,7 +17,7 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from e2elib import (MAIN_CLASS, WINE, WIN_DIR, Velmora, check, driver, notify_window, press, run,  # noqa: E402
-                    stays_true, tray_click_until, tray_has, wait_tray, wait_until, wine_env, wine_tray_icons)
+                    stays_true, tray_click, tray_has, wait_tray, wait_until, wine_env, wine_tray_icons)
 
 
 def scenario(started):
@@ -60,7 +60,8 @@ def scenario(started):
     wait_tray(owner, True)
     wait_until(lambda: len(wine_tray_icons()) == before + 1, 5, what="Wine's tray to show the icon again")
     # The icon added again still reports its clicks to the program.
-    tray_click_until(program, "right", lambda: program.main_window().visible, "the main window after a right click")
+    tray_click(program, "right")
+    program.main_shown(what="the main window after a right click")
 
     check(program.end_session() != 0, "the end of the session was refused")
     wait_tray(owner, False)

@@ -1,4 +1,4 @@
-#include "forms/headless.h"
+#include "support/headless.h"
 
 #include <fstream>
 #include <sstream>

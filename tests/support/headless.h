@@ -1,4 +1,5 @@
-// The headless backend: forms without windows, for unit tests.
+// The headless backend: forms without windows, for the unit tests, the
+// benchmarks and the fuzzers; never part of the program.
 //
 // Controls keep their whole state in the model, so a test reads texts,
 // checks, list rows and focus straight from the controls and acts through
@@ -77,8 +78,10 @@ private:
     WindowHandle nextHandle_ = 1;
 };
 
-// A headless backend with the stored descriptions of the source tree, the
-// application's for the lifetime of the object (tests create one per test).
+// A headless backend, the application's for the lifetime of the object
+// (tests create one per test).  It reads the stored descriptions from
+// the source tree's res folder (VELMORA_RES_DIR, set by the test-support
+// target).
 class HeadlessApp {
 public:
     HeadlessApp();
