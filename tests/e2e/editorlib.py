@@ -1,6 +1,6 @@
 """The registration editor of a running velmora.exe, seen and worked from
-outside as a user does: its controls are found by kind, caption and place,
-read with window messages, and worked with real mouse clicks and keys
+outside as a user does: its controls are found by the window ids the program
+derives from their stored names, read with window messages, and worked with real mouse clicks and keys
 (driver.exe's commands in tests/e2e/driver/cmd_editor.cpp).
 """
 import os
@@ -12,13 +12,21 @@ EDITOR_CLASS = "TREditor"
 WM_LBUTTONDBLCLK = 515
 OPEN_DIALOG_CAPTION = "Select Target File"
 
-# Controls with a caption of their own, by the names the program gives them.
-CAPTIONS = {
-    "Chk_Ctrl": "Ctrl", "Chk_Alt": "Alt", "Chk_Shift": "Shift", "Direct": "直接入力",
-    "ClearBtn": "クリア(&E)", "ReferBtn": "...", "AddBtn": "追加(&A)", "ValidBtn": "有効",
-    "DelBtn": "削除(&D)", "PasteBtn": "転写(&P)", "CloseBtn": "&Ok", "CancelBtn": "&Cancel",
-    "HelpBtn": "説明(&H)", "Size0": "通常", "Size1": "最大化", "Size2": "最小化",
-}
+# The controls scenarios work with, by the names the stored form gives them;
+# the program makes each control's window id from its name, and driver.exe
+# knows that rule (control-id).  The radio buttons of the window size are
+# items of the group Size, its children with ids 1 to 3.
+NAMES = ("List1", "HK_ID", "ValidBtn", "DelBtn", "PasteBtn", "CloseBtn", "CancelBtn", "HelpBtn", "Direct",
+         "Chk_Ctrl", "Chk_Alt", "Chk_Shift", "Combo_Key", "ShortCut", "ReferBtn", "Parameter", "Size", "AddBtn",
+         "ClearBtn")
+_ids = {}
+
+
+def control_ids():
+    if not _ids:
+        _ids.update(zip(NAMES, (int(r[0]) for r in driver("control-id", *NAMES))))
+    return _ids
+
 
 MOD_ALT, MOD_CTRL, MOD_SHIFT = 1, 2, 4
 BM_CLICK = 0xF5
@@ -56,26 +64,13 @@ class Editor:
     def controls(self):
         """Name -> Control for the controls a scenario works with."""
         found = [Control(r) for r in driver("controls", "--hwnd", self.hwnd)]
-        by_hwnd = {c.hwnd: c for c in found}
-        named = {}
-        for name, caption in CAPTIONS.items():
-            for c in found:
-                if c.cls == "Button" and c.text == caption:
-                    named[name] = c
+        ids = {c.hwnd: int(c.id) for c in found if c.id.lstrip("-").isdigit()}
+        wanted = {control_id: name for name, control_id in control_ids().items()}
+        named = {wanted[ids[c.hwnd]]: c for c in found if ids.get(c.hwnd) in wanted}
+        group = named.pop("Size", None)
         for c in found:
-            parent = by_hwnd.get(c.parent)
-            if c.cls == "ListBox":
-                named["List1"] = c
-            elif c.cls == "ComboBox":
-                named["Combo_Key"] = c
-            elif c.cls == "Static" and parent is not None and parent.cls == "TPanel" and parent.left > 0:
-                named["HK_ID"] = c   # the only label of the right-hand column
-        # The file and parameter fields: the edits of the input panel (the
-        # key field's own edit lies inside the combo box), file field above.
-        edits = sorted((c for c in found if c.cls == "Edit" and by_hwnd.get(c.parent) is not None
-                        and by_hwnd[c.parent].cls == "TPanel"), key=lambda c: c.top)
-        if len(edits) == 2:
-            named["ShortCut"], named["Parameter"] = edits
+            if group is not None and c.parent == group.hwnd and ids.get(c.hwnd) in (1, 2, 3):
+                named[f"Size{ids[c.hwnd] - 1}"] = c
         self._handles = {name: c.hwnd for name, c in named.items()}
         return named
 

@@ -9,7 +9,7 @@ target_link_options(recorder PRIVATE ${VELMORA_E2E_TOOL_LINK} -mwindows)
 # Commands live in tests/e2e/driver/cmd_*.cpp and register themselves.
 file(GLOB VELMORA_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.cpp)
 add_executable(driver ${VELMORA_DRIVER_SOURCES})
-target_include_directories(driver PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e/driver)
+target_include_directories(driver PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e/driver ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(driver PRIVATE UNICODE _UNICODE NOMINMAX)
 target_link_libraries(driver PRIVATE user32 gdi32 kernel32)
 target_link_options(driver PRIVATE ${VELMORA_E2E_TOOL_LINK} -mconsole)

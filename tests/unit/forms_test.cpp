@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
+#include "forms/control_id.h"
 #include "forms/formdesc.h"
 #include "forms/forms.h"
 #include "support/headless.h"
@@ -403,6 +405,26 @@ TEST(FormsModel, ComesBeforeFollowsTheDescription) {
     Form other("Other");
     EXPECT_FALSE(ComesBefore(other, form));
     EXPECT_FALSE(ComesBefore(form, other));
+}
+
+// Window ids come from the stored names: no two controls of a stored form
+// may share one, nor take the id of a combo box's own edit (1001).
+TEST(FormDesc, StoredNamesGiveDistinctControlIds) {
+    HeadlessApp app;
+    for (const char* form : {"TMainForm", "TREditor", "TDLBox"}) {
+        const ObjectDesc desc = ParseFormDesc(app.backend().LoadFormText(form), [](const std::string& s) { return s; });
+        std::vector<int> ids;
+        std::function<void(const ObjectDesc&)> collect = [&](const ObjectDesc& d) {
+            for (const ObjectDesc& child : d.children) {
+                ids.push_back(ControlIdOfName(child.name));
+                collect(child);
+            }
+        };
+        collect(desc);
+        std::sort(ids.begin(), ids.end());
+        EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << form;
+        EXPECT_EQ(std::count(ids.begin(), ids.end(), 1001), 0) << form;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "forms/control_id.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::forms::win32 {
@@ -31,7 +32,8 @@ HWND Win32Peer::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exSty
     ++echo_;
     HWND h = CreateWindowExW(exStyle, windowClass, text.c_str(), style, control_.left, control_.top,
                              Clamp0(control_.width), Clamp0(control_.height + ExtraHeight()), parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(resources_.NextControlId())),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(
+                                 control_.Name().empty() ? resources_.NextControlId() : ControlIdOfName(control_.Name()))),
                              resources_.Instance(), ownClass ? static_cast<MessageTarget*>(this) : nullptr);
     --echo_;
     if (!h) return nullptr;

@@ -36,6 +36,8 @@ public:
     // A form class carries the icons given when it is first registered: a
     // form class is one stored description, with one icon.
     const wchar_t* ClassFor(const std::string& className, bool form, HICON big = nullptr, HICON small = nullptr);
+    // The id of a control without a name; named ones take theirs from their
+    // names (forms/control_id.h), always above these.
     int NextControlId() { return nextControlId_++; }
     // The common controls, loaded and initialised before the first window
     // of a standard or common class is made.

@@ -193,7 +193,15 @@ const Registration waitWindow{
 const Registration waitNoWindow{{L"wait-no-window", L"[window selection] [--timeout ms]", WaitNoWindow}};
 const Registration texts{{L"texts", L"[window selection]", Texts}};
 const Registration rows{{L"rows", L"[window selection] [--id n]", Rows}};
-const Registration click{{L"click", L"[window selection] --text t|--id n [--mouse]", Click}};
+// control-id: the window ids the program gives the controls of these stored
+// names, one a line.
+int ControlId(const Args& args) {
+    for (const std::wstring& name : args.Positional()) OutLine(std::to_wstring(ControlIdOf(name)));
+    return 0;
+}
+
+const Registration click{{L"click", L"[window selection] --text t|--id n|--name n [--mouse]", Click}};
+const Registration controlId{{L"control-id", L"name...", ControlId}};
 const Registration waitExit{{L"wait-exit", L"[--process velmora.exe] [--timeout ms]", WaitExit}};
 const Registration foreground{{L"foreground", L"[--class c|--caption t|--hwnd h] [--timeout ms]", Foreground}};
 const Registration waitDrawn{{L"wait-drawn", L"[window selection] [--timeout ms]", WaitDrawn}};

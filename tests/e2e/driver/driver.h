@@ -60,6 +60,9 @@ long ParseNumber(const std::wstring& text, bool* ok = nullptr);   // decimal or 
 // --- processes and windows ------------------------------------------------------
 std::vector<DWORD> ProcessIds(const std::wstring& exeName);
 std::wstring WindowText(HWND window);
+// The window id the program gives the control of that stored name (the
+// program's own rule, forms/control_id.h).
+int ControlIdOf(const std::wstring& name);
 std::wstring WindowClass(HWND window);
 // Top-level windows of the processes named by --process (default
 // velmora.exe), of the one process --pid, or every top-level window with

@@ -3,6 +3,8 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+
+#include "forms/control_id.h"
 #include <cwctype>
 
 namespace velmora::driver {
@@ -197,6 +199,8 @@ std::vector<DWORD> ProcessIds(const std::wstring& exeName) {
     return ids;
 }
 
+int ControlIdOf(const std::wstring& name) { return forms::ControlIdOfName(Utf8(name)); }
+
 std::wstring WindowText(HWND window) {
     // WM_GETTEXT rather than GetWindowText: it reads controls of other
     // processes too.
@@ -299,8 +303,9 @@ std::vector<HWND> Children(HWND parent) {
 
 HWND FindChild(HWND parent, const Args& args) {
     for (HWND child : Children(parent)) {
-        if (args.Has(L"id")) {
-            if (GetDlgCtrlID(child) == args.Number(L"id", -1)) return child;
+        if (args.Has(L"id") || args.Has(L"name")) {
+            const int id = args.Has(L"id") ? static_cast<int>(args.Number(L"id", -1)) : ControlIdOf(args.Option(L"name"));
+            if (GetDlgCtrlID(child) == id) return child;
             continue;
         }
         if (args.Has(L"text")) {
