@@ -391,6 +391,8 @@ Form::~Form() = default;
 
 void* Form::operator new(std::size_t size) { return ::operator new(size); }
 
+void Form::operator delete(void* storage) noexcept { ::operator delete(storage); }
+
 void Form::operator delete(Form* form, std::destroying_delete_t) {
     form->Destroying();
     // The storage of the whole object, which need not begin with its Form.

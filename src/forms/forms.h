@@ -268,10 +268,13 @@ public:
     ~Form() override;
     // `delete` of a form of any class (a unique_ptr's included) runs
     // OnDestroy before the first destructor, then destroys it.  Its storage
-    // is the global heap's, as for any object; the two are declared as a
-    // pair so that the compiler sees them matched.
+    // is the global heap's, as for any object.  A delete-expression only ever
+    // picks the destroying form; the usual one is what frees the storage of
+    // a form whose constructor throws (a damaged stored form, a window that
+    // cannot be made), which no destroying delete may do.
     static void* operator new(std::size_t size);
     static void operator delete(Form* form, std::destroying_delete_t);
+    static void operator delete(void* storage) noexcept;
 
     // --- design properties --------------------------------------------------
     int clientWidth = 0, clientHeight = 0;

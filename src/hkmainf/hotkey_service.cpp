@@ -55,16 +55,17 @@ void HotkeyService::LoadHotkeyList() {
     int count = 0;
     if (os_.FileExists(path)) {
         std::string contents;
-        if (IoError error = os_.ReadWholeFile(path, contents); error != 0) {
+        IoError error = os_.ReadWholeFile(path, contents);
+        if (error == 0) {
+            const ParseResult parsed = ParseHotkeyList(contents, HotkeyTable);
+            error = parsed.error;
+            count = parsed.count;
+        }
+        if (error != 0) {
             saveAllowed_ = false;
+            loadedList_ = SerializeHotkeyList(HotkeyTable, HotkeyCount);
             throw InOutError{error};
         }
-        ParseResult parsed = ParseHotkeyList(contents, HotkeyTable);
-        if (parsed.error != 0) {
-            saveAllowed_ = false;
-            throw InOutError{parsed.error};
-        }
-        count = parsed.count;
     }
     HotkeyCount = CompleteLoadedTable(HotkeyTable, count);
     saveAllowed_ = true;
@@ -72,16 +73,26 @@ void HotkeyService::LoadHotkeyList() {
 
 void HotkeyService::SaveHotkeyList() {
     if (!saveAllowed_) return;
+    const std::string target = ListFilePath();
+    const std::string temp = target + ".tmp";
+    const bool hadList = os_.FileExists(target);
+    WriteListFile(temp);
+    if (IoError error = os_.ReplaceFile(temp, target); error != 0) {
+        // A replace that failed half way can have taken the old list away;
+        // the temporary file then holds the only copy and is kept.  With no
+        // list before the save there is nothing it could stand in for.
+        if (!hadList || os_.FileExists(target)) os_.DeleteFile(temp);
+        throw InOutError{error};
+    }
+}
+
+void HotkeyService::WriteListFile(const std::string& temp) {
     // An entry with a line break in a field would be read back as other
     // entries than were saved, and every later one shifted with it.  The
     // editor never lets one in; should one get here all the same, the list
     // on disk stays as it is rather than be rewritten wrong.
     if (FirstUnsavableSlot(HotkeyTable, HotkeyCount) != 0) throw InOutError{kErrorInvalidData};
-    const std::string target = ListFilePath();
-    const std::string temp = target + ".tmp";
     const std::string bytes = SerializeHotkeyList(HotkeyTable, HotkeyCount);
-
-    const bool hadList = os_.FileExists(target);
     IoError error = 0;
     std::unique_ptr<WriteFile> file(os_.CreateForWrite(temp, error));
     if (!file) throw InOutError{error != 0 ? error : 5u};
@@ -93,12 +104,8 @@ void HotkeyService::SaveHotkeyList() {
     IoError closeError = file->Close();
     if (error == 0) error = closeError;
     file.reset();
-    if (error == 0) error = os_.ReplaceFile(temp, target);
     if (error != 0) {
-        // A replace that failed half way can have taken the old list away;
-        // the temporary file then holds the only copy and is kept.  With no
-        // list before the save there is nothing it could stand in for.
-        if (!hadList || os_.FileExists(target)) os_.DeleteFile(temp);
+        os_.DeleteFile(temp);
         throw InOutError{error};
     }
 }
@@ -151,12 +158,10 @@ void HotkeyService::UnregisterAll() {
 }
 
 void HotkeyService::ReplaceTable(const EntryTable& table, std::int32_t count) {
-    if (SerializeHotkeyList(table, count) != SerializeHotkeyList(HotkeyTable, HotkeyCount)) edited_ = true;
     UnregisterAll();
     HotkeyTable = table;
     HotkeyCount = count;
-    NextHotkeyId = kFirstHotkeyId;
-    for (int slot = 1; slot <= HotkeyCount; ++slot) RegisterEntry(slot);
+    RegisterAll();
 }
 
 std::string HotkeyService::KeepUnreadableList() {
@@ -171,7 +176,6 @@ std::string HotkeyService::KeepUnreadableList() {
                 throw InOutError{error};
         }
     }
-    saveAllowed_ = true;
     return name;
 }
 
@@ -183,13 +187,41 @@ void HotkeyService::Start() {
 }
 
 void HotkeyService::Finish() {
-    const std::string kept = !saveAllowed_ && edited_ ? KeepUnreadableList() : std::string();
-    SaveHotkeyList();
+    if (saveAllowed_) {
+        SaveHotkeyList();
+    } else if (SerializeHotkeyList(HotkeyTable, HotkeyCount) != loadedList_) {
+        SaveBesideUnreadableList();
+    }
+    UnregisterAll();
+}
+
+void HotkeyService::SaveBesideUnreadableList() {
+    const std::string list = ListFilePath();
+    const std::string temp = list + ".tmp";
+    WriteListFile(temp);
+    std::string kept;
+    try {
+        kept = KeepUnreadableList();
+    } catch (const InOutError&) {
+        os_.DeleteFile(temp);
+        throw;
+    }
+    if (IoError error = os_.ReplaceFile(temp, list); error != 0) {
+        // The unreadable list goes back under its name; should even that
+        // fail, the box says where both lists are.
+        if (kept.empty() || os_.RenameFile(ProgramFolder() + kept, list) == 0) {
+            os_.DeleteFile(temp);
+        } else {
+            os_.InfoBox(Owner(), "Velmora", "起動時に読み込めなかった Velmora.Lst は\r\n" + kept +
+                                                " に、\r\n編集した一覧は Velmora.Lst.tmp に残っています.");
+        }
+        throw InOutError{error};
+    }
+    saveAllowed_ = true;
     if (!kept.empty()) {
         os_.InfoBox(Owner(), "Velmora", "起動時に読み込めなかった Velmora.Lst を\r\n" + kept +
                                             " として残し、\r\n編集した一覧を Velmora.Lst に保存しました.");
     }
-    UnregisterAll();
 }
 
 void HotkeyService::ReportIoError(const InOutError& error) {

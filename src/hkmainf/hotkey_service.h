@@ -70,18 +70,16 @@ public:
     bool Registering() const { return registering_; }
     void UnregisterAll();   // slots 1..HotkeyCount
     // The editor's commit: every hotkey of the old table unregistered, the
-    // table replaced, NextHotkeyId 256 and every slot registered again.
-    // Notes whether that changed what the list file would hold.
+    // table replaced, then RegisterAll (a held key is forgotten with the ids).
     void ReplaceTable(const EntryTable& table, std::int32_t count);
 
     // The start of the program's life: NextHotkeyId 256, HelpFile, load,
     // register.  A load error propagates (nothing is registered then).
     void Start();
     // The end: save (when allowed), then unregister.  A save error propagates
-    // and the unregistering is skipped.  After a failed load a list the editor
-    // has changed is saved too, once the unreadable file has been renamed
-    // aside ("Velmora.Lst.unreadable", then ...2, ... never over an earlier
-    // one), which one information box tells.
+    // and the unregistering is skipped.  After a failed load, a table that
+    // differs from what was loaded (the editor's OK changed it) is saved too:
+    // see SaveBesideUnreadableList.
     void Finish();
     // Shows an input/output error in the standard error box, captioned
     // "Velmora", owned by the main window.
@@ -104,12 +102,22 @@ private:
     OsServices& os_;
     MainWindowPort* window_ = nullptr;
     bool saveAllowed_ = true;
-    bool edited_ = false;              // a commit changed what the list file would hold
+    std::string loadedList_;           // after a failed load: the file's bytes for the table as it was left
     bool registering_ = false;
     std::int32_t heldId_ = 0;          // the hotkey whose key is still down, or 0
     std::uint16_t heldKey_ = 0;
 
     void ForgetHeldHotkey();
+    // Writes the table to `temp` and flushes it to the disk; on failure the
+    // file is deleted and InOutError thrown.
+    void WriteListFile(const std::string& temp);
+    // The edited table written and flushed first; only then is the
+    // unreadable list renamed aside ("Velmora.Lst.unreadable", then ...2, ...
+    // never over an earlier one) and the new one put in its place, which one
+    // information box tells.  When a step fails, the unreadable list is still
+    // Velmora.Lst, or a box says where it and the edited list are; the
+    // failure propagates.
+    void SaveBesideUnreadableList();
     // Renames the unreadable list aside; returns the new name, or "" when the
     // list is gone.  Throws InOutError when it cannot be renamed.
     std::string KeepUnreadableList();

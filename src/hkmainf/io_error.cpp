@@ -1,5 +1,7 @@
 #include "hkmainf/io_error.h"
 
+#include "platform/error_report.h"
+
 namespace velmora {
 
 std::string IoErrorText(std::uint32_t code) {
@@ -20,8 +22,7 @@ std::string IoErrorText(std::uint32_t code) {
             text = "I/O ｴﾗｰ (" + std::to_string(static_cast<std::int32_t>(code)) + ")";
             break;
     }
-    if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) text += '.';
-    return text;
+    return ErrorReportText(text);
 }
 
 }  // namespace velmora

@@ -7,6 +7,7 @@
 #include "hkmainf/help.h"
 #include "hkmainf/placement.h"
 #include "hksub/dlbox.h"
+#include "platform/error_report.h"
 #include "platform/scoped_value.h"
 #include "version.h"
 
@@ -97,7 +98,7 @@ void TMainForm::TrayRetryTick() {
     } catch (const tasktray::ETrayRefused& refused) {
         if (--trayRetriesLeft_ > 0) return;
         KillTimer(kTrayRetryTimer);
-        os_.ErrorBox(Handle(), "Velmora", refused.what());
+        os_.ErrorBox(Handle(), "Velmora", ErrorReportText(refused.what()));
         return;
     }
     KillTimer(kTrayRetryTimer);

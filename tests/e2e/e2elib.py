@@ -380,6 +380,14 @@ class Velmora:
             self.process.wait(timeout=10)
 
 
+WS_EX_TOPMOST, WS_EX_APPWINDOW = 0x8, 0x40000
+
+
+def window_order(hwnd):
+    """(extended style, Windows owner, owner visible, owner's extended style)."""
+    return [int(field, 16) for field in driver("window-order", "--hwnd", hwnd)[0]]
+
+
 def lines_of(text):
     """A message text as its lines: the program breaks lines with single CRs,
     which a control may show as CR LF."""

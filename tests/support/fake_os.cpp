@@ -108,6 +108,7 @@ IoError FakeOs::ReplaceFile(const std::string& source, const std::string& target
 
 IoError FakeOs::RenameFile(const std::string& source, const std::string& target) {
     calls.push_back("Rename " + source + " -> " + target);
+    if (++renames == failRenameAt) return injectedError;
     if (files.count(target) || !files.count(source)) return files.count(target) ? 183 : 2;
     files[target] = files[source];
     files.erase(source);

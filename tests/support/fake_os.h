@@ -47,8 +47,9 @@ public:
     int failFlushAt = 0;
     int failCloseAt = 0;
     int failReplaceAt = 0;
+    int failRenameAt = 0;
     IoError injectedError = 112;   // ERROR_DISK_FULL
-    int writes = 0, flushes = 0, closes = 0, replaces = 0;
+    int writes = 0, flushes = 0, closes = 0, replaces = 0, renames = 0;
     int openWriteFiles = 0;        // files created and not yet closed
 
     // --- error box, help --------------------------------------------------

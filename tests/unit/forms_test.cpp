@@ -145,6 +145,12 @@ TEST(FormDesc, ApplyRejectsUnknownPropertiesClassesAndHandlers) {
         TestForm form;
         EXPECT_THROW(ApplyFormDesc(form, Parse(text)), FormDescError) << text;
     }
+    // Made on the heap, a form whose constructor throws is freed again (the
+    // ASan run of this suite checks for the leak).
+    struct Damaged : TestForm {
+        explicit Damaged(const char* text) { ApplyFormDesc(*this, Parse(text)); }
+    };
+    EXPECT_THROW(std::make_unique<Damaged>(bad[0]), FormDescError);
 }
 
 TEST(FormsModel, DockingGivesRemainingSpaceToTheClientControl) {

@@ -274,6 +274,9 @@ TEST_F(HotkeyServiceTest, HeldHotkey_ShouldBeForgottenByANewRegistrationPass) {
     service.RegisterAll();   // the ids start again at 256, maybe for another entry
     service.HotkeyPressed(256);
     EXPECT_EQ(os.executed.size(), 2u);
+    service.ReplaceTable(service.HotkeyTable, 1);   // so does the editor's commit
+    service.HotkeyPressed(256);
+    EXPECT_EQ(os.executed.size(), 3u);
 }
 
 TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldLaunchOnlyTheFirstSlotWithTheId) {
@@ -350,18 +353,51 @@ TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSa
     EXPECT_EQ(os.openWriteFiles, 0);
 }
 
-TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedOnceTheUnreadableListIsKeptAside) {
-    os.files = {{kList, "a.exe\r\n\r\nx\r\n"}, {kList + ".unreadable", "earlier"}};
+TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedBesideTheKeptListOrLeaveItInPlace) {
+    const std::string bad = "a.exe\r\n\r\nx\r\n", saved = "new.exe\r\n\r\n2 78 1 0\r\n";
+    const std::string asideName = "Velmora.Lst.unreadable2", aside = "C:\\Velmora\\" + asideName;
+    struct Case { const char* name; int write, rename, replace; std::map<std::string, std::string> files; };
+    const Case cases[] = {
+        {"saved", 0, 0, 0, {{kList, saved}, {aside, bad}}},
+        {"write fails", 1, 0, 0, {{kList, bad}}},
+        {"rename aside fails", 0, 1, 0, {{kList, bad}}},
+        {"move in fails", 0, 0, 1, {{kList, bad}}},
+        {"move in and back fail", 0, 3, 1, {{aside, bad}, {kTemp, saved}}},
+    };
+    for (const Case& c : cases) {
+        testing::FakeOs fos;
+        fos.files = {{kList, bad}, {kList + ".unreadable", "earlier"}};
+        HotkeyService s(fos);
+        EXPECT_THROW(s.Start(), InOutError);
+        EntryTable table;
+        table[1] = Entry("new.exe", 2, 78);
+        s.ReplaceTable(table, 1);   // the editor's OK
+        fos.failWriteAt = c.write;
+        fos.failRenameAt = c.rename;
+        fos.failReplaceAt = c.replace;
+        if (c.files.count(kList) && c.files.at(kList) == saved) {
+            s.Finish();
+        } else {
+            EXPECT_THROW(s.Finish(), InOutError) << c.name;
+        }
+        auto expected = c.files;
+        expected[kList + ".unreadable"] = "earlier";
+        EXPECT_EQ(fos.files, expected) << c.name;
+        // A box names the kept list wherever it is not Velmora.Lst.
+        EXPECT_EQ(fos.infoBoxes.size(), c.files.count(aside)) << c.name;
+        for (const auto& box : fos.infoBoxes) EXPECT_NE(box.text.find(asideName), std::string::npos) << c.name;
+    }
+
+    // An entry added and deleted again, each with OK, changes nothing.
+    os.files = {{kList, bad}};
     EXPECT_THROW(service.Start(), InOutError);
     EntryTable table;
     table[1] = Entry("new.exe", 2, 78);
-    service.ReplaceTable(table, 1);   // the editor's OK
+    service.ReplaceTable(table, 1);
+    service.ReplaceTable(table, 0);
     service.Finish();
-    EXPECT_EQ(os.files, (std::map<std::string, std::string>{{kList, "new.exe\r\n\r\n2 78 1 0\r\n"},
-                                                            {kList + ".unreadable", "earlier"},
-                                                            {kList + ".unreadable2", "a.exe\r\n\r\nx\r\n"}}));
-    ASSERT_EQ(os.infoBoxes.size(), 1u);
-    EXPECT_NE(os.infoBoxes[0].text.find("Velmora.Lst.unreadable2"), std::string::npos);
+    EXPECT_EQ(os.files, (std::map<std::string, std::string>{{kList, bad}}));
+    EXPECT_TRUE(os.infoBoxes.empty());
 }
 
 TEST_F(HotkeyServiceTest, Load_OfAnUnreadableFile_ShouldThrowItsErrorAndForbidTheSave) {

@@ -314,7 +314,7 @@ TEST_F(MainFormTest, IconRefusedAtStartIsTriedAgainAndReportedOnlyWhenEveryTryFa
         main->HandleMessage(forms::WmTimer, TMainForm::kTrayRetryTimer, 0, result);
     }
     ASSERT_EQ(os.errorBoxes.size(), 1u);
-    EXPECT_EQ(os.errorBoxes[0].text, "タスクトレイに登録できません");
+    EXPECT_EQ(os.errorBoxes[0].text, "タスクトレイに登録できません.");
     EXPECT_EQ(backend().Timers().count(retry), 0u);
     os.notifyResult = nullptr;   // the shell takes icons now
     main->HandleMessage(os.registeredMessages.at("TaskbarCreated"), 0, 0, result);

@@ -143,6 +143,10 @@ void FormPeer::ShowNow(bool visible) {
     if (!h) return;
     if (visible) {
         if (IsWindowVisible(h)) return;
+        // A modal form gives the activation back to the window it took it
+        // from: Windows would hand it to the form's owner, which need not be
+        // that window, nor visible (the editor's owner is a hidden window).
+        if (form_.Modal()) restoreActive_ = GetActiveWindow();
         if (form_.screenCenter) Center();
         framePending_ = true;
         ShowWindow(h, SW_SHOW);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "forms/win32/window_binding.h"
+#include "platform/error_report.h"
 #include "platform/resource_id.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_services.h"
@@ -97,7 +98,7 @@ HICON Resources::IconFor(const std::string& name, bool small) {
 
 void Resources::ReportError(HWND owner, const char* what) {
     try {
-        os_.ErrorBox(reinterpret_cast<WindowHandle>(owner), App().title, what ? what : "");
+        os_.ErrorBox(reinterpret_cast<WindowHandle>(owner), App().title, ErrorReportText(what ? what : ""));
     } catch (...) {
         // Nothing sensible is left to do with an error about an error.
     }

@@ -187,10 +187,10 @@ int KillRound(int round, const std::wstring& exe, const std::wstring& list, cons
 int KillSave(const Args& args) {
     const std::wstring exe = args.Option(L"exe");
     const std::wstring list = args.Option(L"list");
-    bool ok = false;
-    const std::string oldBytes = ReadAll(args.Option(L"old"), ok);
-    const std::string newBytes = ReadAll(args.Option(L"new"), ok);
-    if (exe.empty() || list.empty() || !ok) {
+    bool oldRead = false, newRead = false;
+    const std::string oldBytes = ReadAll(args.Option(L"old"), oldRead);
+    const std::string newBytes = ReadAll(args.Option(L"new"), newRead);
+    if (exe.empty() || list.empty() || !oldRead || !newRead) {
         Err(L"kill-save: --exe, --list, --old and --new (files) are needed");
         return 2;
     }

@@ -227,7 +227,7 @@ int HotkeyRepeats(const Args& args) {
     if (mods & MOD_SHIFT) keys.push_back(VK_SHIFT);
     if (mods & MOD_ALT) keys.push_back(VK_MENU);
     keys.push_back(static_cast<WORD>(vk));
-    SendKeys(keys, args.Number(L"repeat", 10), [&] {
+    const bool held = SendKeys(keys, args.Number(L"repeat", 10), [&] {
         Sleep(30);
         pump();
     });
@@ -238,6 +238,10 @@ int HotkeyRepeats(const Args& args) {
     }
     UnregisterHotKey(nullptr, 1);
     OutLine(std::to_wstring(received));
+    if (!held) {
+        Err(L"hotkey-repeats: the modifiers did not stay down");
+        return 1;
+    }
     return 0;
 }
 

@@ -200,6 +200,20 @@ int ControlId(const Args& args) {
     return 0;
 }
 
+// window-order: the window's extended style, and its Windows owner with the
+// owner's visibility and extended style (all 0 for an unowned window).
+int WindowOrder(const Args& args) {
+    HWND w = FindWindowArg(args);
+    if (!w) return 1;
+    HWND owner = GetWindow(w, GW_OWNER);
+    auto ex = [](HWND h) { return h ? Hex(static_cast<DWORD>(GetWindowLongW(h, GWL_EXSTYLE))) : L"0"; };
+    OutLine(ex(w) + L"\t" + Hex(reinterpret_cast<UINT_PTR>(owner)) + L"\t" + Hex(owner && IsWindowVisible(owner)) +
+            L"\t" + ex(owner));
+    return 0;
+}
+
+const Registration windowOrder{{L"window-order", L"[window selection]  (exstyle owner owner-visible owner-exstyle)",
+                                WindowOrder}};
 const Registration click{{L"click", L"[window selection] --text t|--id n|--name n [--mouse]", Click}};
 const Registration controlId{{L"control-id", L"name...", ControlId}};
 const Registration waitExit{{L"wait-exit", L"[--process velmora.exe] [--timeout ms]", WaitExit}};

@@ -12,8 +12,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, Velmora, check, driver, encode_list,  # noqa: E402
-                    folder_of, press, run, same_folder, wait_log, wait_until)
+from e2elib import (SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, WS_EX_TOPMOST, Velmora, check, driver,  # noqa: E402
+                    encode_list, folder_of, press, run, same_folder, wait_log, wait_until, window_order)
 from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, OPEN_DIALOG_CAPTION, Editor  # noqa: E402
 
 FILE_NAME_BOX = "1148"     # the Open dialog's file name box (cmb13)
@@ -49,6 +49,7 @@ def scenario(started):
     editor.type_into("Parameter", "stale")
     editor.press_button("ReferBtn")
     dialog = program.wait_window("--caption", OPEN_DIALOG_CAPTION, "--visible").hwnd
+    check(not window_order(dialog)[0] & WS_EX_TOPMOST, "the Open dialog stays on top of other programs' windows")
     look_in, name = dialog_fields(dialog)
     check("(C:)" in look_in and name == "", f"the dialog opened in {look_in!r} with the name {name!r}")
     driver("type", browsed)

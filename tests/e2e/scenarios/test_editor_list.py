@@ -9,8 +9,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (SW_SHOW, SW_SHOWMINIMIZED, Velmora, check, encode_list, press, read_log,  # noqa: E402
-                    run, stays_true, wait_log)
+from e2elib import (SW_SHOW, SW_SHOWMINIMIZED, WS_EX_TOPMOST, Velmora, check, encode_list, press,  # noqa: E402
+                    read_log, run, stays_true, wait_log, window_order)
 from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, Editor, confirm_box  # noqa: E402
 
 VK_F6 = 0x75
@@ -71,6 +71,7 @@ def scenario(started):
     expected = ["[確認] ホットキーを削除します.", "", "Ctrl + Alt + K", "", f"{t} beta"]
     check(lines == expected, f"deletion question reads {lines!r}, expected {expected!r}")
     check(sorted(buttons) == ["Cancel", "Ok"], f"deletion question's buttons {buttons!r}")
+    check(window_order(box)[0] & WS_EX_TOPMOST, "the message box does not stay on top")
     program.click(box, "Cancel")
     program.wait_closed(box)
     check(editor.rows() == rows_before, f"declined deletion changed the list: {editor.rows()!r}")

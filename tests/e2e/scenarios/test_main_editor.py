@@ -7,8 +7,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (EDITOR_CLASS, MAIN_CLASS, Velmora, artefact, check, driver, notify_window, press,  # noqa: E402
-                    run, stays_true, tray_click, wait_tray, wait_until)
+from e2elib import (EDITOR_CLASS, MAIN_CLASS, WS_EX_APPWINDOW, WS_EX_TOPMOST, Velmora, artefact, check,  # noqa: E402
+                    driver, notify_window, press, run, stays_true, tray_click, wait_tray, wait_until, window_order)
 
 
 def scenario(started):
@@ -38,6 +38,11 @@ def scenario(started):
         # Modal: the windows shown when it opened take no input meanwhile.
         check(not visible() or not program.main_window().enabled,
               "the main window takes input while the editor is open")
+        # In the ordinary layer, below the main window that stays on top, and
+        # owned (by a hidden window), so without a taskbar button of its own.
+        order = window_order(editor.hwnd) + window_order(program.main_window().hwnd)[:1]
+        check(not (order[0] | order[3]) & (WS_EX_TOPMOST | WS_EX_APPWINDOW) and order[1] and not order[2]
+              and order[4] & WS_EX_TOPMOST, f"editor ex-style, owner, visible, ex-style; main's: {order!r}")
         driver("click", "--hwnd", editor.hwnd, "--text", button)
         program.wait_no_window("--class", EDITOR_CLASS, "--visible", what=f"{button} to close the editor")
 
