@@ -37,11 +37,21 @@ WINE, WINEARCH = _wine_of(ARCH)
 
 PSEUDO_TARGET = "VELMORA_SHOWMAINWINDOW"
 MAIN_CLASS = "TMainForm"
+EDITOR_CLASS = "TREditor"
 BOX_CLASS = "TDLBox"
 ERROR_BOX_CLASS = "#32770"
 
 # Show commands as ShellExecute hands them on.
 SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED, SW_SHOW = 2, 3, 5
+
+# Modifier bits of a list entry (those of RegisterHotKey).
+MOD_ALT, MOD_CTRL, MOD_SHIFT = 1, 2, 4
+CTRL_SHIFT = MOD_CTRL | MOD_SHIFT
+
+# What a program started without a list writes at its end: the two default
+# entries.
+DEFAULT_LIST = (b"calc.exe\r\n\r\n6 67 1 0\r\n"
+                b"VELMORA_SHOWMAINWINDOW\r\n\r\n2 220 1 0\r\n")
 
 
 class Failure(Exception):
@@ -267,8 +277,11 @@ class Velmora:
         return self.unix("Velmora.Lst")
 
     def write_list(self, entries):
+        """Writes the list file (entries, or its bytes); returns the bytes written."""
+        data = entries if isinstance(entries, bytes) else encode_list(entries)
         with open(self.list_file, "wb") as f:
-            f.write(entries if isinstance(entries, bytes) else encode_list(entries))
+            f.write(data)
+        return data
 
     def read_list(self):
         with open(self.list_file, "rb") as f:
@@ -295,6 +308,20 @@ class Velmora:
         check(rows and rows[0][0].isdigit(), "velmora.exe did not start within 20 s")
         self.pid = rows[0][0]
         return self
+
+    def start_resident(self, entries=None, cwd=None):
+        """Writes the list (when given), starts the program and waits for its
+        main window, which it creates hidden; returns that window."""
+        if entries is not None:
+            self.write_list(entries)
+        self.start(cwd=cwd)
+        return self.main_window()
+
+    def start_in_tray(self, entries=None):
+        """start_resident, and waits until its icon is in the notification area."""
+        main = self.start_resident(entries)
+        wait_tray(notify_window(self), True)
+        return main
 
     def _pids(self):
         rows = driver("pid", "--timeout", "0", check_rc=False)
@@ -327,6 +354,21 @@ class Velmora:
     def main_hidden(self, timeout=10, what="the main window to hide"):
         return self.wait_window("--class", MAIN_CLASS, "--hidden", timeout=timeout, what=what)
 
+    def main_visible(self):
+        return self.main_window().visible
+
+    def hide_main(self):
+        """The main window's close command, which only hides it; waits until it is hidden."""
+        driver("post", "--pid", self.pid, "--class", MAIN_CLASS, "WM_CLOSE")
+        self.main_hidden()
+
+    def editors_shown(self):
+        return self.windows("--class", EDITOR_CLASS, "--visible")
+
+    def editor_shown(self, what, timeout=10):
+        """Waits for the editor window to show; returns it."""
+        return self.wait_window("--class", EDITOR_CLASS, "--visible", timeout=timeout, what=what)
+
     def in_front(self, *selection, timeout=5, what="the window to come to the front"):
         """Waits (in the driver) until the foreground window matches the
         selection ("--class", MAIN_CLASS or "--hwnd", h)."""
@@ -355,8 +397,29 @@ class Velmora:
     def boxes_shown(self):
         return [w for w in self.windows("--visible") if w.cls in (BOX_CLASS, ERROR_BOX_CLASS)]
 
+    def no_box_during(self, seconds):
+        """True when no box of the program shows during the whole time."""
+        return stays_true(lambda: not self.boxes_shown(), seconds)
+
+    def answer_box(self, button, lines=None, buttons=None, timeout=15):
+        """Waits for the program's message box, holds its text to `lines` and
+        its buttons to `buttons` (in any order) where given, and closes it
+        with `button`; returns the lines it read."""
+        box, text, shown = self.message_box(timeout=timeout)
+        check(window_order(box)[0] & WS_EX_TOPMOST, "the message box does not stay on top")
+        read = lines_of(text)
+        check(lines is None or read == lines, f"the box reads {read!r}, expected {lines!r}")
+        check(buttons is None or sorted(shown) == sorted(buttons), f"the box's buttons {shown!r}")
+        self.answer(box, button)
+        return read
+
     def click(self, hwnd, text):
         driver("click", "--hwnd", hwnd, "--text", text)
+
+    def answer(self, box, button):
+        """Presses the button of a box and waits until the box has closed."""
+        self.click(box, button)
+        self.wait_closed(box)
 
     def wait_closed(self, hwnd, timeout=10):
         self.wait_no_window("--hwnd", hwnd, "--visible", timeout=timeout, what=f"window {hwnd} to close")
@@ -366,6 +429,17 @@ class Velmora:
         answer = driver("send", "--pid", self.pid, "--class", MAIN_CLASS, "WM_QUERYENDSESSION", 0, 0)
         self.wait_exit(timeout)
         return int(answer[0][0])
+
+    def consent_to_end(self, how=""):
+        """Ends the session: fails unless the program consents (and then ends)."""
+        answer = self.end_session()
+        check(answer != 0, f"the end of the session was refused{how} (WM_QUERYENDSESSION answered {answer})")
+
+    def check_list(self, expected, what="the list at the end"):
+        """The list file must hold exactly `expected` (entries, or bytes)."""
+        saved = self.read_list()
+        wanted = expected if isinstance(expected, bytes) else encode_list(expected)
+        check(saved == wanted, f"{what}: {saved!r}\nexpected {wanted!r}")
 
     def wait_exit(self, timeout=20):
         try:
@@ -392,6 +466,12 @@ def lines_of(text):
     """A message text as its lines: the program breaks lines with single CRs,
     which a control may show as CR LF."""
     return text.replace("\r\n", "\r").split("\r")
+
+
+def refusal_warning(combination, entry):
+    """The lines of the warning that a combination is taken and the entry
+    ("target parameters") that asked for it is disabled."""
+    return ["[警告] ホットキーが重複しているため、", "以下のショートカットが無効化されます.", "", combination, "", entry]
 
 
 def folder_of(windows_path):
@@ -427,6 +507,34 @@ def wait_log(path, count, timeout=10):
                       what=f"{count} start(s) in {os.path.basename(path)}")
 
 
+def press_each(log, *combos):
+    """Presses the combinations in turn, each once the start the one before
+    made is in recorder's log; returns the log's starts."""
+    starts = read_log(log)
+    for combo in combos:
+        press(combo)
+        starts = wait_log(log, len(starts) + 1)
+    return starts
+
+
+def parameters_of(start):
+    """The parameters a logged start was given: its command line after recorder.exe."""
+    cmdline = start["cmdline"]
+    return cmdline[cmdline.lower().rfind("recorder.exe") + len("recorder.exe"):].lstrip('"').strip()
+
+
+def check_start(start, keys, target, parameter, show):
+    """A logged start of `target` by the hotkey `keys`: its own folder as the
+    working folder, the command line naming it, the parameters and the show
+    command."""
+    check(int(start["show"]) == show, f"{keys}: show command {start['show']}, expected {show}")
+    check(same_folder(start["cwd"], folder_of(target)),
+          f"{keys}: working folder {start['cwd']!r}, expected {folder_of(target)!r}")
+    check(target.lower() in start["cmdline"].lower(),
+          f"{keys}: command line {start['cmdline']!r} does not name {target!r}")
+    check(parameters_of(start) == parameter, f"{keys}: parameters {parameters_of(start)!r}, expected {parameter!r}")
+
+
 def stays_true(predicate, seconds, interval=0.1):
     """True when predicate holds during the whole time (for things that must NOT happen)."""
     deadline = time.monotonic() + seconds
@@ -447,6 +555,21 @@ def screenshot(path):
         print(f"  screenshot: {path}", file=sys.stderr)
     except (Failure, OSError, subprocess.TimeoutExpired):
         pass
+
+
+def new_program(started, name, folder=None):
+    """A copy of the program in a fresh folder, on the scenario's list of programs to end."""
+    program = Velmora(name, folder=folder)
+    started.append(program)
+    return program
+
+
+def recorder_program(started, name, subfolder="tools"):
+    """new_program with recorder.exe in a subfolder as the launch target:
+    (program, recorder's Windows path, its log)."""
+    program = new_program(started, name)
+    target, log = program.install_recorder(subfolder)
+    return program, target, log
 
 
 def run(scenario):
@@ -484,9 +607,10 @@ def run(scenario):
 # main window scenarios) ------------------------------------------------------
 
 NOTIFY_CLASS = "TNotifyWindow"
-EDITOR_CLASS = "TREditor"
 WM_TRAYNOTIFY = 1126
 ICON_ID = 1
+# The mouse messages the shell's callback carries.
+WM_LBUTTONDBLCLK, WM_RBUTTONUP = 515, 517
 
 
 def notify_window(program):
@@ -525,6 +649,15 @@ def tray_click(program, button, double=False):
     taken fails here, and none is tried again."""
     driver("tray-click", "--button", button, "--pid", program.pid, *(["--double"] if double else []),
            timeout=40)
+
+
+def show_main(program, front=False):
+    """Shows the main window as a right click on the tray icon does; with
+    `front`, waits until it is also in front, where keys go."""
+    tray_click(program, "right")
+    program.main_shown()
+    if front:
+        program.in_front("--class", MAIN_CLASS, what="the main window to come to the front")
 
 
 def post_tray(program, mouse_message):

@@ -6,10 +6,9 @@ derives from their stored names, read with window messages, and worked with real
 import os
 import subprocess
 
-from e2elib import WINE, WIN_DIR, Failure, check, driver, lines_of, post_tray, wait_until, wine_env
+from e2elib import (EDITOR_CLASS, WINE, WIN_DIR, WM_LBUTTONDBLCLK, Failure, check, driver, lines_of, post_tray,
+                    wait_until, wine_env)
 
-EDITOR_CLASS = "TREditor"
-WM_LBUTTONDBLCLK = 515
 OPEN_DIALOG_CAPTION = "Select Target File"
 
 # The controls scenarios work with, by the names the stored form gives them;
@@ -28,7 +27,6 @@ def control_ids():
     return _ids
 
 
-MOD_ALT, MOD_CTRL, MOD_SHIFT = 1, 2, 4
 BM_CLICK = 0xF5
 
 
@@ -51,13 +49,16 @@ class Editor:
         self._handles = {}
 
     @classmethod
-    def open(cls, program, timeout=15):
-        """Opens the editor as a left double click on the tray icon does."""
+    def open(cls, program, rows=None, timeout=15):
+        """Opens the editor as a left double click on the tray icon does; with
+        `rows`, waits until its list shows exactly those."""
         post_tray(program, WM_LBUTTONDBLCLK)
         window = program.wait_window("--class", EDITOR_CLASS, "--visible", timeout=timeout)
         editor = cls(program, window.hwnd)
         # The list is filled while the window is shown: wait for the controls.
         wait_until(lambda: "List1" in editor.controls(), 10, what="the editor's controls")
+        if rows is not None:
+            editor.wait_rows(rows)
         return editor
 
     # --- reading -------------------------------------------------------------
@@ -97,6 +98,15 @@ class Editor:
 
     def selected_row(self):
         return self.control("List1").selected
+
+    def row_ids(self, count, with_enabled=False):
+        """The hotkey id the editor shows for each of the first `count` rows,
+        selected in turn (with whether its enabled box is checked)."""
+        ids = []
+        for row in range(count):
+            self.select_row(row)
+            ids.append((self.text("HK_ID"), self.checked("ValidBtn")) if with_enabled else self.text("HK_ID"))
+        return ids
 
     def panel(self):
         """What the input panel holds: (ctrl, alt, shift, key text, file, parameter, size index)."""
@@ -142,6 +152,11 @@ class Editor:
 
     def wait_closed(self, timeout=10):
         self.program.wait_no_window("--hwnd", self.hwnd, "--visible", timeout=timeout, what="the editor to close")
+
+    def close_with(self, button):
+        """Presses one of the buttons that close the editor (BM_CLICK) and waits until it has closed."""
+        self.press_button(button)
+        self.wait_closed()
 
 
 def confirm_box(program, timeout=15):

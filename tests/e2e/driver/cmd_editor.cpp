@@ -55,7 +55,9 @@ int Controls(const Args& args) {
     }
     return 0;
 }
-
+const Registration controls{
+    {L"controls", L"[window selection]  (handle visible enabled class text id left top width height check selected parent)",
+     Controls}};
 
 // A click (or two) of the left button at a screen point, after bringing the
 // window that holds the point to the front.
@@ -89,6 +91,7 @@ int MouseClick(const Args& args) {
     OutLine(std::to_wstring(at.x) + L"\t" + std::to_wstring(at.y));
     return 0;
 }
+const Registration mouseClick{{L"mouse-click", L"--hwnd control [--x n --y n] [--double]", MouseClick}};
 
 // list-click: a real click on row --row of the list box --hwnd (scrolled
 // into view first); --double clicks twice.
@@ -118,6 +121,7 @@ int ListClick(const Args& args) {
     OutLine(std::to_wstring(at.x) + L"\t" + std::to_wstring(at.y));
     return 0;
 }
+const Registration listClick{{L"list-click", L"--hwnd listbox --row n [--double]", ListClick}};
 
 void Key(WORD vk, bool up) {
     INPUT in{};
@@ -167,21 +171,9 @@ int Type(const Args& args) {
     }
     return 0;
 }
+const Registration type{{L"type", L"text [--hwnd control] [--gap ms]", Type}};
 
-std::wstring ComboItem(HWND combo, long index) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, index, 0, SMTO_ABORTIFHUNG, 2000, &length) ||
-        length == static_cast<DWORD_PTR>(CB_ERR)) {
-        return L"";
-    }
-    std::wstring item(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()), SMTO_ABORTIFHUNG, 2000,
-                        &copied);
-    if (copied == static_cast<DWORD_PTR>(CB_ERR)) copied = 0;
-    item.resize(std::min<std::size_t>(copied, length));
-    return item;
-}
+std::wstring ComboItem(HWND combo, DWORD_PTR index) { return ItemText(combo, index, CB_GETLBTEXTLEN, CB_GETLBTEXT); }
 
 // combo-items: the items of the combo box --hwnd: index, text.
 int ComboItems(const Args& args) {
@@ -190,9 +182,10 @@ int ComboItems(const Args& args) {
     DWORD_PTR count = 0;
     SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
     for (DWORD_PTR i = 0; i < count && i < 100000; ++i)
-        OutLine(std::to_wstring(i) + L"\t" + Escape(ComboItem(combo, static_cast<long>(i))));
+        OutLine(std::to_wstring(i) + L"\t" + Escape(ComboItem(combo, i)));
     return 0;
 }
+const Registration comboItems{{L"combo-items", L"--hwnd combobox", ComboItems}};
 
 // combo-pick: puts the focus into the combo box --hwnd with a real click on
 // its text field, then presses Down (or Up) until the item --item is the
@@ -206,7 +199,7 @@ int ComboPick(const Args& args) {
     SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
     long target = -1;
     for (DWORD_PTR i = 0; i < count && target < 0; ++i)
-        if (ComboItem(combo, static_cast<long>(i)) == wanted) target = static_cast<long>(i);
+        if (ComboItem(combo, i) == wanted) target = static_cast<long>(i);
     if (target < 0) {
         Err(L"combo-pick: no item " + wanted);
         return 1;
@@ -240,6 +233,7 @@ int ComboPick(const Args& args) {
     Err(L"combo-pick: the selection never reached " + wanted);
     return 1;
 }
+const Registration comboPick{{L"combo-pick", L"--hwnd combobox --item text [--gap ms]", ComboPick}};
 
 // drop-files: posts WM_DROPFILES to the window --hwnd with a drop of the
 // files given (DROPFILES with wide names), as the shell does when files are
@@ -294,6 +288,7 @@ int DropFiles(const Args& args) {
     OutLine(Hex(reinterpret_cast<UINT_PTR>(remote)));
     return 0;
 }
+const Registration dropFiles{{L"drop-files", L"--hwnd window [--at x,y] file...", DropFiles}};
 
 // hold-hotkey: registers the combination --mods (1 Alt, 2 Ctrl, 4 Shift)
 // --vk for this process, prints "held" (or fails when Windows refuses), and
@@ -323,6 +318,7 @@ int HoldHotkey(const Args& args) {
     OutLine(L"pressed\t" + std::to_wstring(pressed));
     return 0;
 }
+const Registration holdHotkey{{L"hold-hotkey", L"--mods n --vk n [--ms n] [--until file]", HoldHotkey}};
 
 // hover: the mouse moved onto the middle of control --hwnd and kept there
 // until a tooltip of the program (the process selection, velmora.exe by
@@ -356,18 +352,7 @@ int Hover(const Args& args) {
     OutLine(Escape(WindowText(tip)));
     return 0;
 }
-
-const Registration controls{
-    {L"controls", L"[window selection]  (handle visible enabled class text id left top width height check selected parent)",
-     Controls}};
-const Registration mouseClick{{L"mouse-click", L"--hwnd control [--x n --y n] [--double]", MouseClick}};
-const Registration listClick{{L"list-click", L"--hwnd listbox --row n [--double]", ListClick}};
-const Registration type{{L"type", L"text [--hwnd control] [--gap ms]", Type}};
-const Registration comboItems{{L"combo-items", L"--hwnd combobox", ComboItems}};
-const Registration comboPick{{L"combo-pick", L"--hwnd combobox --item text [--gap ms]", ComboPick}};
-const Registration dropFiles{{L"drop-files", L"--hwnd window [--at x,y] file...", DropFiles}};
 const Registration hover{{L"hover", L"--hwnd control [--timeout ms]  (prints the tooltip's text)", Hover}};
-const Registration holdHotkey{{L"hold-hotkey", L"--mods n --vk n [--ms n] [--until file]", HoldHotkey}};
 
 }  // namespace
 }  // namespace velmora::driver

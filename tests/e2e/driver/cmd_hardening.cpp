@@ -63,25 +63,6 @@ std::string ReadAll(const std::wstring& path, bool& exists) {
     return bytes;
 }
 
-HWND MainWindowOf(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-        static BOOL CALLBACK Visit(HWND w, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == s->pid && WindowClass(w) == L"TMainForm") {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        }
-    } search{pid, nullptr};
-    EnumWindows(&Search::Visit, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 double Now() {
     static LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
@@ -131,7 +112,7 @@ int KillRound(int round, const std::wstring& exe, const std::wstring& list, cons
     }
     CloseHandle(pi.hThread);
     HWND main = nullptr;
-    WaitFor(20000, [&] { return (main = MainWindowOf(pi.dwProcessId)) != nullptr; });
+    WaitFor(20000, [&] { return (main = TopLevelOf(pi.dwProcessId, L"TMainForm")) != nullptr; });
     if (!main) {
         TerminateProcess(pi.hProcess, 9);
         CloseHandle(pi.hProcess);
@@ -236,27 +217,6 @@ struct Program {
     HWND notify = nullptr;
     HWND counters = nullptr;
 };
-
-HWND TopLevelOf(DWORD pid, const std::wstring& cls, bool visibleOnly) {
-    struct Search {
-        DWORD pid;
-        const std::wstring* cls;
-        bool visibleOnly;
-        HWND found;
-        static BOOL CALLBACK Visit(HWND w, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == s->pid && WindowClass(w) == *s->cls && (!s->visibleOnly || IsWindowVisible(w))) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        }
-    } search{pid, &cls, visibleOnly, nullptr};
-    EnumWindows(&Search::Visit, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 std::wstring Trimmed(std::wstring text) {
     while (!text.empty() && text.back() == L' ') text.pop_back();

@@ -203,6 +203,7 @@ int Press(const Args& args) {
     }
     return 0;
 }
+const Registration press{{L"press", L"[--focus window selection] [--gap ms] [--repeat n] combo... (e.g. ctrl+shift+c esc vk:220)", Press}};
 
 // hotkey-repeats: registers MODS+VK as a hotkey of this thread (with
 // MOD_NOREPEAT when --norepeat 1), holds it for --repeat key-downs and prints
@@ -244,6 +245,7 @@ int HotkeyRepeats(const Args& args) {
     }
     return 0;
 }
+const Registration hotkeyRepeats{{L"hotkey-repeats", L"[--mods n] [--vk n] [--norepeat 0|1] [--repeat n]  (prints the WM_HOTKEY count)", HotkeyRepeats}};
 
 struct MessageName {
     const wchar_t* name;
@@ -314,11 +316,8 @@ int Deliver(const Args& args, bool send) {
 }
 
 int Post(const Args& args) { return Deliver(args, false); }
-int Send(const Args& args) { return Deliver(args, true); }
-
-const Registration press{{L"press", L"[--focus window selection] [--gap ms] [--repeat n] combo... (e.g. ctrl+shift+c esc vk:220)", Press}};
-const Registration hotkeyRepeats{{L"hotkey-repeats", L"[--mods n] [--vk n] [--norepeat 0|1] [--repeat n]  (prints the WM_HOTKEY count)", HotkeyRepeats}};
 const Registration post{{L"post", L"[window selection|--all] MESSAGE [wparam] [lparam]", Post}};
+int Send(const Args& args) { return Deliver(args, true); }
 const Registration send{{L"send", L"[window selection|--all] MESSAGE [wparam] [lparam]  (prints the answer)", Send}};
 
 }  // namespace

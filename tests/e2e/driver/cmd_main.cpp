@@ -23,6 +23,7 @@ int Rect(const Args& args) {
     OutLine(Fields(outer) + L"\t" + std::to_wstring(client.right) + L"\t" + std::to_wstring(client.bottom));
     return 0;
 }
+const Registration rect{{L"rect", L"[window selection]  (left top right bottom client-width client-height)", Rect}};
 
 // taskbar: SHAppBarMessage(ABM_GETTASKBARPOS)'s answer (1 or 0), the
 // rectangle, and the screen size: answer left top right bottom cx cy.
@@ -42,6 +43,7 @@ int Taskbar(const Args&) {
             std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"\t" + std::to_wstring(GetSystemMetrics(SM_CYSCREEN)));
     return 0;
 }
+const Registration taskbar{{L"taskbar", L"(answer left top right bottom screen-width screen-height)", Taskbar}};
 
 // move: puts the window's top-left corner at x y, size unchanged.
 int Move(const Args& args) {
@@ -63,6 +65,7 @@ int Move(const Args& args) {
     OutLine(Fields(r));
     return 0;
 }
+const Registration move{{L"move", L"[window selection] x y", Move}};
 
 DWORD_PTR HitTest(HWND w, LONG x, LONG y) {
     DWORD_PTR hit = HTNOWHERE;
@@ -102,10 +105,6 @@ int CloseBox(const Args& args) {
     OutLine(std::to_wstring(at.x) + L"\t" + std::to_wstring(at.y));
     return 0;
 }
-
-const Registration rect{{L"rect", L"[window selection]  (left top right bottom client-width client-height)", Rect}};
-const Registration taskbar{{L"taskbar", L"(answer left top right bottom screen-width screen-height)", Taskbar}};
-const Registration move{{L"move", L"[window selection] x y", Move}};
 const Registration closeBox{{L"close-box", L"[window selection]  (clicks the close box)", CloseBox}};
 
 }  // namespace

@@ -84,6 +84,9 @@ int TrayHas(const Args& args) {
     OutLine(held ? L"1" : L"0");
     return 0;
 }
+const Registration trayHas{{L"tray-has",
+                            L"[--owner h|--hwnd h|program selection] [--id 1] [--wait present|absent] [--timeout ms]",
+                            TrayHas}};
 
 // tray-delete: NIM_DELETE for the icon, as a restarted shell would have
 // lost it; prints the shell's answer (1 or 0).
@@ -95,6 +98,7 @@ int TrayDelete(const Args& args) {
     OutLine(ShellNotifyIcon()(NIM_DELETE, &data) ? L"1" : L"0");
     return 0;
 }
+const Registration trayDelete{{L"tray-delete", L"[--owner h|--hwnd h|program selection] [--id 1]", TrayDelete}};
 
 // Wine shows the icons in a tray window of its own (a standalone window
 // without a virtual desktop, the taskbar's notification area with one), one
@@ -129,6 +133,8 @@ int TrayIcons(const Args&) {
     }
     return 0;
 }
+const Registration trayIcons{{L"tray-icons", L"(icons in Wine's tray: handle visible left top right bottom)",
+                              TrayIcons}};
 
 // A press on an icon travels from Wine's tray (another process) to the
 // program as the icon's callback, and the program's handler of the press
@@ -264,6 +270,10 @@ int TrayClick(const Args& args) {
     OutLine(std::to_wstring(x) + L"\t" + std::to_wstring(y));
     return 0;
 }
+const Registration trayClick{{L"tray-click",
+                              L"[--button left|right|middle] [--double] [--hold ms] [--pid program] [--index n] "
+                              L"[--timeout ms]  (prints the point)",
+                              TrayClick}};
 
 // shell-refuse: a notification area that takes no icon yet, as at log-on:
 // a window of the shell tray's class in front of Wine's, which
@@ -286,17 +296,6 @@ int ShellRefuse(const Args& args) {
     while (GetMessageW(&msg, nullptr, 0, 0) > 0 && msg.message != WM_TIMER) DispatchMessageW(&msg);
     return 0;
 }
-
-const Registration trayHas{{L"tray-has",
-                            L"[--owner h|--hwnd h|program selection] [--id 1] [--wait present|absent] [--timeout ms]",
-                            TrayHas}};
-const Registration trayDelete{{L"tray-delete", L"[--owner h|--hwnd h|program selection] [--id 1]", TrayDelete}};
-const Registration trayIcons{{L"tray-icons", L"(icons in Wine's tray: handle visible left top right bottom)",
-                              TrayIcons}};
-const Registration trayClick{{L"tray-click",
-                              L"[--button left|right|middle] [--double] [--hold ms] [--pid program] [--index n] "
-                              L"[--timeout ms]  (prints the point)",
-                              TrayClick}};
 const Registration shellRefuse{{L"shell-refuse", L"[--timeout ms]  (a tray that refuses every icon; prints ready)",
                                 ShellRefuse}};
 

@@ -34,6 +34,7 @@ int Pid(const Args& args) {
     if (!found) Err(L"no such process within " + std::to_wstring(args.TimeoutMs()) + L" ms");
     return found ? 0 : 1;
 }
+const Registration pid{{L"pid", L"[--process velmora.exe] [--except id,id...] [--timeout ms]", Pid}};
 
 // windows: the top-level windows of the process, now.
 int Windows(const Args& args) {
@@ -42,6 +43,7 @@ int Windows(const Args& args) {
     }
     return 0;
 }
+const Registration windows{{L"windows", L"[--process name|--any-process] [--class c] [--caption t] [--visible]", Windows}};
 
 // wait-window: waits for a matching top-level window and prints its line.
 int WaitWindow(const Args& args) {
@@ -50,6 +52,9 @@ int WaitWindow(const Args& args) {
     OutLine(WindowLine(w));
     return 0;
 }
+const Registration waitWindow{
+    {L"wait-window", L"[--hwnd h|--class c|--caption t|--caption-prefix t] [--visible|--hidden] [--timeout ms]",
+     WaitWindow}};
 
 // wait-no-window: waits until no top-level window matches; with --hwnd,
 // until that window is gone or no longer matches (--visible: is hidden).
@@ -64,6 +69,7 @@ int WaitNoWindow(const Args& args) {
     if (!gone) Err(L"a matching window is still there");
     return gone ? 0 : 1;
 }
+const Registration waitNoWindow{{L"wait-no-window", L"[window selection] [--timeout ms]", WaitNoWindow}};
 
 // texts: the window's own line, then one line per child control:
 // handle, visible, enabled, class, text, control id.
@@ -74,6 +80,7 @@ int Texts(const Args& args) {
     for (HWND child : Children(w)) OutLine(WindowLine(child) + L"\t" + std::to_wstring(GetDlgCtrlID(child)));
     return 0;
 }
+const Registration texts{{L"texts", L"[window selection]", Texts}};
 
 // rows: the rows of every list box of the window (or of --id): id, index, text.
 int Rows(const Args& args) {
@@ -90,21 +97,14 @@ int Rows(const Args& args) {
         DWORD_PTR count = 0;
         SendMessageTimeoutW(child, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
         for (DWORD_PTR i = 0; i < count && i < 100000; ++i) {
-            DWORD_PTR length = 0;
-            SendMessageTimeoutW(child, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length);
-            if (length == static_cast<DWORD_PTR>(LB_ERR)) length = 0;
-            std::wstring row(length + 1, L'\0');
-            DWORD_PTR copied = 0;
-            SendMessageTimeoutW(child, LB_GETTEXT, i, reinterpret_cast<LPARAM>(row.data()), SMTO_ABORTIFHUNG, 2000,
-                                &copied);
-            if (copied == static_cast<DWORD_PTR>(LB_ERR)) copied = 0;
-            row.resize(std::min<std::size_t>(copied, length));
-            OutLine(std::to_wstring(GetDlgCtrlID(child)) + L"\t" + std::to_wstring(i) + L"\t" + Escape(row));
+            OutLine(std::to_wstring(GetDlgCtrlID(child)) + L"\t" + std::to_wstring(i) + L"\t" +
+                    Escape(ItemText(child, i, LB_GETTEXTLEN, LB_GETTEXT)));
         }
     }
     if (lists == 0) Err(L"no list box");
     return lists ? 0 : 1;
 }
+const Registration rows{{L"rows", L"[window selection] [--id n]", Rows}};
 
 // click: presses a child control given by --text or --id, posted so that a
 // modal window it opens does not block the driver.  --mouse posts a left
@@ -132,6 +132,7 @@ int Click(const Args& args) {
     OutLine(Hex(reinterpret_cast<UINT_PTR>(child)));
     return 0;
 }
+const Registration click{{L"click", L"[window selection] --text t|--id n|--name n [--mouse]", Click}};
 
 // wait-exit: waits until no process of the name is left; prints the exit
 // code of the last one it saw end.
@@ -152,6 +153,7 @@ int WaitExit(const Args& args) {
     if (!gone) Err(name + L" is still running");
     return gone ? 0 : 1;
 }
+const Registration waitExit{{L"wait-exit", L"[--process velmora.exe] [--timeout ms]", WaitExit}};
 
 // foreground: the window in front; with --class / --caption / --hwnd, waits
 // up to --timeout ms for one that matches.
@@ -168,6 +170,7 @@ int Foreground(const Args& args) {
     if (!matched) Err(L"no matching window in front within " + std::to_wstring(args.TimeoutMs()) + L" ms");
     return matched ? 0 : 1;
 }
+const Registration foreground{{L"foreground", L"[--class c|--caption t|--hwnd h] [--timeout ms]", Foreground}};
 
 // wait-drawn: waits until the window and every child have nothing left to
 // paint (no update region), as seen twice in a row.
@@ -184,15 +187,8 @@ int WaitDrawn(const Args& args) {
     if (!drawn) Err(L"the window still has parts to paint");
     return drawn ? 0 : 1;
 }
+const Registration waitDrawn{{L"wait-drawn", L"[window selection] [--timeout ms]", WaitDrawn}};
 
-const Registration pid{{L"pid", L"[--process velmora.exe] [--except id,id...] [--timeout ms]", Pid}};
-const Registration windows{{L"windows", L"[--process name|--any-process] [--class c] [--caption t] [--visible]", Windows}};
-const Registration waitWindow{
-    {L"wait-window", L"[--hwnd h|--class c|--caption t|--caption-prefix t] [--visible|--hidden] [--timeout ms]",
-     WaitWindow}};
-const Registration waitNoWindow{{L"wait-no-window", L"[window selection] [--timeout ms]", WaitNoWindow}};
-const Registration texts{{L"texts", L"[window selection]", Texts}};
-const Registration rows{{L"rows", L"[window selection] [--id n]", Rows}};
 // control-id: the window ids the program gives the controls of these stored
 // names, one a line.
 int ControlId(const Args& args) {
@@ -214,11 +210,7 @@ int WindowOrder(const Args& args) {
 
 const Registration windowOrder{{L"window-order", L"[window selection]  (exstyle owner owner-visible owner-exstyle)",
                                 WindowOrder}};
-const Registration click{{L"click", L"[window selection] --text t|--id n|--name n [--mouse]", Click}};
 const Registration controlId{{L"control-id", L"name...", ControlId}};
-const Registration waitExit{{L"wait-exit", L"[--process velmora.exe] [--timeout ms]", WaitExit}};
-const Registration foreground{{L"foreground", L"[--class c|--caption t|--hwnd h] [--timeout ms]", Foreground}};
-const Registration waitDrawn{{L"wait-drawn", L"[window selection] [--timeout ms]", WaitDrawn}};
 
 }  // namespace
 }  // namespace velmora::driver

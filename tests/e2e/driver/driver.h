@@ -5,6 +5,8 @@
 // commands on stdin (see Serve in driver_main.cpp).
 // Commands are kept in a table; a file cmd_<topic>.cpp adds its own with
 //   static const velmora::driver::Registration reg{{L"name", L"usage", Run}};
+// right below the command's function, so that the usage stands beside the
+// code that reads its options.
 // Output is UTF-8 on stdout, one record per line, fields separated by tabs,
 // texts with \t \r \n and \\ escaped (other control characters as \xHH).
 // Exit code 0 on success, 1 when what was asked for did not happen (within
@@ -60,6 +62,10 @@ long ParseNumber(const std::wstring& text, bool* ok = nullptr);   // decimal or 
 // --- processes and windows ------------------------------------------------------
 std::vector<DWORD> ProcessIds(const std::wstring& exeName);
 std::wstring WindowText(HWND window);
+// The text of item `index` of a list box (LB_GETTEXTLEN, LB_GETTEXT) or of a
+// combo box's list (CB_GETLBTEXTLEN, CB_GETLBTEXT), read in any process;
+// empty when there is no such item.
+std::wstring ItemText(HWND control, WPARAM index, UINT lengthMessage, UINT textMessage);
 // The window id the program gives the control of that stored name (the
 // program's own rule, forms/control_id.h).
 int ControlIdOf(const std::wstring& name);
@@ -68,6 +74,9 @@ std::wstring WindowClass(HWND window);
 // velmora.exe), of the one process --pid, or every top-level window with
 // --any-process.
 std::vector<HWND> TopLevelWindows(const Args& args);
+// The first top-level window of the process `pid` with the window class
+// `cls` (a visible one with `visibleOnly`), now; null when there is none.
+HWND TopLevelOf(DWORD pid, const std::wstring& cls, bool visibleOnly = false);
 // The window chosen by --hwnd, or the first top-level window of the process,
 // matching --class / --caption / --caption-prefix / --visible / --hidden,
 // waited for up to --timeout ms.  Null (with a message) when there is none.

@@ -216,6 +216,22 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+std::wstring ItemText(HWND control, WPARAM index, UINT lengthMessage, UINT textMessage) {
+    // LB_ERR and CB_ERR are both -1.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(control, lengthMessage, index, 0, SMTO_ABORTIFHUNG, 2000, &length) ||
+        length == static_cast<DWORD_PTR>(LB_ERR)) {
+        return L"";
+    }
+    std::wstring item(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, textMessage, index, reinterpret_cast<LPARAM>(item.data()), SMTO_ABORTIFHUNG, 2000,
+                        &copied);
+    if (copied == static_cast<DWORD_PTR>(LB_ERR)) copied = 0;
+    item.resize(std::min<std::size_t>(copied, length));
+    return item;
+}
+
 std::wstring WindowClass(HWND window) {
     wchar_t name[256] = {};
     GetClassNameW(window, name, 256);
@@ -240,6 +256,27 @@ std::vector<HWND> TopLevelWindows(const Args& args) {
         }
     } search{ProcessIds(args.Option(L"process", L"velmora.exe")), args.Has(L"any-process"),
              static_cast<DWORD>(args.Number(L"pid", 0)), {}};
+    EnumWindows(&Search::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND TopLevelOf(DWORD pid, const std::wstring& cls, bool visibleOnly) {
+    struct Search {
+        DWORD pid;
+        const std::wstring* cls;
+        bool visibleOnly;
+        HWND found;
+        static BOOL CALLBACK Visit(HWND w, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == s->pid && WindowClass(w) == *s->cls && (!s->visibleOnly || IsWindowVisible(w))) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    } search{pid, &cls, visibleOnly, nullptr};
     EnumWindows(&Search::Visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

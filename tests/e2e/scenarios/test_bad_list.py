@@ -7,24 +7,21 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import BOX_CLASS, Velmora, check, press, read_log, run, stays_true  # noqa: E402
+from e2elib import BOX_CLASS, check, new_program, press, read_log, run, stays_true  # noqa: E402
 
 
 def scenario(started):
-    program = Velmora("bad-list")
-    started.append(program)
+    program = new_program(started, "bad-list")
     target, log = program.install_recorder("tools")
-    program.write_list(
+    original = program.write_list(
         f"{target}\r\nfirst\r\n6 76 1 0\r\n".encode("cp932") +
         b"second.exe\r\n\r\n6 x 1 0\r\n")
-    original = program.read_list()
     program.start()
 
     box, text = program.error_box()
     check(text == "入力値が数値ではありません.", f"error box reads {text!r}")
-    program.click(box, "OK")
-    program.wait_closed(box)
-    check(stays_true(lambda: not program.boxes_shown(), 1.0), "another box followed the error box")
+    program.answer(box, "OK")
+    check(program.no_box_during(1.0), "another box followed the error box")
     check(not any(w.cls == BOX_CLASS for w in program.windows()), "a warning box was created")
 
     press("ctrl+shift+l")
@@ -32,7 +29,7 @@ def scenario(started):
 
     answer = program.end_session()
     check(answer != 0, f"WM_QUERYENDSESSION answered {answer}")
-    check(program.read_list() == original, f"the unreadable list was replaced: {program.read_list()!r}")
+    program.check_list(original, "the unreadable list was replaced")
 
 
 if __name__ == "__main__":

@@ -7,17 +7,15 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, driver, run  # noqa: E402
+from e2elib import SOURCE_DIR, check, driver, new_program, run  # noqa: E402
 
 
 def scenario(started):
-    program = Velmora("damaged-form")
-    started.append(program)
-    program.write_list([("C:\\Tools\\a.exe", "", 6, 65, 1, 0)])
-    original = program.read_list()
+    program = new_program(started, "damaged-form")
+    original = program.write_list([("C:\\Tools\\a.exe", "", 6, 65, 1, 0)])
     # The real description with one unknown handler after OnDestroy: reading
     # fails once the window's destruction handler is already in place.
-    with open(os.path.join(os.environ["VELMORA_SOURCE_DIR"], "res", "TMainForm.form"), encoding="utf-8") as f:
+    with open(os.path.join(SOURCE_DIR, "res", "TMainForm.form"), encoding="utf-8") as f:
         text = f.read()
     check("  OnDestroy = FormDestroy\n" in text, "TMainForm.form has no OnDestroy line")
     text = text.replace("  OnDestroy = FormDestroy\n", "  OnDestroy = FormDestroy\n  OnShow = NoSuchHandler\n")
@@ -32,7 +30,7 @@ def scenario(started):
     program.click(box, "OK")
     code = program.wait_exit(20)
     check(code != 0, "the program reported success after failing to start")
-    check(program.read_list() == original, f"the list was changed: {program.read_list()!r}")
+    program.check_list(original, "the list was changed")
 
 
 if __name__ == "__main__":

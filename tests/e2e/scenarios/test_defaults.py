@@ -6,27 +6,20 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, run, stays_true  # noqa: E402
-
-DEFAULT_LIST = (b"calc.exe\r\n\r\n6 67 1 0\r\n"
-                b"VELMORA_SHOWMAINWINDOW\r\n\r\n2 220 1 0\r\n")
+from e2elib import DEFAULT_LIST, check, new_program, run  # noqa: E402
 
 
 def scenario(started):
-    program = Velmora("defaults")
-    started.append(program)
+    program = new_program(started, "defaults")
     check(not os.path.exists(program.list_file), "the fresh folder already has a list")
-    program.start()
-
-    main = program.main_window()
+    main = program.start_resident()
     check(not main.visible, "the main window is visible at start")
-    check(stays_true(lambda: not program.boxes_shown(), 1.0), "a box appeared at start without a list")
+    check(program.no_box_during(1.0), "a box appeared at start without a list")
     check(not os.path.exists(program.list_file), "the list was written before the end")
 
-    answer = program.end_session()
-    check(answer != 0, f"WM_QUERYENDSESSION answered {answer}, not consent")
+    program.consent_to_end()
     check(os.path.exists(program.list_file), "no list file after the end")
-    check(program.read_list() == DEFAULT_LIST, f"list file holds {program.read_list()!r}")
+    program.check_list(DEFAULT_LIST)
 
 
 if __name__ == "__main__":

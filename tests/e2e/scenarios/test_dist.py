@@ -11,12 +11,10 @@ import tempfile
 import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import ARCH, PREFIX, WIN_DIR, Failure, Velmora, check, driver, run  # noqa: E402
+from e2elib import (ARCH, DEFAULT_LIST, PREFIX, SOURCE_DIR, WIN_DIR, Failure, check, driver, new_program,  # noqa: E402
+                    run)
 
-SOURCE_DIR = os.environ.get("VELMORA_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 CONTENTS = {"velmora.exe", "Velmora.html", "README.md", "LICENSE"}
-DEFAULT_LIST = (b"calc.exe\r\n\r\n6 67 1 0\r\n"
-                b"VELMORA_SHOWMAINWINDOW\r\n\r\n2 220 1 0\r\n")
 
 
 def build_zip(folder):
@@ -40,25 +38,22 @@ def scenario(started):
                 check(f'id="{anchor}"' in html, f"Velmora.html has no anchor {anchor}")
 
             folder = os.path.join(PREFIX, "drive_c", "e2e", f"dist-{os.getpid()}")
-            program = Velmora("dist", folder=folder)
-            started.append(program)
+            program = new_program(started, "dist", folder=folder)
             # Whatever the helper put there gives way to the zip's own files.
             for name in os.listdir(folder):
                 os.remove(os.path.join(folder, name))
             package.extractall(folder)
 
     check(sorted(os.listdir(folder)) == sorted(CONTENTS), f"unpacked: {sorted(os.listdir(folder))}")
-    program.start()
-    main = program.main_window()
+    main = program.start_resident()
     check(not main.visible, "the main window is visible at start")
     present = driver("tray-has", "--pid", program.pid, "--wait", "present", "--timeout", 10000,
                      check_rc=False)
     check(present and present[0] == ["1"], f"no icon in the notification area ({present})")
 
-    answer = program.end_session()
-    check(answer != 0, f"WM_QUERYENDSESSION answered {answer}, not consent")
+    program.consent_to_end()
     check(program.process.returncode == 0, f"exit code {program.process.returncode}")
-    check(program.read_list() == DEFAULT_LIST, f"list beside the program: {program.read_list()!r}")
+    program.check_list(DEFAULT_LIST, "the list beside the program")
     left = sorted(set(os.listdir(folder)) - CONTENTS - {"wine-stderr.log"})
     check(left == ["Velmora.Lst"], f"files the program left beside itself: {left}")
 

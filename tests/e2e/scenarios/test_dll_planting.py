@@ -13,9 +13,9 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (BOX_CLASS, WINE, WIN_DIR, Velmora, check, driver, encode_list, lines_of, notify_window,  # noqa: E402
-                    run, tray_click, wait_tray, wait_until, wine_env)
-from editorlib import MOD_CTRL, OPEN_DIALOG_CAPTION, Editor, confirm_box  # noqa: E402
+from e2elib import (BOX_CLASS, MOD_CTRL, WINE, WIN_DIR, check, driver, new_program, run, show_main,  # noqa: E402
+                    wait_until, wine_env)
+from editorlib import OPEN_DIALOG_CAPTION, Editor  # noqa: E402
 
 PLANTED = [
     "shcore.dll", "shlwapi.dll", "shell32.dll", "comdlg32.dll", "comctl32.dll", "version.dll", "uxtheme.dll",
@@ -26,8 +26,7 @@ PLANTED = [
 
 
 def scenario(started):
-    program = Velmora("dll-planting")
-    started.append(program)
+    program = new_program(started, "dll-planting")
     marker = os.path.join(WIN_DIR, "planted_marker.dll")
     check(os.path.exists(marker), f"no {marker}: build the planted_marker target")
     for name in PLANTED:
@@ -38,17 +37,12 @@ def scenario(started):
     subprocess.run([WINE, "rundll32", program.windows_path("control", "probe.dll") + ",Probe"], env=wine_env(),
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
     check(os.path.exists(program.unix("control", "probe.dll.loaded")), "the stand-in DLL records no loading")
-    program.write_list(encode_list([("C:\\keep.exe", "", MOD_CTRL, ord("J"), 0, 0)]))
-    program.start()
-    main = program.main_window()
-    wait_tray(notify_window(program), True)
+    main = program.start_in_tray([("C:\\keep.exe", "", MOD_CTRL, ord("J"), 0, 0)])
 
-    tray_click(program, "right")
-    program.main_shown()
+    show_main(program)
     program.click(main.hwnd, "バージョン情報の表示")
     box = program.wait_window("--class", BOX_CLASS, "--visible")
-    program.click(box.hwnd, "Ok")
-    program.wait_closed(box.hwnd)
+    program.answer(box.hwnd, "Ok")
 
     editor = Editor.open(program)
     editor.press_button("ReferBtn")
@@ -60,14 +54,11 @@ def scenario(started):
                what="the dropped file in the file field")
     editor.select_row(0)
     editor.press_button("DelBtn")
-    box, lines, buttons = confirm_box(program)
+    lines = program.answer_box("Cancel")
     check(lines[0].startswith("[確認]"), f"the confirmation says {lines!r}")
-    program.click(box, "Cancel")
-    program.wait_closed(box)
-    editor.press_button("CancelBtn")
-    editor.wait_closed()
+    editor.close_with("CancelBtn")
 
-    check(program.end_session() != 0, "the end of the session was refused")
+    program.consent_to_end()
     loaded = sorted(os.path.basename(p)[:-len(".loaded")] for p in glob.glob(program.unix("*.loaded")))
     check(not loaded, f"planted DLLs were loaded: {loaded}")
     print(f"{len(PLANTED)} planted DLLs, none loaded through every window")

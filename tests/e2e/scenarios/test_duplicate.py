@@ -6,16 +6,12 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (Velmora, check, encode_list, lines_of, press, read_log, run,  # noqa: E402
-                    stays_true, wait_log)
-
-CTRL_SHIFT = 6
+from e2elib import (CTRL_SHIFT, check, parameters_of, press_each, read_log, recorder_program,  # noqa: E402
+                    refusal_warning, run, stays_true)
 
 
 def scenario(started):
-    program = Velmora("duplicate")
-    started.append(program)
-    target, log = program.install_recorder("tools")
+    program, target, log = recorder_program(started, "duplicate")
     entries = [
         (target, "first", CTRL_SHIFT, ord("D"), 1, 0),
         (target, "second", CTRL_SHIFT, ord("D"), 1, 0),
@@ -24,27 +20,15 @@ def scenario(started):
     program.write_list(entries)
     program.start()
 
-    box, text, buttons = program.message_box()
-    expected = ["[警告] ホットキーが重複しているため、", "以下のショートカットが無効化されます.", "",
-                "Ctrl + Shift + D", "", target + " second"]
-    check(lines_of(text) == expected, f"warning reads {lines_of(text)!r}, expected {expected!r}")
-    check(buttons == ["Ok"], f"warning buttons {buttons!r}")
-    program.click(box, "Ok")
-    program.wait_closed(box)
-    check(stays_true(lambda: not program.boxes_shown(), 1.5), "a second box appeared")
+    program.answer_box("Ok", lines=refusal_warning("Ctrl + Shift + D", target + " second"), buttons=["Ok"])
+    check(program.no_box_during(1.5), "a second box appeared")
 
-    press("ctrl+shift+d")
-    starts = wait_log(log, 1)
-    press("ctrl+shift+e")
-    starts = wait_log(log, 2)
-    params = [s["cmdline"].rsplit(" ", 1)[-1] for s in starts]
+    params = [parameters_of(s) for s in press_each(log, "ctrl+shift+d", "ctrl+shift+e")]
     check(params == ["first", "third"], f"launched {params!r}, expected ['first', 'third']")
     check(stays_true(lambda: len(read_log(log)) == 2, 0.5), "a hotkey launched twice")
 
-    check(program.end_session() != 0, "the end of the session was refused")
-    saved = program.read_list()
-    disabled = [entries[0], (target, "second", CTRL_SHIFT, ord("D"), 0, 0), entries[2]]
-    check(saved == encode_list(disabled), f"list at the end: {saved!r}")
+    program.consent_to_end()
+    program.check_list([entries[0], (target, "second", CTRL_SHIFT, ord("D"), 0, 0), entries[2]])
 
 
 if __name__ == "__main__":

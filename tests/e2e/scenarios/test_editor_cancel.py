@@ -8,37 +8,29 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, driver, press, read_log, run, stays_true, wait_log  # noqa: E402
-from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, Editor, confirm_box  # noqa: E402
+from e2elib import (MOD_ALT, MOD_CTRL, MOD_SHIFT, check, driver, parameters_of, press, press_each,  # noqa: E402
+                    read_log, recorder_program, run, stays_true, wait_log)
+from editorlib import Editor  # noqa: E402
 
 
 def parameters(starts):
-    return [s["cmdline"][s["cmdline"].lower().rfind("recorder.exe") + 12:].lstrip('"').strip() for s in starts]
+    return [parameters_of(s) for s in starts]
 
 
 def scenario(started):
-    program = Velmora("editor-cancel")
-    started.append(program)
-    target, log = program.install_recorder("tools")
-    t = target
+    program, t, log = recorder_program(started, "editor-cancel")
     entries = [
         (t, "one", MOD_CTRL | MOD_SHIFT, ord("N"), 1, 0),
         (t, "two", MOD_CTRL | MOD_ALT, ord("O"), 1, 0),
         (t, "three", MOD_CTRL | MOD_SHIFT, ord("P"), 0, 0),
     ]
-    program.write_list(entries)
-    original = program.read_list()
-    program.start()
-    program.main_window()
+    original = program.write_list(entries)
+    program.start_resident()
 
-    editor = Editor.open(program)
     rows = [f"Ctrl + Alt + O : {t} two [o]", f"Ctrl + Shift + N : {t} one [o]",
             f"( Ctrl + Shift + P : {t} three [o] )"]
-    editor.wait_rows(rows)
-    ids = []
-    for row in range(3):
-        editor.select_row(row)
-        ids.append(editor.text("HK_ID"))
+    editor = Editor.open(program, rows)
+    ids = editor.row_ids(3)
     check(ids == ["$0101", "$0100", "(None)"], f"ids before any change {ids!r}")
 
     def edit_everything(editor):
@@ -47,9 +39,7 @@ def scenario(started):
         editor.wait_rows([rows[0], f"( Ctrl + Shift + N : {t} one [o] )", rows[2]])
         editor.select_row(0)
         editor.press_button("DelBtn")                          # Ctrl+Alt+O away
-        box, _, _ = confirm_box(program)
-        program.click(box, "Ok")
-        program.wait_closed(box)
+        program.answer_box("Ok")
         editor.click("Chk_Ctrl")
         editor.click("Chk_Shift")
         editor.type_into("Combo_Key", "q")
@@ -68,22 +58,15 @@ def scenario(started):
         editor = Editor.open(program)
         check(editor.rows() == rows, f"after {how}: the editor shows {editor.rows()!r}")
         if with_ids:
-            again = []
-            for row in range(3):
-                editor.select_row(row)
-                again.append(editor.text("HK_ID"))
+            again = editor.row_ids(3)
             check(again == ids, f"after {how}: ids {again!r}, expected {ids!r}")
         return editor
 
     edit_everything(editor)
-    editor.press_button("CancelBtn")
-    editor.wait_closed()
-    check(stays_true(lambda: not program.boxes_shown(), 0.5), "a box appeared after Cancel")
+    editor.close_with("CancelBtn")
+    check(program.no_box_during(0.5), "a box appeared after Cancel")
     # The live hotkeys are the ones from before.
-    press("ctrl+shift+n")
-    wait_log(log, 1)
-    press("ctrl+alt+o")
-    wait_log(log, 2)
+    press_each(log, "ctrl+shift+n", "ctrl+alt+o")
     press("ctrl+shift+q")
     check(stays_true(lambda: len(read_log(log)) == 2, 1.0), "the cancelled addition launched")
     check(parameters(read_log(log)) == ["one", "two"], f"launched {parameters(read_log(log))!r}")
@@ -104,15 +87,14 @@ def scenario(started):
     editor.wait_closed()
 
     editor = unchanged("closing the window", with_ids=True)
-    editor.press_button("CancelBtn")
-    editor.wait_closed()
+    editor.close_with("CancelBtn")
     press("ctrl+shift+n", "ctrl+alt+o", "ctrl+shift+q", "ctrl+shift+p")
     wait_log(log, 4)
     check(stays_true(lambda: len(read_log(log)) == 4, 1.0), "a cancelled or disabled entry launched")
     check(parameters(read_log(log)) == ["one", "two", "one", "two"], f"launched {parameters(read_log(log))!r}")
 
-    check(program.end_session() != 0, "the end of the session was refused")
-    check(program.read_list() == original, f"the list changed: {program.read_list()!r}")
+    program.consent_to_end()
+    program.check_list(original, "the list changed")
 
 
 if __name__ == "__main__":

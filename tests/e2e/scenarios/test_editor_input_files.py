@@ -12,9 +12,10 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, WS_EX_TOPMOST, Velmora, check, driver,  # noqa: E402
-                    encode_list, folder_of, press, run, same_folder, wait_log, wait_until, window_order)
-from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, OPEN_DIALOG_CAPTION, Editor  # noqa: E402
+from e2elib import (MOD_ALT, MOD_CTRL, MOD_SHIFT, SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED,  # noqa: E402
+                    WS_EX_TOPMOST, check, check_start, driver, new_program, press, run, wait_log, wait_until,
+                    window_order)
+from editorlib import OPEN_DIALOG_CAPTION, Editor  # noqa: E402
 
 FILE_NAME_BOX = "1148"     # the Open dialog's file name box (cmb13)
 LOOK_IN_BOX = "1137"       # its folder box (cmb2)
@@ -29,20 +30,12 @@ def dialog_fields(dialog):
     return look_in[0], name[0]
 
 
-def parameters_of(start):
-    cmdline = start["cmdline"]
-    return cmdline[cmdline.lower().rfind("recorder.exe") + len("recorder.exe"):].lstrip('"').strip()
-
-
 def scenario(started):
-    program = Velmora("editor-files")
-    started.append(program)
+    program = new_program(started, "editor-files")
     keep, keep_log = program.install_recorder("keep")
     browsed, browsed_log = program.install_recorder("browse")
     dropped, dropped_log = program.install_recorder("ツール")
-    program.write_list([(keep, "keep", MOD_CTRL | MOD_SHIFT, ord("Q"), 1, 0)])
-    program.start()
-    program.main_window()
+    program.start_resident([(keep, "keep", MOD_CTRL | MOD_SHIFT, ord("Q"), 1, 0)])
     editor = Editor.open(program)
 
     # Browsing with an empty file field: the root of the program's drive.
@@ -100,20 +93,14 @@ def scenario(started):
             ("ctrl+alt+d", dropped_log, dropped, "dropped", SW_SHOWMINIMIZED),
             ("ctrl+shift+q", keep_log, keep, "keep", SW_SHOW)]:
         press(keys)
-        got = wait_log(log, 1)[-1]
-        check(parameters_of(got) == parameter, f"{keys}: parameters {parameters_of(got)!r}, expected {parameter!r}")
-        check(int(got["show"]) == show, f"{keys}: show command {got['show']}, expected {show}")
-        check(same_folder(got["cwd"], folder_of(target)),
-              f"{keys}: working folder {got['cwd']!r}, expected {folder_of(target)!r}")
+        check_start(wait_log(log, 1)[-1], keys, target, parameter, show)
 
-    check(program.end_session() != 0, "the end of the session was refused")
-    saved = program.read_list()
-    expected = encode_list([
+    program.consent_to_end()
+    program.check_list([
         (keep, "keep", MOD_CTRL | MOD_SHIFT, ord("Q"), 1, 0),
         (browsed, "browsed", MOD_CTRL | MOD_SHIFT, ord("B"), 1, 1),
         (dropped, "dropped", MOD_CTRL | MOD_ALT, ord("D"), 1, 2),
     ])
-    check(saved == expected, f"list at the end: {saved!r}\nexpected {expected!r}")
 
 
 if __name__ == "__main__":

@@ -14,32 +14,21 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, Velmora, check, encode_list,  # noqa: E402
-                    folder_of, press, read_log, run, same_folder, stays_true, wait_log, wait_until)
-from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, Editor, confirm_box  # noqa: E402
+from e2elib import (MOD_ALT, MOD_CTRL, MOD_SHIFT, SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED,  # noqa: E402
+                    check, check_start, press, read_log, recorder_program, run, stays_true, wait_log, wait_until)
+from editorlib import Editor  # noqa: E402
 
 EMPTY_PANEL = (False, False, False, "", "", "", 0)
 VK_F5 = 0x74
 
 
-def parameters_of(start):
-    cmdline = start["cmdline"]
-    return cmdline[cmdline.lower().rfind("recorder.exe") + len("recorder.exe"):].lstrip('"').strip()
-
-
 def scenario(started):
-    program = Velmora("editor-keys")
-    started.append(program)
-    target, log = program.install_recorder("tools")
-    t = target
+    program, t, log = recorder_program(started, "editor-keys")
     # Disabled: a live hotkey would take Ctrl+Shift+F5 before the editor
     # could capture it.
-    program.write_list([(t, "old", MOD_CTRL | MOD_SHIFT, VK_F5, 0, 0)])
-    program.start()
-    program.main_window()
+    program.start_resident([(t, "old", MOD_CTRL | MOD_SHIFT, VK_F5, 0, 0)])
 
-    editor = Editor.open(program)
-    editor.wait_rows([f"( Ctrl + Shift + F5 : {t} old [o] )"])
+    editor = Editor.open(program, [f"( Ctrl + Shift + F5 : {t} old [o] )"])
     check(editor.panel() == EMPTY_PANEL, f"the panel starts as {editor.panel()!r}")
     items = editor.key_items()
     check(items[:3] == ["$08  BackSpace", "$09  Tab", "$0C  Clear"] and "$4B  K" in items
@@ -100,22 +89,15 @@ def scenario(started):
     editor.type_into("Parameter", "direct")
 
     editor.click("AddBtn")
-    box, lines, buttons = confirm_box(program)
-    expected = ["以下のショートカットを上書きしますか？", "", "Ctrl + Shift + F5", "", f"{t} old"]
-    check(lines == expected, f"the overwrite question reads {lines!r}, expected {expected!r}")
-    check(sorted(buttons) == ["Cancel", "Ok"], f"the question's buttons {buttons!r}")
-    program.click(box, "Cancel")
-    program.wait_closed(box)
+    question = ["以下のショートカットを上書きしますか？", "", "Ctrl + Shift + F5", "", f"{t} old"]
+    program.answer_box("Cancel", lines=question, buttons=["Cancel", "Ok"])
     # Declined: nothing changed and the inputs are still there.
     check(editor.rows()[2] == f"( Ctrl + Shift + F5 : {t} old [o] )", f"declined overwrite: {editor.rows()!r}")
     panel = editor.panel()
     check(panel == (True, False, True, "$74  F5", t, "direct", 0), f"the panel after declining: {panel!r}")
 
     editor.click("AddBtn")
-    box, lines, _ = confirm_box(program)
-    check(lines == expected, f"the second question reads {lines!r}")
-    program.click(box, "Ok")
-    program.wait_closed(box)
+    program.answer_box("Ok", lines=question)
     editor.wait_rows([f"Ctrl + Alt + K : {t} from list [O]", f"Ctrl + Shift + A : {t} typed key [.]",
                       f"Ctrl + Shift + F5 : {t} direct [o]"])
 
@@ -126,21 +108,15 @@ def scenario(started):
              ("ctrl+shift+f5", "direct", SW_SHOW)]
     for number, (keys, parameter, show) in enumerate(cases, start=1):
         press(keys)
-        got = wait_log(log, number)[-1]
-        check(parameters_of(got) == parameter, f"{keys}: parameters {parameters_of(got)!r}, expected {parameter!r}")
-        check(int(got["show"]) == show, f"{keys}: show command {got['show']}, expected {show}")
-        check(same_folder(got["cwd"], folder_of(t)), f"{keys}: working folder {got['cwd']!r}")
-        check(t.lower() in got["cmdline"].lower(), f"{keys}: command line {got['cmdline']!r}")
+        check_start(wait_log(log, number)[-1], keys, t, parameter, show)
     check(stays_true(lambda: len(read_log(log)) == len(cases), 0.5), "a hotkey launched twice")
 
-    check(program.end_session() != 0, "the end of the session was refused")
-    saved = program.read_list()
-    expected_list = encode_list([
+    program.consent_to_end()
+    program.check_list([
         (t, "direct", MOD_CTRL | MOD_SHIFT, VK_F5, 1, 0),
         (t, "from list", MOD_CTRL | MOD_ALT, ord("K"), 1, 1),
         (t, "typed key", MOD_CTRL | MOD_SHIFT, ord("A"), 1, 2),
     ])
-    check(saved == expected_list, f"list at the end: {saved!r}\nexpected {expected_list!r}")
 
 
 if __name__ == "__main__":

@@ -9,18 +9,15 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (SW_SHOW, SW_SHOWMINIMIZED, WS_EX_TOPMOST, Velmora, check, encode_list, press,  # noqa: E402
-                    read_log, run, stays_true, wait_log, window_order)
-from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, Editor, confirm_box  # noqa: E402
+from e2elib import (MOD_ALT, MOD_CTRL, MOD_SHIFT, SW_SHOW, SW_SHOWMINIMIZED, check, parameters_of,  # noqa: E402
+                    press, press_each, read_log, recorder_program, run, stays_true)
+from editorlib import Editor  # noqa: E402
 
 VK_F6 = 0x75
 
 
 def scenario(started):
-    program = Velmora("editor-list")
-    started.append(program)
-    target, log = program.install_recorder("tools")
-    t = target
+    program, t, log = recorder_program(started, "editor-list")
     entries = [
         (t, "alpha", MOD_CTRL | MOD_SHIFT, ord("J"), 1, 0),     # slot 1, id 256
         (t, "beta", MOD_CTRL | MOD_ALT, ord("K"), 1, 1),        # slot 2, id 257
@@ -28,12 +25,9 @@ def scenario(started):
         (t, "delta", MOD_CTRL | MOD_SHIFT, ord("L"), 0, 0),     # slot 4, disabled
         (t, "epsilon", MOD_CTRL | MOD_SHIFT, ord("M"), 1, 5),   # slot 5, id 259, size out of range
     ]
-    program.write_list(entries)
-    program.start()
-    program.main_window()
+    program.start_resident(entries)
 
-    editor = Editor.open(program)
-    editor.wait_rows([
+    editor = Editor.open(program, [
         f"Ctrl + Alt + K : {t} beta [O]",
         f"Ctrl + Shift + J : {t} alpha [o]",
         f"Ctrl + Shift + M : {t} epsilon [",
@@ -67,20 +61,12 @@ def scenario(started):
     editor.select_row(0)
     rows_before = editor.rows()
     editor.press_button("DelBtn")
-    box, lines, buttons = confirm_box(program)
-    expected = ["[確認] ホットキーを削除します.", "", "Ctrl + Alt + K", "", f"{t} beta"]
-    check(lines == expected, f"deletion question reads {lines!r}, expected {expected!r}")
-    check(sorted(buttons) == ["Cancel", "Ok"], f"deletion question's buttons {buttons!r}")
-    check(window_order(box)[0] & WS_EX_TOPMOST, "the message box does not stay on top")
-    program.click(box, "Cancel")
-    program.wait_closed(box)
+    question = ["[確認] ホットキーを削除します.", "", "Ctrl + Alt + K", "", f"{t} beta"]
+    program.answer_box("Cancel", lines=question, buttons=["Cancel", "Ok"])
     check(editor.rows() == rows_before, f"declined deletion changed the list: {editor.rows()!r}")
 
     editor.press_button("DelBtn")
-    box, lines, _ = confirm_box(program)
-    check(lines == expected, f"second deletion question reads {lines!r}")
-    program.click(box, "Ok")
-    program.wait_closed(box)
+    program.answer_box("Ok", lines=question)
     # Slot 2 is taken by the last slot's entry (Ctrl+Shift+M); the same row
     # number stays selected.
     editor.wait_rows([
@@ -92,17 +78,11 @@ def scenario(started):
     got = (editor.selected_row(), editor.text("HK_ID"), editor.checked("ValidBtn"))
     check(got == (0, "$0103", True), f"after the deletion: selection, id, enabled box {got!r}")
 
-    editor.press_button("CloseBtn")
-    editor.wait_closed()
-    check(stays_true(lambda: not program.boxes_shown(), 1.0), "a box appeared at the commit")
+    editor.close_with("CloseBtn")
+    check(program.no_box_during(1.0), "a box appeared at the commit")
 
     # Only the enabled entries hold hotkeys now, with their own targets.
-    press("ctrl+shift+m")
-    starts = wait_log(log, 1)
-    press("ctrl+shift+f6")
-    starts = wait_log(log, 2)
-    got = [(s["cmdline"][s["cmdline"].lower().rfind("recorder.exe") + 12:].lstrip('"').strip(), int(s["show"]))
-           for s in starts]
+    got = [(parameters_of(s), int(s["show"])) for s in press_each(log, "ctrl+shift+m", "ctrl+shift+f6")]
     check(got == [("epsilon", SW_SHOW), ("", SW_SHOWMINIMIZED)], f"launched {got!r}")
     press("ctrl+shift+j", "ctrl+alt+k", "ctrl+shift+l")
     check(stays_true(lambda: len(read_log(log)) == 2, 1.0),
@@ -113,18 +93,15 @@ def scenario(started):
     check(editor.text("HK_ID") == "$0100", f"Ctrl+Shift+M's id after the commit: {editor.text('HK_ID')!r}")
     editor.select_row(1)
     check(editor.text("HK_ID") == "$0101", f"Ctrl+Shift+F6's id after the commit: {editor.text('HK_ID')!r}")
-    editor.press_button("CancelBtn")
-    editor.wait_closed()
+    editor.close_with("CancelBtn")
 
-    check(program.end_session() != 0, "the end of the session was refused")
-    saved = program.read_list()
-    expected_list = encode_list([
+    program.consent_to_end()
+    program.check_list([
         (t, "alpha", MOD_CTRL | MOD_SHIFT, ord("J"), 0, 0),
         (t, "epsilon", MOD_CTRL | MOD_SHIFT, ord("M"), 1, 5),
         (t, "", MOD_CTRL | MOD_SHIFT, VK_F6, 1, 2),
         (t, "delta", MOD_CTRL | MOD_SHIFT, ord("L"), 0, 0),
     ])
-    check(saved == expected_list, f"list at the end: {saved!r}\nexpected {expected_list!r}")
 
 
 if __name__ == "__main__":

@@ -11,28 +11,22 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (SW_SHOW, Velmora, check, encode_list, press, run, stays_true, wait_log,  # noqa: E402
-                    wait_until)
-from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, Editor, confirm_box  # noqa: E402
+from e2elib import (MOD_ALT, MOD_CTRL, MOD_SHIFT, SW_SHOW, check, press, recorder_program, run,  # noqa: E402
+                    stays_true, wait_log, wait_until)
+from editorlib import Editor  # noqa: E402
 
 VK_OEM_5 = 0xDC   # the backslash key: a code without a name of its own
 
 
 def scenario(started):
-    program = Velmora("editor-paste")
-    started.append(program)
-    target, log = program.install_recorder("tools")
-    t = target
+    program, t, log = recorder_program(started, "editor-paste")
     entries = [
         (t, "first", MOD_CTRL | MOD_ALT, ord("K"), 1, 1),
         (t, "", MOD_CTRL | MOD_SHIFT, VK_OEM_5, 1, 2),
     ]
-    program.write_list(entries)
-    program.start()
-    program.main_window()
+    program.start_resident(entries)
 
-    editor = Editor.open(program)
-    editor.wait_rows([f"Ctrl + Alt + K : {t} first [O]", f"Ctrl + Shift + $DC : {t} [.]"])
+    editor = Editor.open(program, [f"Ctrl + Alt + K : {t} first [O]", f"Ctrl + Shift + $DC : {t} [.]"])
     editor.select_row(0, double=True)
     wait_until(lambda: editor.panel()[4] == t, 5, what="the double-clicked entry in the panel")
     panel = editor.panel()
@@ -48,11 +42,7 @@ def scenario(started):
     editor.click("Size0")
     editor.click("Parameter")
     press("enter")      # a file is entered: Enter adds
-    box, lines, _ = confirm_box(program)
-    expected = ["以下のショートカットを上書きしますか？", "", "Ctrl + Shift + $DC", "", t]
-    check(lines == expected, f"the overwrite question reads {lines!r}, expected {expected!r}")
-    program.click(box, "Ok")
-    program.wait_closed(box)
+    program.answer_box("Ok", lines=["以下のショートカットを上書きしますか？", "", "Ctrl + Shift + $DC", "", t])
     rows = [f"Ctrl + Alt + K : {t} first [O]", f"Ctrl + Shift + $DC : {t} changed [o]"]
     editor.wait_rows(rows)
 
@@ -76,10 +66,8 @@ def scenario(started):
     check(got["cmdline"].rstrip().endswith(" changed") and int(got["show"]) == SW_SHOW,
           f"Ctrl+Shift+\\ started {got['cmdline']!r} with show command {got['show']}")
 
-    check(program.end_session() != 0, "the end of the session was refused")
-    saved = program.read_list()
-    expected_list = encode_list([entries[0], (t, "changed", MOD_CTRL | MOD_SHIFT, VK_OEM_5, 1, 0)])
-    check(saved == expected_list, f"list at the end: {saved!r}\nexpected {expected_list!r}")
+    program.consent_to_end()
+    program.check_list([entries[0], (t, "changed", MOD_CTRL | MOD_SHIFT, VK_OEM_5, 1, 0)])
 
 
 if __name__ == "__main__":

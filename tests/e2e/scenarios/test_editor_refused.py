@@ -8,54 +8,38 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, encode_list, press, read_log, run, stays_true, wait_log  # noqa: E402
-from editorlib import MOD_CTRL, MOD_SHIFT, Editor, HeldHotkey, confirm_box  # noqa: E402
-
-CTRL_SHIFT = MOD_CTRL | MOD_SHIFT
+from e2elib import (CTRL_SHIFT, check, parameters_of, press, press_each, read_log, recorder_program,  # noqa: E402
+                    refusal_warning, run, stays_true)
+from editorlib import Editor, HeldHotkey  # noqa: E402
 
 
 def scenario(started):
-    program = Velmora("editor-refused")
-    started.append(program)
-    target, log = program.install_recorder("tools")
-    t = target
+    program, t, log = recorder_program(started, "editor-refused")
     entries = [
         (t, "first", CTRL_SHIFT, ord("U"), 1, 0),
         (t, "held", CTRL_SHIFT, ord("G"), 0, 0),     # disabled: the program leaves G free at start
         (t, "third", CTRL_SHIFT, ord("W"), 1, 0),
     ]
-    program.write_list(entries)
-    program.start()
-    program.main_window()
+    program.start_resident(entries)
 
     holder = HeldHotkey(CTRL_SHIFT, ord("G"))
     try:
-        editor = Editor.open(program)
-        editor.wait_rows([f"Ctrl + Shift + U : {t} first [o]", f"Ctrl + Shift + W : {t} third [o]",
-                          f"( Ctrl + Shift + G : {t} held [o] )"])
+        editor = Editor.open(program, [f"Ctrl + Shift + U : {t} first [o]", f"Ctrl + Shift + W : {t} third [o]",
+                                       f"( Ctrl + Shift + G : {t} held [o] )"])
         editor.select_row(2)
         editor.press_button("ValidBtn")
         editor.wait_rows([f"Ctrl + Shift + G : {t} held [o]", f"Ctrl + Shift + U : {t} first [o]",
                           f"Ctrl + Shift + W : {t} third [o]"])
         editor.press_button("CloseBtn")
 
-        box, lines, buttons = confirm_box(program)
-        expected = ["[警告] ホットキーが重複しているため、", "以下のショートカットが無効化されます.", "",
-                    "Ctrl + Shift + G", "", f"{t} held"]
-        check(lines == expected, f"warning reads {lines!r}, expected {expected!r}")
-        check(buttons == ["Ok"], f"warning buttons {buttons!r}")
-        program.click(box, "Ok")
-        program.wait_closed(box)
+        program.answer_box("Ok", lines=refusal_warning("Ctrl + Shift + G", f"{t} held"), buttons=["Ok"])
         editor.wait_closed()
-        check(stays_true(lambda: not program.boxes_shown(), 1.0), "a second box appeared")
+        check(program.no_box_during(1.0), "a second box appeared")
 
-        press("ctrl+shift+u")
-        wait_log(log, 1)
-        press("ctrl+shift+w")
-        starts = wait_log(log, 2)
+        starts = press_each(log, "ctrl+shift+u", "ctrl+shift+w")
         press("ctrl+shift+g")
         check(stays_true(lambda: len(read_log(log)) == 2, 1.0), "the refused entry launched")
-        params = [s["cmdline"].rsplit(" ", 1)[-1] for s in starts]
+        params = [parameters_of(s) for s in starts]
         check(params == ["first", "third"], f"launched {params!r}")
     finally:
         pressed = holder.release()
@@ -63,20 +47,14 @@ def scenario(started):
 
     # The refused entry is disabled and has no id; Ctrl+Shift+W, the slot
     # after it, took the id the refused one did not use up.
-    editor = Editor.open(program)
-    editor.wait_rows([f"Ctrl + Shift + U : {t} first [o]", f"Ctrl + Shift + W : {t} third [o]",
-                      f"( Ctrl + Shift + G : {t} held [o] )"])
-    ids = []
-    for row in range(3):
-        editor.select_row(row)
-        ids.append((editor.text("HK_ID"), editor.checked("ValidBtn")))
+    editor = Editor.open(program, [f"Ctrl + Shift + U : {t} first [o]", f"Ctrl + Shift + W : {t} third [o]",
+                                   f"( Ctrl + Shift + G : {t} held [o] )"])
+    ids = editor.row_ids(3, with_enabled=True)
     check(ids == [("$0100", True), ("$0101", True), ("(None)", False)], f"ids after the commit {ids!r}")
-    editor.press_button("CancelBtn")
-    editor.wait_closed()
+    editor.close_with("CancelBtn")
 
-    check(program.end_session() != 0, "the end of the session was refused")
-    saved = program.read_list()
-    check(saved == encode_list(entries), f"list at the end: {saved!r}")
+    program.consent_to_end()
+    program.check_list(entries)
 
 
 if __name__ == "__main__":

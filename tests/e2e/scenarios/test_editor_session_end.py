@@ -7,22 +7,17 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, run  # noqa: E402
-from editorlib import MOD_ALT, MOD_CTRL, MOD_SHIFT, Editor, confirm_box  # noqa: E402
+from e2elib import MOD_ALT, MOD_CTRL, MOD_SHIFT, recorder_program, run  # noqa: E402
+from editorlib import Editor, confirm_box  # noqa: E402
 
 
 def scenario(started):
     for with_question in (False, True):
-        program = Velmora("editor-session-end")
-        started.append(program)
-        target, _ = program.install_recorder("tools")
-        t = target
+        program, t, _ = recorder_program(started, "editor-session-end")
         entries = [(t, "one", MOD_CTRL | MOD_SHIFT, ord("N"), 1, 0), (t, "two", MOD_CTRL | MOD_ALT, ord("O"), 1, 2)]
-        program.write_list(entries)
         # Saved in canonical form at the end: the file as written here.
-        original = program.read_list()
-        program.start()
-        program.main_window()
+        original = program.write_list(entries)
+        program.start_resident()
 
         editor = Editor.open(program)
         editor.select_row(0)
@@ -33,9 +28,8 @@ def scenario(started):
             confirm_box(program)
 
         how = "with the deletion question open" if with_question else "with the editor open"
-        check(program.end_session() != 0, f"the end of the session was refused {how}")
-        saved = program.read_list()
-        check(saved == original, f"list written {how}: {saved!r}\nexpected {original!r}")
+        program.consent_to_end(f" {how}")
+        program.check_list(original, f"list written {how}")
 
 
 if __name__ == "__main__":

@@ -9,17 +9,13 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, post_tray, press, run, stays_true, wait_log  # noqa: E402
-from editorlib import EDITOR_CLASS, MOD_CTRL, MOD_SHIFT, WM_LBUTTONDBLCLK, Editor, confirm_box  # noqa: E402
-
-CTRL_SHIFT = MOD_CTRL | MOD_SHIFT
+from e2elib import (CTRL_SHIFT, WM_LBUTTONDBLCLK, check, parameters_of, post_tray, press_each,  # noqa: E402
+                    recorder_program, refusal_warning, run, stays_true)
+from editorlib import Editor, confirm_box  # noqa: E402
 
 
 def scenario(started):
-    program = Velmora("editor-startup")
-    started.append(program)
-    target, log = program.install_recorder("tools")
-    t = target
+    program, t, log = recorder_program(started, "editor-startup")
     program.write_list([
         (t, "one", CTRL_SHIFT, ord("R"), 1, 0),
         (t, "doubled", CTRL_SHIFT, ord("R"), 1, 0),
@@ -27,36 +23,25 @@ def scenario(started):
     ])
     program.start()
     box, lines, _ = confirm_box(program)
-    check(lines[3:] == ["Ctrl + Shift + R", "", f"{t} doubled"], f"start-up warning reads {lines!r}")
+    check(lines == refusal_warning("Ctrl + Shift + R", f"{t} doubled"), f"start-up warning reads {lines!r}")
 
     post_tray(program, WM_LBUTTONDBLCLK)
-    check(stays_true(lambda: not program.windows("--class", EDITOR_CLASS, "--visible"), 1.5),
-          "an editor opened over the start-up warning")
-    program.click(box, "Ok")
-    program.wait_closed(box)
-    check(stays_true(lambda: not program.boxes_shown(), 1.0), "a further warning appeared")
+    check(stays_true(lambda: not program.editors_shown(), 1.5), "an editor opened over the start-up warning")
+    program.answer(box, "Ok")
+    check(program.no_box_during(1.0), "a further warning appeared")
 
     # Ctrl+Shift+T is registered only once the box is gone (which under Wine
     # without a window manager takes up to two seconds): the key registered
     # before the box goes first.
-    press("ctrl+shift+r")
-    wait_log(log, 1)
-    press("ctrl+shift+t")
-    starts = wait_log(log, 2)
-    params = [s["cmdline"].rsplit(" ", 1)[-1] for s in starts]
+    params = [parameters_of(s) for s in press_each(log, "ctrl+shift+r", "ctrl+shift+t")]
     check(params == ["one", "three"], f"launched {params!r}")
 
-    editor = Editor.open(program)
-    editor.wait_rows([f"Ctrl + Shift + R : {t} one [o]", f"Ctrl + Shift + T : {t} three [o]",
-                      f"( Ctrl + Shift + R : {t} doubled [o] )"])
-    ids = []
-    for row in range(3):
-        editor.select_row(row)
-        ids.append(editor.text("HK_ID"))
+    editor = Editor.open(program, [f"Ctrl + Shift + R : {t} one [o]", f"Ctrl + Shift + T : {t} three [o]",
+                                   f"( Ctrl + Shift + R : {t} doubled [o] )"])
+    ids = editor.row_ids(3)
     check(ids == ["$0100", "$0101", "(None)"], f"ids after the start-up {ids!r}")
-    editor.press_button("CancelBtn")
-    editor.wait_closed()
-    check(program.end_session() != 0, "the end of the session was refused")
+    editor.close_with("CancelBtn")
+    program.consent_to_end()
 
 
 if __name__ == "__main__":

@@ -7,25 +7,21 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, encode_list, run  # noqa: E402
+from e2elib import check, new_program, run  # noqa: E402
 
 
 def scenario(started):
-    program = Velmora("end-session")
-    started.append(program)
+    program = new_program(started, "end-session")
     japanese = "C:\\ソフト\\表示.exe"   # "ソ" and "表" end in the byte of "\\" in code page 932
     program.write_list(
         "C:\\Tools\\a.exe\r\n-p 1\r\n6 65 1 0 trailing words\r\n".encode("cp932") +
         f"{japanese}\r\n\r\n65542 66 0 7\r\n".encode("cp932") +
         b"nokey.exe\r\n\r\n6 0 1 0\r\n")
-    program.start()
-    program.main_window()
+    program.start_resident()
 
-    answer = program.end_session()
-    check(answer != 0, f"WM_QUERYENDSESSION answered {answer}")
+    program.consent_to_end()
     check(program.process.returncode == 0, f"exit code {program.process.returncode}")
-    expected = encode_list([("C:\\Tools\\a.exe", "-p 1", 6, 65, 1, 0), (japanese, "", 6, 66, 0, 7)])
-    check(program.read_list() == expected, f"list at the end: {program.read_list()!r}, expected {expected!r}")
+    program.check_list([("C:\\Tools\\a.exe", "-p 1", 6, 65, 1, 0), (japanese, "", 6, 66, 0, 7)])
 
 
 if __name__ == "__main__":

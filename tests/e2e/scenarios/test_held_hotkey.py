@@ -7,7 +7,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, driver, read_log, run, stays_true, wait_log  # noqa: E402
+from e2elib import check, driver, read_log, recorder_program, run, stays_true, wait_log  # noqa: E402
 
 CTRL, SHIFT = 2, 4
 REPEATS = 12
@@ -21,12 +21,8 @@ def scenario(started):
     # Without repeats reaching a hotkey, holding one proves nothing of the program.
     check(control > 1, f"the control saw {control} WM_HOTKEY for {REPEATS} key-downs: the key did not repeat")
 
-    program = Velmora("held_hotkey")
-    started.append(program)
-    target, log = program.install_recorder("tools")
-    program.write_list([(target, "held", CTRL | SHIFT, ord("R"), 1, 0)])
-    program.start()
-    program.main_window()
+    program, target, log = recorder_program(started, "held_hotkey")
+    program.start_resident([(target, "held", CTRL | SHIFT, ord("R"), 1, 0)])
 
     driver("press", "--repeat", str(REPEATS), "ctrl+shift+r")
     wait_log(log, 1)
@@ -37,7 +33,7 @@ def scenario(started):
     driver("press", "ctrl+shift+r")
     starts = wait_log(log, 2)
     check(len(starts) == 2, f"{len(starts)} starts after a second press")
-    check(program.end_session() != 0, "the end of the session was refused")
+    program.consent_to_end()
 
 
 if __name__ == "__main__":

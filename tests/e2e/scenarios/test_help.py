@@ -15,11 +15,10 @@ import sys
 import uuid
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, PREFIX, WINE, WIN_DIR, Velmora, check, driver, encode_list, read_log,  # noqa: E402
-                    run, wait_log, wine_env)
+from e2elib import (PREFIX, WINE, WIN_DIR, WM_RBUTTONUP, check, encode_list, new_program, post_tray,  # noqa: E402
+                    read_log, run, wait_log, wine_env)
 
 BROWSER_KEY = "HKLM\\Software\\Classes\\http\\shell\\open\\command"
-WM_TRAYNOTIFY, WM_RBUTTONUP = 1126, 0x205
 
 
 def reg(*args):
@@ -38,16 +37,9 @@ def browser_command():
     return None
 
 
-def notify_window(main_hwnd):
-    for row in driver("texts", "--hwnd", main_hwnd)[1:]:
-        if row[3] == "TNotifyWindow":
-            return row[0]
-    return None
-
-
 def scenario(started):
-    program = Velmora("help", folder=os.path.join(PREFIX, "drive_c", "e2e", f"José-{uuid.uuid4().hex[:8]}"))
-    started.append(program)
+    folder = os.path.join(PREFIX, "drive_c", "e2e", f"José-{uuid.uuid4().hex[:8]}")
+    program = new_program(started, "help", folder=folder)
     listed = encode_list([("C:\\keep.exe", "-x", 2, ord("J"), 0, 0)])
     program.write_list(listed.replace(b"\r\n", b"\n"))
     shutil.copy2(os.path.join(WIN_DIR, "Velmora.html"), program.unix("Velmora.html"))
@@ -58,12 +50,9 @@ def scenario(started):
     check(reg("add", BROWSER_KEY, "/ve", "/d", f'"{browser}" -url "%1"', "/f").returncode == 0,
           "could not register the test browser")
     try:
-        program.start()
-        main = program.main_window()
-        notify = notify_window(main.hwnd)
-        check(notify is not None, "the main window has no notify window")
-        driver("post", "--hwnd", notify, WM_TRAYNOTIFY, 1, WM_RBUTTONUP)
-        main = program.wait_window("--class", MAIN_CLASS, "--visible")
+        program.start_resident()
+        post_tray(program, WM_RBUTTONUP)
+        main = program.main_shown(timeout=15)
 
         program.click(main.hwnd, "ヘルプファイルの表示 ")
         entries = wait_log(log, 1)
@@ -72,7 +61,7 @@ def scenario(started):
               f"the browser was started with {cmdline!r}")
 
         program.click(main.hwnd, "登録エディタを起動 ")
-        editor = program.wait_window("--class", "TREditor", "--visible")
+        editor = program.editor_shown("the editor", timeout=15)
         program.click(editor.hwnd, "説明(&H)")
         entries = wait_log(log, 2)
         cmdline = entries[1].get("cmdline", "")
@@ -85,8 +74,8 @@ def scenario(started):
         else:
             reg("add", BROWSER_KEY, "/ve", "/d", original, "/f")
     # An error box at the end would hold the program until it times out.
-    check(program.end_session() != 0, "the end of the session was refused")
-    check(program.read_list() == listed, f"the list at the end: {program.read_list()!r}")
+    program.consent_to_end()
+    program.check_list(listed)
     check(not os.path.exists(program.unix("Velmora.Lst.tmp")), "the temporary file was left behind")
 
 

@@ -6,10 +6,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, driver, notify_window, run, tray_click, wait_tray  # noqa: E402
+from e2elib import CTRL_SHIFT, check, driver, recorder_program, run, show_main  # noqa: E402
 from editorlib import Editor  # noqa: E402
-
-CTRL_SHIFT = 6
 
 
 def hover(hwnd):
@@ -18,15 +16,9 @@ def hover(hwnd):
 
 
 def scenario(started):
-    program = Velmora("hints")
-    started.append(program)
-    target, _ = program.install_recorder("tools")
-    program.write_list([(target, "", CTRL_SHIFT, ord("H"), 1, 0)])
-    program.start()
-    main = program.main_window()
-    wait_tray(notify_window(program), True)
-    tray_click(program, "right")
-    program.main_shown()
+    program, target, _ = recorder_program(started, "hints")
+    main = program.start_in_tray([(target, "", CTRL_SHIFT, ord("H"), 1, 0)])
+    show_main(program)
 
     buttons = {row[4]: row[0] for row in driver("controls", "--hwnd", main.hwnd)}
     for caption, hint in (("登録エディタを起動 ", "アプリケーションの登録・ホットキーの設定等を行ないます。"),
@@ -40,9 +32,8 @@ def scenario(started):
                        ("Chk_Ctrl", "ホットキーの指定")):
         shown = hover(editor.handle(name))
         check(shown == hint, f"hint of the editor's {name}: {shown!r}, expected {hint!r}")
-    editor.press_button("CancelBtn")
-    editor.wait_closed()
-    check(program.end_session() != 0, "the end of the session was refused")
+    editor.close_with("CancelBtn")
+    program.consent_to_end()
 
 
 if __name__ == "__main__":

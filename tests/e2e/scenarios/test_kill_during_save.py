@@ -15,7 +15,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, driver, encode_list, run  # noqa: E402
+from e2elib import check, driver, encode_list, new_program, run  # noqa: E402
 
 
 def entries():
@@ -29,8 +29,7 @@ def entries():
 def scenario(started):
     rounds = int(os.environ.get("VELMORA_KILL_ROUNDS", "30"))
     seconds = int(os.environ.get("VELMORA_KILL_SECONDS", "40"))
-    program = Velmora("kill-save")
-    started.append(program)
+    program = new_program(started, "kill-save")
 
     canonical = encode_list(entries())
     # Disabled entries: a hundred registrations would only slow the start.

@@ -8,51 +8,38 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, Velmora, check, folder_of,  # noqa: E402
-                    press, read_log, run, same_folder, stays_true, wait_log)
-
-CTRL, SHIFT, ALT = 2, 4, 1
+from e2elib import (CTRL_SHIFT, MOD_ALT, MOD_CTRL, SW_SHOW, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, check,  # noqa: E402
+                    check_start, press, read_log, recorder_program, run, stays_true, wait_log)
 
 
 def scenario(started):
-    program = Velmora("launch")
-    started.append(program)
-    target, log = program.install_recorder("ツール")
+    program, target, log = recorder_program(started, "launch", "ツール")
     # (keys to press, entry, expected parameter text, expected show command)
     cases = [
-        ("ctrl+shift+r", (target, "alpha beta", CTRL | SHIFT, ord("R"), 1, 0), "alpha beta", SW_SHOW),
-        ("ctrl+shift+t", (target, "日本語 パラメータ", CTRL | SHIFT, ord("T"), 1, 1), "日本語 パラメータ",
+        ("ctrl+shift+r", (target, "alpha beta", CTRL_SHIFT, ord("R"), 1, 0), "alpha beta", SW_SHOW),
+        ("ctrl+shift+t", (target, "日本語 パラメータ", CTRL_SHIFT, ord("T"), 1, 1), "日本語 パラメータ",
          SW_SHOWMAXIMIZED),
-        ("ctrl+alt+u", (target, "", CTRL | ALT, ord("U"), 1, 2), "", SW_SHOWMINIMIZED),
-        ("ctrl+shift+f9", (target, "-x", CTRL | SHIFT, 120, 1, 7), "-x", SW_SHOW),
+        ("ctrl+alt+u", (target, "", MOD_CTRL | MOD_ALT, ord("U"), 1, 2), "", SW_SHOWMINIMIZED),
+        ("ctrl+shift+f9", (target, "-x", CTRL_SHIFT, 120, 1, 7), "-x", SW_SHOW),
     ]
-    disabled = (target, "never", CTRL | SHIFT, ord("Y"), 0, 0)
+    disabled = (target, "never", CTRL_SHIFT, ord("Y"), 0, 0)
     entries = [c[1] for c in cases] + [disabled]
-    program.write_list(entries)
-    original = program.read_list()
+    original = program.write_list(entries)
 
-    program.start()
-    program.main_window()
-    check(stays_true(lambda: not program.boxes_shown(), 0.5), "a box appeared at start")
+    program.start_resident()
+    check(program.no_box_during(0.5), "a box appeared at start")
 
     for number, (keys, entry, parameter, show) in enumerate(cases, start=1):
         press(keys)
         starts = wait_log(log, number)
         check(len(starts) == number, f"{keys}: {len(starts)} starts instead of {number}")
-        got = starts[-1]
-        check(int(got["show"]) == show, f"{keys}: show command {got['show']}, expected {show}")
-        check(same_folder(got["cwd"], folder_of(target)),
-              f"{keys}: working folder {got['cwd']!r}, expected {folder_of(target)!r}")
-        cmdline = got["cmdline"]
-        check(target.lower() in cmdline.lower(), f"{keys}: command line {cmdline!r} does not name {target!r}")
-        tail = cmdline[cmdline.lower().rfind("recorder.exe") + len("recorder.exe"):].lstrip('"').strip()
-        check(tail == parameter, f"{keys}: parameters {tail!r}, expected {parameter!r}")
+        check_start(starts[-1], keys, target, parameter, show)
 
     press("ctrl+shift+y")
     check(stays_true(lambda: len(read_log(log)) == len(cases), 1.0), "the disabled entry's hotkey launched")
 
-    check(program.end_session() != 0, "the end of the session was refused")
-    check(program.read_list() == original, f"the list changed: {program.read_list()!r}")
+    program.consent_to_end()
+    program.check_list(original, "the list changed")
 
 
 if __name__ == "__main__":

@@ -7,36 +7,22 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (EDITOR_CLASS, MAIN_CLASS, WS_EX_APPWINDOW, WS_EX_TOPMOST, Velmora, artefact, check,  # noqa: E402
-                    driver, notify_window, press, run, stays_true, tray_click, wait_tray, wait_until, window_order)
+from e2elib import (EDITOR_CLASS, MAIN_CLASS, WS_EX_APPWINDOW, WS_EX_TOPMOST, artefact, check, driver,  # noqa: E402
+                    new_program, press, run, show_main, stays_true, tray_click, wait_until, window_order)
 
 
 def scenario(started):
-    program = Velmora("main-editor")
-    started.append(program)
-    program.start()
-    program.main_window()
-    wait_tray(notify_window(program), True)
-
-    def visible():
-        return program.main_window().visible
-
-    def editors():
-        return program.windows("--class", EDITOR_CLASS, "--visible")
-
-    def editor_shown(what):
-        return program.wait_window("--class", EDITOR_CLASS, "--visible", timeout=10, what=what)
+    program = new_program(started, "main-editor")
+    program.start_in_tray()
 
     def show():
-        tray_click(program, "right")
-        program.main_shown()
         # Keys go to the window in front: the one the shown window must be.
-        program.in_front("--class", MAIN_CLASS, what="the main window to come to the front")
+        show_main(program, front=True)
 
     def close_editor(button, opened_by):
-        editor = editor_shown(f"{opened_by} to open the editor")
+        editor = program.editor_shown(f"{opened_by} to open the editor")
         # Modal: the windows shown when it opened take no input meanwhile.
-        check(not visible() or not program.main_window().enabled,
+        check(not program.main_visible() or not program.main_window().enabled,
               "the main window takes input while the editor is open")
         # In the ordinary layer, below the main window that stays on top, and
         # owned (by a hidden window), so without a taskbar button of its own.
@@ -48,22 +34,22 @@ def scenario(started):
 
     def double_click_icon():
         tray_click(program, "left", double=True)
-        editor_shown("a double click on the icon to open the editor")
+        program.editor_shown("a double click on the icon to open the editor")
 
     show()
     press("1")
-    editor = editor_shown("the key 1 to open the editor")
+    editor = program.editor_shown("the key 1 to open the editor")
     # The picture once the list holds the two default entries and has been drawn.
     wait_until(lambda: len(driver("rows", "--hwnd", editor.hwnd, check_rc=False)) == 2, 10,
                what="the editor's list to fill")
     driver("wait-drawn", "--hwnd", editor.hwnd)
     artefact("editor.png")
     close_editor("Cancel", "the key 1")
-    check(visible(), "Cancel in the editor hid the main window")
+    check(program.main_visible(), "Cancel in the editor hid the main window")
 
     program.in_front("--class", MAIN_CLASS, what="the main window to be in front again")
     press("numpad1")
-    check(stays_true(lambda: not editors(), 1.0), "the 1 of the numeric pad opened the editor")
+    check(stays_true(lambda: not program.editors_shown(), 1.0), "the 1 of the numeric pad opened the editor")
 
     press("shift+1")
     close_editor("Ok", "Shift+1")
@@ -71,18 +57,18 @@ def scenario(started):
 
     # From the tray icon, with the main window hidden and with it shown.
     double_click_icon()
-    check(not visible(), "a double click on the icon showed the main window")
+    check(not program.main_visible(), "a double click on the icon showed the main window")
     close_editor("Ok", "a double click on the icon (main window hidden)")
-    check(stays_true(lambda: not visible(), 1.0), "the main window showed after OK")
+    check(stays_true(lambda: not program.main_visible(), 1.0), "the main window showed after OK")
     show()
     double_click_icon()
     close_editor("Cancel", "a double click on the icon (main window shown)")
-    check(visible(), "Cancel in the editor opened from the icon hid the main window")
+    check(program.main_visible(), "Cancel in the editor opened from the icon hid the main window")
     double_click_icon()
     close_editor("Ok", "a second double click on the icon (main window shown)")
     program.main_hidden(what="OK in the editor opened from the icon to hide the main window")
 
-    check(program.end_session() != 0, "the end of the session was refused")
+    program.consent_to_end()
 
 
 if __name__ == "__main__":

@@ -6,26 +6,17 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, Velmora, check, driver, notify_window, press, run, stays_true,  # noqa: E402
-                    tray_click, wait_log, wait_tray)
-
-CTRL_SHIFT = 6
+from e2elib import (CTRL_SHIFT, check, driver, notify_window, press, recorder_program, run,  # noqa: E402
+                    show_main, stays_true, wait_log, wait_tray)
 
 
 def scenario(started):
-    program = Velmora("main-hide")
-    started.append(program)
-    target, log = program.install_recorder("tools")
-    program.write_list([(target, "hide-test", CTRL_SHIFT, ord("H"), 1, 0)])
-    program.start()
-    main = program.main_window()
+    program, target, log = recorder_program(started, "main-hide")
+    main = program.start_in_tray([(target, "hide-test", CTRL_SHIFT, ord("H"), 1, 0)])
     owner = notify_window(program)
-    wait_tray(owner, True)
 
     def show():
-        tray_click(program, "right")
-        program.main_shown()
-        program.in_front("--class", MAIN_CLASS, what="the main window to come to the front")
+        show_main(program, front=True)
 
     def hidden_by(what):
         program.main_hidden(what=f"{what} to hide the main window")
@@ -47,7 +38,7 @@ def scenario(started):
     wait_tray(owner, True)
     press("ctrl+shift+h")
     wait_log(log, 1)
-    check(program.end_session() != 0, "the end of the session was refused")
+    program.consent_to_end()
 
 
 if __name__ == "__main__":

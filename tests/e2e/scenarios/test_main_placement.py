@@ -9,21 +9,17 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, WINE, Velmora, artefact, check, driver, driver_ok, notify_window, placement_faults,  # noqa: E402
-                    press, run, taskbar, tray_click, wait_tray, window_rect, wine_env)
+from e2elib import (MAIN_CLASS, WINE, artefact, check, driver, driver_ok, new_program, placement_faults,  # noqa: E402
+                    press, run, show_main, taskbar, tray_click, window_rect, wine_env)
 
 
 def scenario(started):
-    program = Velmora("main-placement")
-    started.append(program)
-    program.start()
-    program.main_window()
-    wait_tray(notify_window(program), True)
+    program = new_program(started, "main-placement")
+    program.start_in_tray()
     bar, screen_w, screen_h = taskbar()
     check(bar is not None, "the shell reports no taskbar rectangle")
 
-    tray_click(program, "right")
-    program.main_shown()
+    show_main(program)
     shown = window_rect(program, MAIN_CLASS)
     faults = placement_faults(shown, bar, screen_w, screen_h)
     check(not faults, f"shown at {shown} with taskbar {bar} on {screen_w}x{screen_h}: {', '.join(faults)}")
@@ -58,7 +54,7 @@ def scenario(started):
     again = window_rect(program, MAIN_CLASS)
     check(again == shown, f"shown again at {again}, first at {shown}")
 
-    check(program.end_session() != 0, "the end of the session was refused")
+    program.consent_to_end()
 
 
 if __name__ == "__main__":

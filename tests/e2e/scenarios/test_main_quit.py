@@ -6,40 +6,25 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (Velmora, check, encode_list, lines_of, notify_window, press, read_log,  # noqa: E402
-                    run, stays_true, tray_click, wait_log, wait_tray, wait_until, wine_tray_icons)
+from e2elib import (CTRL_SHIFT, check, notify_window, press, read_log, recorder_program, run,  # noqa: E402
+                    show_main, stays_true, wait_log, wait_tray, wait_until, wine_tray_icons)
 
-CTRL_SHIFT = 6
 QUESTION = "終了します.よろしいですか？"
 EXIT_BUTTON = "終了(常駐解除)"
 
 
 def scenario(started):
-    program = Velmora("main-quit")
-    started.append(program)
-    target, log = program.install_recorder("tools")
+    program, target, log = recorder_program(started, "main-quit")
     entries = [(target, "quit-test", CTRL_SHIFT, ord("H"), 1, 0)]
-    program.write_list(entries)
-    program.start()
-    main = program.main_window()
+    main = program.start_in_tray(entries)
     owner = notify_window(program)
-    wait_tray(owner, True)
 
-    def show():
-        tray_click(program, "right")
-        program.main_shown()
-
-    def ask():
+    def quit_answered(button):
+        show_main(program)
         program.click(main.hwnd, EXIT_BUTTON)
-        box, text, buttons = program.message_box()
-        check(lines_of(text) == [QUESTION], f"the quit question reads {text!r}")
-        check(sorted(buttons) == ["Cancel", "Ok"], f"the quit question's buttons: {buttons!r}")
-        return box
+        program.answer_box(button, lines=[QUESTION], buttons=["Cancel", "Ok"])
 
-    show()
-    box = ask()
-    program.click(box, "Cancel")
-    program.wait_closed(box)
+    quit_answered("Cancel")
     check(stays_true(lambda: program.process.poll() is None, 1.5), "Cancel ended the program")
     check(program.main_window().visible, "Cancel hid the main window")
     wait_tray(owner, True)
@@ -51,11 +36,9 @@ def scenario(started):
     check(starts[0]["cmdline"].endswith(" quit-test"), f"launched with {starts[0]['cmdline']!r}")
 
     icons = len(wine_tray_icons())
-    show()
-    box = ask()
-    program.click(box, "Ok")
+    quit_answered("Ok")
     check(program.wait_exit(20) == 0, f"exit code {program.process.returncode}")
-    check(program.read_list() == encode_list(entries), f"list at the end: {program.read_list()!r}")
+    program.check_list(entries)
     wait_tray(owner, False)
     wait_until(lambda: len(wine_tray_icons()) == icons - 1, 5, what="Wine's tray to drop the icon")
     check(len(read_log(log)) == 1, "the target was launched again")

@@ -6,18 +6,13 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (BOX_CLASS, Velmora, artefact, check, driver, lines_of, notify_window, run,  # noqa: E402
-                    tray_click, wait_tray)
+from e2elib import BOX_CLASS, artefact, check, driver, lines_of, new_program, run, show_main  # noqa: E402
 
 
 def scenario(started):
-    program = Velmora("main-version")
-    started.append(program)
-    program.start()
-    main = program.main_window()
-    wait_tray(notify_window(program), True)
-    tray_click(program, "right")
-    program.main_shown()
+    program = new_program(started, "main-version")
+    main = program.start_in_tray()
+    show_main(program)
 
     program.click(main.hwnd, "バージョン情報の表示")
     box = program.wait_window("--class", BOX_CLASS, "--visible")
@@ -36,12 +31,11 @@ def scenario(started):
     check(not program.main_window().enabled, "the main window takes input while the box is open")
     artefact("version-box.png")
 
-    program.click(box.hwnd, "Ok")
-    program.wait_closed(box.hwnd)
+    program.answer(box.hwnd, "Ok")
     check(program.main_window().visible, "closing the version box hid the main window")
     check(program.main_window().enabled, "the main window stays disabled after the box")
 
-    check(program.end_session() != 0, "the end of the session was refused")
+    program.consent_to_end()
 
 
 if __name__ == "__main__":

@@ -19,22 +19,16 @@ import shutil
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import WIN_DIR, Velmora, check, driver, encode_list, read_log, run, wait_log  # noqa: E402
-
-MOD_CTRL, MOD_SHIFT = 2, 4
+from e2elib import CTRL_SHIFT, WIN_DIR, check, driver, read_log, recorder_program, run, wait_log  # noqa: E402
 
 
 def scenario(started):
     cycles = int(os.environ.get("VELMORA_LEAK_CYCLES", "120"))
     hotkeys = int(os.environ.get("VELMORA_LEAK_HOTKEYS", "10000"))
-    program = Velmora("leaks")
-    started.append(program)
+    program, target, log = recorder_program(started, "leaks", "rec")
     shutil.copy2(os.path.join(WIN_DIR, "velmora_counters.exe"), program.unix("velmora.exe"))
-    target, log = program.install_recorder("rec")
-    program.write_list(encode_list([(target, "leak", MOD_CTRL | MOD_SHIFT, ord("J"), 1, 2),
-                                    ("C:\\never.exe", "", MOD_CTRL | MOD_SHIFT, ord("K"), 0, 0)]))
-    program.start()
-    program.main_window()
+    program.start_resident([(target, "leak", CTRL_SHIFT, ord("J"), 1, 2),
+                            ("C:\\never.exe", "", CTRL_SHIFT, ord("K"), 0, 0)])
 
     rows = driver("cycles", "--pid", program.pid, "--editors", cycles, "--boxes", cycles, "--mains", cycles,
                   "--hotkeys", hotkeys, "--real-id", 256, "--idle-id", 9999, "--real-every", 1000,
@@ -54,7 +48,7 @@ def scenario(started):
     launches = 1 + hotkeys // 1000
     wait_log(log, launches, timeout=30)
     check(len(read_log(log)) == launches, f"{len(read_log(log))} launches, expected {launches}")
-    check(program.end_session() != 0, "the end of the session was refused")
+    program.consent_to_end()
 
 
 if __name__ == "__main__":

@@ -6,10 +6,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (Velmora, check, encode_list, lines_of, press, read_log, run,  # noqa: E402
+from e2elib import (CTRL_SHIFT, check, press, read_log, recorder_program, refusal_warning, run,  # noqa: E402
                     stays_true, wait_log)
-
-CTRL_SHIFT = 6
 
 
 def entries_for(target):
@@ -17,40 +15,29 @@ def entries_for(target):
 
 
 def scenario(started):
-    first = Velmora("first-copy")
-    started.append(first)
-    first_target, first_log = first.install_recorder("tools")
-    first.write_list(entries_for(first_target))
-    first_list = first.read_list()
-    first.start()
-    first.main_window()
-    check(stays_true(lambda: not first.boxes_shown(), 0.5), "the first copy showed a box")
+    first, first_target, first_log = recorder_program(started, "first-copy")
+    first_list = first.write_list(entries_for(first_target))
+    first.start_resident()
+    check(first.no_box_during(0.5), "the first copy showed a box")
 
-    second = Velmora("second-copy")
-    started.append(second)
-    second_target, second_log = second.install_recorder("tools")
+    second, second_target, second_log = recorder_program(started, "second-copy")
     second.write_list(entries_for(second_target))
     second.start()
 
     for key in ("F", "G"):
-        box, text, _ = second.message_box()
-        lines = lines_of(text)
-        check(len(lines) == 6 and lines[3] == f"Ctrl + Shift + {key}",
-              f"second copy's warning for {key} reads {lines!r}")
-        second.click(box, "Ok")
-        second.wait_closed(box)
-    check(stays_true(lambda: not second.boxes_shown(), 1.5), "the second copy showed a third box")
+        second.answer_box("Ok", lines=refusal_warning(f"Ctrl + Shift + {key}", f"{second_target} {key.lower()}"))
+    check(second.no_box_during(1.5), "the second copy showed a third box")
 
     press("ctrl+shift+f", "ctrl+shift+g")
     wait_log(first_log, 2)
     check(stays_true(lambda: not read_log(second_log), 0.5), "the second copy launched its target")
 
-    check(second.end_session() != 0, "the second copy refused the end of the session")
+    second.consent_to_end(" by the second copy")
     disabled = [(second_target, "f", CTRL_SHIFT, ord("F"), 0, 0), (second_target, "g", CTRL_SHIFT, ord("G"), 0, 0)]
-    check(second.read_list() == encode_list(disabled), f"second copy's list: {second.read_list()!r}")
+    second.check_list(disabled, "the second copy's list")
 
-    check(first.end_session() != 0, "the first copy refused the end of the session")
-    check(first.read_list() == first_list, f"first copy's list changed: {first.read_list()!r}")
+    first.consent_to_end(" by the first copy")
+    first.check_list(first_list, "the first copy's list changed")
 
 
 if __name__ == "__main__":

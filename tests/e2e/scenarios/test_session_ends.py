@@ -6,18 +6,16 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import MAIN_CLASS, Velmora, check, driver, encode_list, run, stays_true  # noqa: E402
+from e2elib import MAIN_CLASS, check, driver, encode_list, new_program, run, stays_true  # noqa: E402
 
 
 def scenario(started):
-    program = Velmora("session-ends")
-    started.append(program)
+    program = new_program(started, "session-ends")
     entries = [("C:\\Tools\\a.exe", "x", 6, 65, 1, 0)]
     # Written in a form the save changes (text after the numbers), so that
     # the save can be told from the file as it was.
     program.write_list(b"C:\\Tools\\a.exe\r\nx\r\n6 65 1 0 old\r\n")
-    program.start()
-    program.main_window()
+    program.start_resident()
 
     driver("send", "--pid", program.pid, "--class", MAIN_CLASS, "WM_ENDSESSION", 0, 0)
     check(stays_true(lambda: program.process.poll() is None, 1.0), "a called-off session end ended the program")

@@ -9,67 +9,50 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (EDITOR_CLASS, MAIN_CLASS, Velmora, check, driver, notify_window, post_tray, run,  # noqa: E402
-                    stays_true, tray_click, wait_tray)
-
-WM_LBUTTONDBLCLK, WM_RBUTTONUP = 515, 517
+from e2elib import (EDITOR_CLASS, WM_LBUTTONDBLCLK, WM_RBUTTONUP, check, driver, new_program, post_tray,  # noqa: E402
+                    run, stays_true, tray_click)
 
 
 def scenario(started):
-    program = Velmora("tray-clicks")
-    started.append(program)
-    program.start()
-    main = program.main_window()
+    program = new_program(started, "tray-clicks")
+    main = program.start_in_tray()
     check(not main.visible, "the main window is visible at start")
-    wait_tray(notify_window(program), True)
-
-    def visible():
-        return program.main_window().visible
-
-    def editors():
-        return program.windows("--class", EDITOR_CLASS, "--visible")
-
-    def editor_shown(what):
-        return program.wait_window("--class", EDITOR_CLASS, "--visible", timeout=10, what=what)
 
     def editor_closed():
         program.wait_no_window("--class", EDITOR_CLASS, "--visible", what="the editor to close")
 
-    def hide():
-        driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "WM_CLOSE")
-        program.main_hidden()
-
     tray_click(program, "right")
     program.main_shown(what="the main window after a right click on the icon")
-    check(not editors(), "a right click opened the editor")
-    hide()
+    check(not program.editors_shown(), "a right click opened the editor")
+    program.hide_main()
 
     tray_click(program, "right", double=True)
     program.main_shown(what="the main window after a right double click")
-    check(stays_true(lambda: not editors(), 1.5), "a right double click opened the editor")
-    hide()
+    check(stays_true(lambda: not program.editors_shown(), 1.5), "a right double click opened the editor")
+    program.hide_main()
 
     tray_click(program, "left", double=True)
-    editor = editor_shown("the editor after a left double click")
-    check(not visible(), "a left double click showed the main window")
+    editor = program.editor_shown("the editor after a left double click")
+    check(not program.main_visible(), "a left double click showed the main window")
 
     # The editor runs inside the double click's handler: the icon is deaf.
     post_tray(program, WM_RBUTTONUP)
-    check(stays_true(lambda: not visible(), 1.5), "a right click reached the main window while the editor was open")
+    check(stays_true(lambda: not program.main_visible(), 1.5),
+          "a right click reached the main window while the editor was open")
 
     driver("click", "--hwnd", editor.hwnd, "--text", "Cancel")
     editor_closed()
-    check(not visible(), "Cancel in the editor showed the main window")
+    check(not program.main_visible(), "Cancel in the editor showed the main window")
 
     post_tray(program, WM_RBUTTONUP)
     program.main_shown(what="the main window after a posted right button release")
-    hide()
+    program.hide_main()
     post_tray(program, WM_LBUTTONDBLCLK)
-    editor = editor_shown("the editor after a posted left double click")
+    editor = program.editor_shown("the editor after a posted left double click")
     driver("click", "--hwnd", editor.hwnd, "--text", "Cancel")
     editor_closed()
 
-    check(program.end_session() != 0, "the end of the session was refused")
+    program.consent_to_end()
 
 
 if __name__ == "__main__":

@@ -16,30 +16,27 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import (MAIN_CLASS, WINE, WIN_DIR, Velmora, check, driver, notify_window, press, run,  # noqa: E402
-                    stays_true, tray_click, tray_has, wait_tray, wait_until, wine_env, wine_tray_icons)
+from e2elib import (MAIN_CLASS, WINE, WIN_DIR, check, driver, new_program, notify_window, press, run,  # noqa: E402
+                    show_main, stays_true, tray_has, wait_tray, wait_until, wine_env, wine_tray_icons)
 
 
 def scenario(started):
     before = len(wine_tray_icons())
-    program = Velmora("tray-icon")
-    started.append(program)
+    program = new_program(started, "tray-icon")
     with tempfile.TemporaryFile() as out:
         stand_in = subprocess.Popen([WINE, os.path.join(WIN_DIR, "driver.exe"), "shell-refuse", "--timeout",
                                      "60000"], env=wine_env(), stdout=out, stderr=subprocess.DEVNULL)
         try:
             wait_until(lambda: out.seek(0) == 0 and b"ready" in out.read(), 20, what="the stand-in tray")
-            program.start()
-            main = program.main_window()
+            main = program.start_resident()
             press("ctrl+vk:0xdc")   # the default entry that shows the main window
-            wait_until(lambda: program.main_window().visible, 5, what="the main window by its hotkey")
+            wait_until(program.main_visible, 5, what="the main window by its hotkey")
             check(len(wine_tray_icons()) == before, "the icon reached Wine's tray past the stand-in")
             check(not program.boxes_shown(), "a box was shown while the shell refused the icon")
         finally:
             stand_in.kill()
             stand_in.wait()
-    driver("post", "--hwnd", main.hwnd, "WM_CLOSE")   # hides it
-    wait_until(lambda: not program.main_window().visible, 5, what="the main window to hide")
+    program.hide_main()
     owner = notify_window(program)
     driver("post", "--pid", program.pid, "--class", MAIN_CLASS, "--all", "reg:TaskbarCreated")
 
@@ -60,10 +57,9 @@ def scenario(started):
     wait_tray(owner, True)
     wait_until(lambda: len(wine_tray_icons()) == before + 1, 5, what="Wine's tray to show the icon again")
     # The icon added again still reports its clicks to the program.
-    tray_click(program, "right")
-    program.main_shown(what="the main window after a right click")
+    show_main(program)
 
-    check(program.end_session() != 0, "the end of the session was refused")
+    program.consent_to_end()
     wait_tray(owner, False)
     wait_until(lambda: len(wine_tray_icons()) == before, 5, what="Wine's tray to drop the icon at the end")
 

@@ -9,20 +9,17 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from e2elib import Velmora, check, driver, encode_list, run, wait_until  # noqa: E402
-from editorlib import MOD_CTRL, Editor, confirm_box  # noqa: E402
+from e2elib import MOD_CTRL, check, driver, new_program, run, wait_until  # noqa: E402
+from editorlib import Editor, confirm_box  # noqa: E402
 
 LOSSY = "にシフトJISで表せない文字が"
 CONTROL = "に改行などの制御文字が"
 
 
 def scenario(started):
-    program = Velmora("unstorable")
-    started.append(program)
-    original = encode_list([("C:\\keep.exe", "", MOD_CTRL, ord("J"), 0, 0)])
-    program.write_list(original)
-    program.start()
-    program.main_window()
+    program = new_program(started, "unstorable")
+    original = program.write_list([("C:\\keep.exe", "", MOD_CTRL, ord("J"), 0, 0)])
+    program.start_resident()
     editor = Editor.open(program)
     rows = editor.rows()
     check(len(rows) == 1, f"rows at the start: {rows!r}")
@@ -44,8 +41,7 @@ def scenario(started):
         check(lines and lines[0] == "[エラー] " + message, f"{name}: the box says {lines!r}")
         check(len(lines) == 2 and lines[1] == "含まれているため、登録できません.", f"{name}: the box says {lines!r}")
         check(len(buttons) == 1, f"{name}: buttons {buttons!r}")
-        program.click(box, buttons[0])
-        program.wait_closed(box)
+        program.answer(box, buttons[0])
         got = (editor.text("ShortCut"), editor.text("Parameter"), editor.text("Combo_Key"))
         check(got == (file_shown, param_shown, "$4B"), f"{name}: the fields hold {got!r}")
         check(editor.rows() == rows, f"{name}: the list shows {editor.rows()!r}")
@@ -57,10 +53,9 @@ def scenario(started):
     wait_until(lambda: len(editor.rows()) == 2, 5, what="the exact entry to be added")
     check(not program.boxes_shown(), "a box appeared for text the list can hold")
 
-    editor.press_button("CancelBtn")
-    editor.wait_closed()
+    editor.close_with("CancelBtn")
     program.end_session()
-    check(program.read_list() == original, f"list at the end: {program.read_list()!r}")
+    program.check_list(original)
 
 
 if __name__ == "__main__":
