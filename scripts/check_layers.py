@@ -24,6 +24,8 @@ def main(src):
     folder = lambda f: f.parts[0] if len(f.parts) > 1 else ""
     files = sorted(p.relative_to(src) for p in src.rglob("*") if p.is_file())
     edges, errors = {f: [] for f in files}, []
+    for name in sorted({folder(f) for f in files} - folders.keys()):
+        errors.append(f"src/{name}: a folder in no layer (name it in LAYERS and on the architecture page)")
     for f in files:
         for number, line in enumerate((src / f).read_text(encoding="utf-8").splitlines(), 1):
             match = INCLUDE.match(line)
@@ -37,6 +39,8 @@ def main(src):
                 errors.append(f"{where}, which is no file under src/")
                 continue
             edges[f].append((target, number))
+            if folder(f) not in folders or folder(target) not in folders:
+                continue  # said above
             (mine, shared), (theirs, _) = folders[folder(f)], folders[folder(target)]
             if theirs > mine:
                 errors.append(f"{where}: {folder(target)} is a layer above {folder(f) or 'the files of src/'}")
