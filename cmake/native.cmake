@@ -30,5 +30,6 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
   include(tests/e2e/e2e.cmake)
 endif()
 include(cmake/suites.cmake OPTIONAL)
+include(cmake/checks.cmake)
 # The heap driver of the benchmarks and the size check of velmora.exe.
 include(bench/bench.cmake OPTIONAL)
