@@ -1,16 +1,21 @@
 // A recording fake of the operating-system services.
 //
-// Every call is appended to `calls` as one readable line (texts as handed
-// over: code page 932, paths and the shell's texts UTF-8), and the
-// interesting ones are kept in typed records.
+// Every call is appended to `calls` as a typed record of its kind and the
+// arguments that tell calls apart (texts as handed over: code page 932,
+// paths and the shell's texts UTF-8); the interesting ones are kept in full
+// in records of their own.
 // Results are set through the public fields before the code under test runs.
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <iosfwd>
 #include <map>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/os_services.h"
@@ -19,6 +24,66 @@ namespace velmora::testing {
 
 // A UTF-8 path from a u8 literal (plain literals are code page 932).
 inline std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+// The kinds of call in FakeOs::calls, one a call of OsServices or of an open
+// WriteFile, named as the log prints them.
+namespace call {
+struct RegisterHotKey { int id; std::uint32_t modifiers, vk; bool operator==(const RegisterHotKey&) const = default; };
+struct UnregisterHotKey { int id; bool operator==(const UnregisterHotKey&) const = default; };
+struct ShellExecute { std::string file; bool operator==(const ShellExecute&) const = default; };
+struct Read { std::string path; bool operator==(const Read&) const = default; };
+struct Create { std::string path; bool operator==(const Create&) const = default; };
+struct Write { std::string path; bool operator==(const Write&) const = default; };
+struct Flush { std::string path; bool operator==(const Flush&) const = default; };
+struct Close { std::string path; bool operator==(const Close&) const = default; };
+struct Replace { std::string source, target; bool operator==(const Replace&) const = default; };
+struct Rename { std::string source, target; bool operator==(const Rename&) const = default; };
+struct Delete { std::string path; bool operator==(const Delete&) const = default; };
+struct ErrorBox { std::string text; bool operator==(const ErrorBox&) const = default; };
+struct WinHelp { std::uint32_t command; std::string macro; bool operator==(const WinHelp&) const = default; };
+struct AssociatedCommand { std::string association; bool operator==(const AssociatedCommand&) const = default; };
+struct CursorPos { bool operator==(const CursorPos&) const = default; };
+struct TaskbarRect { bool operator==(const TaskbarRect&) const = default; };
+struct ShellNotifyIcon {
+    NotifyIconMessage message;
+    std::uint32_t id;
+    bool operator==(const ShellNotifyIcon&) const = default;
+};
+struct SetForegroundWindow { bool operator==(const SetForegroundWindow&) const = default; };
+struct TrackPopupMenu { int x, y; bool operator==(const TrackPopupMenu&) const = default; };
+struct RegisterWindowMessage { std::string name; bool operator==(const RegisterWindowMessage&) const = default; };
+struct LoadIconResource { std::string name; bool operator==(const LoadIconResource&) const = default; };
+struct CopyIcon { std::uintptr_t icon; bool operator==(const CopyIcon&) const = default; };
+struct DestroyIcon { std::uintptr_t icon; bool operator==(const DestroyIcon&) const = default; };
+struct GetOpenFileName { std::string initialDir, fileName; bool operator==(const GetOpenFileName&) const = default; };
+struct DragAcceptFiles { bool accept; bool operator==(const DragAcceptFiles&) const = default; };
+struct TakeDroppedFile { bool operator==(const TakeDroppedFile&) const = default; };
+// Not a call: what a test writes into the log to see its own events in
+// order among the calls.
+struct Note { std::string text; bool operator==(const Note&) const = default; };
+}  // namespace call
+
+struct Call
+    : std::variant<call::RegisterHotKey, call::UnregisterHotKey, call::ShellExecute, call::Read, call::Create,
+                   call::Write, call::Flush, call::Close, call::Replace, call::Rename, call::Delete, call::ErrorBox,
+                   call::WinHelp, call::AssociatedCommand, call::CursorPos, call::TaskbarRect, call::ShellNotifyIcon,
+                   call::SetForegroundWindow, call::TrackPopupMenu, call::RegisterWindowMessage,
+                   call::LoadIconResource, call::CopyIcon, call::DestroyIcon, call::GetOpenFileName,
+                   call::DragAcceptFiles, call::TakeDroppedFile, call::Note> {
+    using variant::variant;
+    // Not the variant's template, so that a call of one kind compares with a Call.
+    bool operator==(const Call& other) const { return static_cast<const variant&>(*this) == other; }
+};
+using Calls = std::vector<Call>;
+// One line a call, as GoogleTest shows a log that differs ("Create C:\a.tmp").
+void PrintTo(const Call& c, std::ostream* os);
+namespace call {
+template <class Kind>
+    requires std::is_constructible_v<Call, Kind>
+void PrintTo(const Kind& k, std::ostream* os) {
+    testing::PrintTo(Call(k), os);
+}
+}  // namespace call
 
 class FakeOs : public OsServices {
 public:
@@ -34,7 +99,12 @@ public:
     std::map<int, std::uint32_t> held;        // id -> combo currently held
 
     // --- shell ------------------------------------------------------------
-    struct ShellCall { WindowHandle owner; std::string op, file, params, dir; int show; };
+    struct ShellCall {
+        WindowHandle owner;
+        std::string op, file, params, dir;
+        int show;
+        bool operator==(const ShellCall&) const = default;
+    };
     std::vector<ShellCall> executed;
 
     // --- files --------------------------------------------------------------
@@ -55,7 +125,13 @@ public:
     struct ErrorBoxCall { WindowHandle owner; std::string caption, text; };
     std::vector<ErrorBoxCall> errorBoxes;
     std::vector<ErrorBoxCall> infoBoxes;
-    struct HelpCall { WindowHandle owner; std::string file; std::uint32_t command; std::string macro; };
+    struct HelpCall {
+        WindowHandle owner;
+        std::string file;
+        std::uint32_t command;
+        std::string macro;
+        bool operator==(const HelpCall&) const = default;
+    };
     std::vector<HelpCall> helpCalls;
     bool winHelpResult = true;
     // The shell's open commands by association ("http" -> "\"C:\\b.exe\" %1").
@@ -101,8 +177,19 @@ public:
     std::map<std::uintptr_t, std::vector<std::string>> drops;   // drop handle -> files
     std::vector<std::uintptr_t> dropsFinished;
 
-    // Every call, one line each, in order.
-    std::vector<std::string> calls;
+    // Every call, in order.
+    Calls calls;
+    // How many calls of one kind the log holds (those `match` takes, when given).
+    template <class Kind>
+    std::size_t Count(const std::function<bool(const Kind&)>& match = nullptr) const {
+        return std::count_if(calls.begin(), calls.end(), [&](const Call& c) {
+            const Kind* k = std::get_if<Kind>(&c);
+            return k && (!match || match(*k));
+        });
+    }
+    std::size_t Count(const Call& c) const { return std::count(calls.begin(), calls.end(), c); }
+    // Where the first call equal to `c` stands in the log; calls.size() when nowhere.
+    std::size_t IndexOf(const Call& c) const { return std::find(calls.begin(), calls.end(), c) - calls.begin(); }
 
     // --- OsServices -----------------------------------------------------------
     bool RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers, std::uint32_t vk) override;
@@ -142,5 +229,8 @@ public:
     void DragAcceptFiles(WindowHandle window, bool accept) override;
     std::string TakeDroppedFile(std::uintptr_t drop) override;
 };
+
+void PrintTo(const FakeOs::ShellCall& c, std::ostream* os);
+void PrintTo(const FakeOs::HelpCall& c, std::ostream* os);
 
 }  // namespace velmora::testing

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "hkmainf/hotkey_service.h"
+#include "support/entries.h"
 #include "support/fake_os.h"
 
 namespace velmora {
@@ -111,12 +112,7 @@ TEST_P(HostileList, LoadAndSave_ShouldGiveTheDefinedTableAndKeepItAcrossARestart
     const HostileCase& c = GetParam();
     os.files[kList] = c.contents();
 
-    std::uint32_t error = 0;
-    try {
-        service.LoadHotkeyList();
-    } catch (const InOutError& e) {
-        error = e.code;
-    }
+    const std::uint32_t error = testing::IoErrorOf([&] { service.LoadHotkeyList(); });
     ASSERT_EQ(error, c.error);
     EXPECT_EQ(service.HotkeyCount, c.count);
     if (error != 0) {
@@ -180,19 +176,13 @@ TEST(HostileListFolder, FolderInPlaceOfTheList_ShouldFailWithAccessDeniedAndSave
     testing::FakeOs os;
     os.readErrors[kList] = 5;
     HotkeyService service(os);
-    std::uint32_t error = 0;
-    try {
-        service.LoadHotkeyList();
-    } catch (const InOutError& e) {
-        error = e.code;
-    }
-    EXPECT_EQ(error, 5u);
+    EXPECT_EQ(testing::IoErrorOf([&] { service.LoadHotkeyList(); }), 5u);
     EXPECT_EQ(service.HotkeyCount, 0);
     EXPECT_FALSE(service.SaveAllowed());
 
     os.calls.clear();
     service.Finish();
-    for (const std::string& call : os.calls) EXPECT_EQ(call.find("Create"), std::string::npos) << call;
+    EXPECT_EQ(os.Count<testing::call::Create>(), 0u);
     EXPECT_TRUE(os.registered.empty());
 }
 
