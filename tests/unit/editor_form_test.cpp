@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,6 +13,7 @@
 #include "support/entries.h"
 #include "support/fake_os.h"
 #include "support/headless.h"
+#include "support/main_window.h"
 
 namespace velmora::hkmain {
 namespace {
@@ -21,35 +21,8 @@ namespace {
 using forms::Control;
 using testing::Entry;
 
-constexpr WindowHandle kMainHandle = 0x7700;
-
-// The main window as the hotkey service and the editor see it: it records
-// every message box and answers confirmations from a queue.
-class FakeMainWindow : public MainWindowPort {
-public:
-    explicit FakeMainWindow(HotkeyService& s) : service(s) {}
-    HotkeyService& service;
-    std::vector<std::string> shown;    // OK-only boxes
-    std::vector<std::string> asked;    // OK/Cancel boxes
-    std::deque<bool> answers;
-
-    WindowHandle MainHandle() override { return kMainHandle; }
-    bool MainVisible() override { return true; }
-    void ShowMainWindow() override {}
-    void ShowMessageBox() override { shown.push_back(service.MessageText); }
-    bool ConfirmMessageBox() override {
-        asked.push_back(service.MessageText);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected confirmation: " << service.MessageText;
-            return false;
-        }
-        bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void SetMainTimer(std::uintptr_t, unsigned) override {}
-    void KillMainTimer(std::uintptr_t) override {}
-};
+using testing::FakeMainWindow;
+constexpr WindowHandle kMainHandle = FakeMainWindow::kHandle;
 
 class EditorForm : public ::testing::Test {
 protected:

@@ -4,7 +4,6 @@
 // save never writes a field that would read back as different entries.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "support/entries.h"
 #include "support/fake_os.h"
 #include "support/headless.h"
+#include "support/main_window.h"
 
 namespace velmora {
 namespace {
@@ -124,26 +124,12 @@ TEST(ControlTextLossy, ShouldFollowTheLastTypedTextUntilTheProgramSetsOne) {
 
 // --- the editor's input panel -----------------------------------------------------------
 
-class Port : public MainWindowPort {
-public:
-    explicit Port(HotkeyService& s) : service(s) {}
-    HotkeyService& service;
-    std::vector<std::string> shown;
-    WindowHandle MainHandle() override { return 0x7700; }
-    bool MainVisible() override { return true; }
-    void ShowMainWindow() override {}
-    void ShowMessageBox() override { shown.push_back(service.MessageText); }
-    bool ConfirmMessageBox() override { return false; }
-    void SetMainTimer(std::uintptr_t, unsigned) override {}
-    void KillMainTimer(std::uintptr_t) override {}
-};
-
 class UnstorableInput : public ::testing::Test {
 protected:
     forms::HeadlessApp app;
     testing::FakeOs os;
     HotkeyService service{os};
-    Port port{service};
+    testing::FakeMainWindow port{service};
     std::unique_ptr<hkmain::TREditor> ed;
 
     void SetUp() override {
