@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -14,33 +15,26 @@
 namespace velmora::testing {
 
 // An entry from its target and key; the rest is said only where it differs
-// from an enabled entry without parameter shown at normal size:
+// from an enabled entry without parameter shown at normal size, and it
+// stands wherever a THK is taken:
 //   Entry("x.exe", ModCtrl | ModShift, 0x43).Param("-a").Disabled()
-// It stands wherever a THK is taken.
 class Entry {
 public:
-    explicit Entry(std::string path, std::uint16_t modifiers = 0, std::uint16_t virtualKey = 0) {
-        e_.Path = std::move(path);
-        e_.Modifiers = modifiers;
-        e_.VirtualKey = virtualKey;
-        e_.Valid = 1;
-    }
-    Entry Param(std::string parameter) const { return With(&THK::Parameter, std::move(parameter)); }
-    Entry Valid(std::int32_t valid) const { return With(&THK::Valid, valid); }
-    Entry Disabled() const { return Valid(0); }
-    Entry Size(std::int32_t size) const { return With(&THK::Size, size); }
-    Entry HotkeyId(std::int32_t id) const { return With(&THK::HotkeyId, id); }
+    explicit Entry(std::string path, std::uint16_t modifiers = 0, std::uint16_t virtualKey = 0)
+        : e_{.Path = std::move(path), .Parameter = {}, .Modifiers = modifiers, .VirtualKey = virtualKey, .Valid = 1} {}
+    Entry&& Param(std::string parameter) && { e_.Parameter = std::move(parameter); return std::move(*this); }
+    Entry&& Valid(std::int32_t valid) && { e_.Valid = valid; return std::move(*this); }
+    Entry&& Disabled() && { return std::move(*this).Valid(0); }
+    Entry&& Size(std::int32_t size) && { e_.Size = size; return std::move(*this); }
+    Entry&& HotkeyId(std::int32_t id) && { e_.HotkeyId = id; return std::move(*this); }
     operator const THK&() const { return e_; }
 
 private:
-    template <class Field, class Value>
-    Entry With(Field THK::*field, Value value) const {
-        Entry copy = *this;
-        copy.e_.*field = std::move(value);
-        return copy;
-    }
     THK e_;
 };
+
+// The fields a list file keeps (all but HotkeyId), to compare entries by.
+inline auto Stored(const THK& e) { return std::tie(e.Path, e.Parameter, e.Modifiers, e.VirtualKey, e.Valid, e.Size); }
 
 // A table holding `entries` in slots 1, 2, ... and nothing above them.
 inline EntryTable TableOf(const std::vector<THK>& entries) {
@@ -49,12 +43,11 @@ inline EntryTable TableOf(const std::vector<THK>& entries) {
     return table;
 }
 
-// Slot n (1..100) of a full list: every combination distinct, paths and
-// parameters of realistic length with Japanese folder names, every size and
-// both states.
+// Slot n (1..100) of a full list: paths and parameters of realistic length
+// with Japanese folder names, every size and both states.  (n % 7, n % 80)
+// differ for every n: no two slots share a combination, and no modifier set
+// is empty.
 inline THK FullListEntry(int n) {
-    // (n % 7, n % 80) differ for every n in 1..100: no two slots share a
-    // combination, and no modifier set is empty.
     return Entry("C:\\Program Files\\表計算\\tool" + std::to_string(n) + ".exe", static_cast<std::uint16_t>(1 + n % 7),
                  static_cast<std::uint16_t>(0x30 + n % 80))
         .Param(n % 2 ? "/open \"C:\\Users\\me\\文書\\file" + std::to_string(n) + ".txt\"" : "")

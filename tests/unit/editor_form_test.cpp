@@ -427,7 +427,7 @@ TEST_F(EditorForm, CancelAfterChangesShouldLeaveLiveTableAndHotkeysUntouched) {
         EXPECT_EQ(service.HotkeyTable[s].HotkeyId, before[s].HotkeyId);
     }
     EXPECT_TRUE(os.unregistered.empty());
-    EXPECT_EQ(os.Count<testing::call::RegisterHotKey>(), 0u);
+    EXPECT_EQ(os.Count(testing::call::RegisterHotKey), 0u);
 }
 
 TEST_F(EditorForm, QuitWhileOpenShouldDropChanges) {

@@ -158,12 +158,7 @@ TEST_P(HostileList, LoadAndSave_ShouldGiveTheDefinedTableAndKeepItAcrossARestart
     }
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(after[i]->Path, before[i]->Path);
-        EXPECT_EQ(after[i]->Parameter, before[i]->Parameter);
-        EXPECT_EQ(after[i]->Modifiers, before[i]->Modifiers);
-        EXPECT_EQ(after[i]->VirtualKey, before[i]->VirtualKey);
-        EXPECT_EQ(after[i]->Valid, before[i]->Valid);
-        EXPECT_EQ(after[i]->Size, before[i]->Size);
+        EXPECT_EQ(testing::Stored(*after[i]), testing::Stored(*before[i])) << i;
     }
 }
 
@@ -182,7 +177,7 @@ TEST(HostileListFolder, FolderInPlaceOfTheList_ShouldFailWithAccessDeniedAndSave
 
     os.calls.clear();
     service.Finish();
-    EXPECT_EQ(os.Count<testing::call::Create>(), 0u);
+    EXPECT_EQ(os.Count(testing::call::Create), 0u);
     EXPECT_TRUE(os.registered.empty());
 }
 

@@ -327,7 +327,7 @@ TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSa
     os.calls.clear();
     service.Finish();   // no rewrite, no error
     EXPECT_EQ(os.files[kList], original);
-    EXPECT_EQ(os.Count<call::Create>(), 0u);
+    EXPECT_EQ(os.Count(call::Create), 0u);
     EXPECT_TRUE(os.errorBoxes.empty());
     EXPECT_EQ(os.openWriteFiles, 0);
 }
@@ -364,8 +364,8 @@ TEST_F(HotkeyServiceTest, Save_ShouldWriteATempFileCompletelyThenReplaceTheList)
     SetEntries({Entry("calc.exe", 6, 67)});
     os.calls.clear();
     service.SaveHotkeyList();
-    EXPECT_EQ(os.calls, (testing::Calls{call::Create{kTemp}, call::Write{kTemp}, call::Flush{kTemp},
-                                        call::Close{kTemp}, call::Replace{kTemp, kList}}));
+    EXPECT_EQ(os.calls, (testing::Calls{{call::Create, kTemp}, {call::Write, kTemp}, {call::Flush, kTemp},
+                                        {call::Close, kTemp}, {call::Replace, kTemp, kList}}));
     EXPECT_EQ(os.files[kList], "calc.exe\r\n\r\n6 67 1 0\r\n");
     EXPECT_EQ(os.files.count(kTemp), 0u);
 }
@@ -429,7 +429,7 @@ TEST_F(HotkeyServiceTest, Finish_ShouldSaveThenUnregister) {
     os.calls.clear();
     service.Finish();
     ASSERT_FALSE(os.calls.empty());
-    EXPECT_EQ(os.calls.front(), call::Create{kTemp});
+    EXPECT_EQ(os.calls.front(), testing::Call(call::Create, kTemp));
     EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257}));
     EXPECT_EQ(os.files[kList], "calc.exe\r\n\r\n6 67 1 0\r\nVELMORA_SHOWMAINWINDOW\r\n\r\n2 220 1 0\r\n");
 }

@@ -27,12 +27,7 @@ Parsed Parse(const std::string& bytes) {
 
 void ExpectEntry(const THK& e, const std::string& path, const std::string& param, int mods, int vk, int valid,
                  int size) {
-    EXPECT_EQ(e.Path, path);
-    EXPECT_EQ(e.Parameter, param);
-    EXPECT_EQ(e.Modifiers, mods);
-    EXPECT_EQ(e.VirtualKey, vk);
-    EXPECT_EQ(e.Valid, valid);
-    EXPECT_EQ(e.Size, size);
+    EXPECT_EQ(testing::Stored(e), std::tie(path, param, mods, vk, valid, size));
 }
 
 TEST(ParseHotkeyList, ShouldReadEntriesOfThreeCrLfLines) {

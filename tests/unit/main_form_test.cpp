@@ -73,7 +73,8 @@ protected:
     }
     // NIM_DELETE of any icon.
     std::size_t IconDeletes() const {
-        return os.Count<call::ShellNotifyIcon>([](const call::ShellNotifyIcon& c) { return c.message == NimDelete; });
+        const auto& n = os.notifyCalls;
+        return std::count_if(n.begin(), n.end(), [](const auto& c) { return c.message == NimDelete; });
     }
 };
 
@@ -99,7 +100,7 @@ TEST_F(MainFormTest, TrayIconIsInTheTrayBeforeTheListIsRead) {
     EXPECT_TRUE(main->TaskTray1->IconAdded());
     EXPECT_EQ(main->TaskTray1->TipString(), "Velmora");
     EXPECT_EQ(main->TaskTray1->IconID(), 1);
-    EXPECT_LT(os.IndexOf(call::ShellNotifyIcon{NimAdd, 1}), os.IndexOf(call::RegisterHotKey{256, 6, 67}));
+    EXPECT_LT(os.IndexOf({call::ShellNotifyIcon, NimAdd, 1}), os.IndexOf({call::RegisterHotKey, 256, 6, 67}));
 }
 
 // Resident and hidden, the main window is one window and the tray's notify
@@ -178,7 +179,7 @@ TEST_F(MainFormTest, UnreadableListShowsOneErrorBoxRegistersNothingAndKeepsTheFi
     EXPECT_TRUE(main->TaskTray1->IconAdded());
 
     End();
-    EXPECT_EQ(os.Count<call::Create>(), 0u);
+    EXPECT_EQ(os.Count(call::Create), 0u);
     EXPECT_EQ(os.files[kListPath], "original");
     EXPECT_EQ(os.errorBoxes.size(), 1u);
 }
@@ -186,13 +187,13 @@ TEST_F(MainFormTest, UnreadableListShowsOneErrorBoxRegistersNothingAndKeepsTheFi
 TEST_F(MainFormTest, EndSavesThenUnregistersThenRemovesTheIcon) {
     Start();
     End();
-    const std::size_t replace = os.IndexOf(call::Replace{kListPath + ".tmp", kListPath});
-    const std::size_t unreg = os.IndexOf(call::UnregisterHotKey{256});
-    const std::size_t iconGone = os.IndexOf(call::ShellNotifyIcon{NimDelete, 1});
+    const std::size_t replace = os.IndexOf({call::Replace, kListPath + ".tmp", kListPath});
+    const std::size_t unreg = os.IndexOf({call::UnregisterHotKey, 256});
+    const std::size_t iconGone = os.IndexOf({call::ShellNotifyIcon, NimDelete, 1});
     ASSERT_LT(iconGone, os.calls.size());
     EXPECT_LT(replace, unreg);
-    EXPECT_LT(unreg, os.IndexOf(call::UnregisterHotKey{257}));
-    EXPECT_LT(os.IndexOf(call::UnregisterHotKey{257}), iconGone);
+    EXPECT_LT(unreg, os.IndexOf({call::UnregisterHotKey, 257}));
+    EXPECT_LT(os.IndexOf({call::UnregisterHotKey, 257}), iconGone);
 }
 
 TEST_F(MainFormTest, FailedSaveShowsTheErrorBoxAndSkipsTheUnregistering) {
@@ -215,7 +216,7 @@ TEST_F(MainFormTest, QueryEndSessionPostsQuitAndConsentsWithoutClosing) {
     EXPECT_NE(result, 0);
     EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
     EXPECT_TRUE(main->Visible());
-    EXPECT_EQ(os.Count<call::Create>(), 0u);
+    EXPECT_EQ(os.Count(call::Create), 0u);
 }
 
 TEST_F(MainFormTest, EndSessionSavesUnregistersAndRemovesTheIconBeforeReturning) {
@@ -224,14 +225,14 @@ TEST_F(MainFormTest, EndSessionSavesUnregistersAndRemovesTheIconBeforeReturning)
     ASSERT_TRUE(main->HandleMessage(forms::WmEndSession, 1, 0, result));
     EXPECT_EQ(os.files.count(kListPath), 1u);
     EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257}));
-    EXPECT_EQ(os.Count(call::ShellNotifyIcon{NimDelete, 1}), 1u);
+    EXPECT_EQ(os.Count({call::ShellNotifyIcon, NimDelete, 1}), 1u);
     EXPECT_FALSE(main->TaskTray1->IconAdded());
     EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
 
     // Should the process not be ended, the ordinary end does nothing twice.
     End();
-    EXPECT_EQ(os.Count<call::Create>(), 1u);
-    EXPECT_EQ(os.Count<call::UnregisterHotKey>(), 2u);
+    EXPECT_EQ(os.Count(call::Create), 1u);
+    EXPECT_EQ(os.Count(call::UnregisterHotKey), 2u);
     EXPECT_EQ(IconDeletes(), 1u);
 }
 
@@ -286,7 +287,7 @@ TEST_F(MainFormTest, TaskbarCreatedPutsTheIconBackOnce) {
     const std::uint32_t msg = os.registeredMessages.at("TaskbarCreated");
     std::intptr_t result = 0;
     ASSERT_TRUE(main->HandleMessage(msg, 0, 0, result));
-    EXPECT_EQ(os.Count(call::ShellNotifyIcon{NimAdd, 1}), 2u);
+    EXPECT_EQ(os.Count({call::ShellNotifyIcon, NimAdd, 1}), 2u);
 }
 
 TEST_F(MainFormTest, IconRefusedAtStartIsTriedAgainAndReportedOnlyWhenEveryTryFails) {
@@ -319,7 +320,7 @@ TEST_F(MainFormTest, ShowPlacesOnlyWhenHiddenAndAlwaysComesToFront) {
     os.taskbar = {0, 0, 64, 768};
     main->ShowMainWindow();   // already visible: stays where it is
     EXPECT_EQ(main->left, 1024 - 222);
-    EXPECT_EQ(os.Count<call::TaskbarRect>(), 1u);
+    EXPECT_EQ(os.Count(call::TaskbarRect), 1u);
     main->Hide();
     main->ShowMainWindow();
     EXPECT_EQ(main->left, 65);

@@ -79,7 +79,7 @@ TEST(SaveHotkeyList, AnEntryWithALineBreak_ShouldBeRefusedAndTheOldListKept) {
 class VanishingReplaceOs : public testing::FakeOs {
 public:
     IoError ReplaceFile(const std::string& source, const std::string& target) override {
-        calls.push_back(testing::call::Replace{source, target});
+        calls.push_back({testing::call::Replace, source, target});
         files.erase(target);
         return 1176;
     }
