@@ -6,17 +6,17 @@
 
 #include <memory>
 
-#include "bench_entries.h"
 #include "hkmain/editor.h"
 #include "hkmain/working_copy.h"
 #include "hkmainf/listfile.h"
 #include "hkmainf/main_form.h"
+#include "support/entries.h"
 #include "support/fake_os.h"
 #include "support/headless.h"
 
 namespace {
 
-using velmora::bench::BenchTable;
+using velmora::testing::FullList;
 
 // A started program: main window created, 100 entries loaded and registered.
 struct Program {
@@ -26,7 +26,7 @@ struct Program {
     std::unique_ptr<velmora::TMainForm> main;
 
     Program() {
-        os.files["C:\\Velmora\\Velmora.Lst"] = velmora::SerializeHotkeyList(BenchTable(), velmora::kMaxHotkeys);
+        os.files["C:\\Velmora\\Velmora.Lst"] = velmora::SerializeHotkeyList(FullList(), velmora::kMaxHotkeys);
         main = std::make_unique<velmora::TMainForm>(service, os);
         velmora::forms::LoadForm(*main, "TMainForm");
         os.calls.clear();
@@ -42,7 +42,7 @@ struct Program {
 
 void BM_SortEntries100(benchmark::State& state) {
     velmora::hkmain::WorkingCopy work;
-    work.CopyFrom(BenchTable(), velmora::kMaxHotkeys);
+    work.CopyFrom(FullList(), velmora::kMaxHotkeys);
     for (auto _ : state) {
         work.SortEntries();
         benchmark::DoNotOptimize(work.DisplayOrder);

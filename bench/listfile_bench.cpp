@@ -6,28 +6,16 @@
 
 #include "hkmainf/hotkey_service.h"
 #include "hkmainf/listfile.h"
+#include "support/entries.h"
 #include "support/fake_os.h"
 
 namespace {
 
 using velmora::EntryTable;
-
-EntryTable FullTable() {
-    EntryTable table;
-    for (int n = 1; n <= velmora::kMaxHotkeys; ++n) {
-        auto& e = table[n];
-        e.Path = "C:\\Program Files\\表計算\\tool" + std::to_string(n) + ".exe";
-        e.Parameter = n % 2 ? "/open \"C:\\Users\\me\\文書\\file" + std::to_string(n) + ".txt\"" : "";
-        e.Modifiers = static_cast<std::uint16_t>(1 + n % 7);
-        e.VirtualKey = static_cast<std::uint16_t>(0x30 + n % 80);
-        e.Valid = 1;
-        e.Size = n % 3;
-    }
-    return table;
-}
+using velmora::testing::FullList;
 
 void BM_ParseHotkeyList100(benchmark::State& state) {
-    const std::string bytes = velmora::SerializeHotkeyList(FullTable(), velmora::kMaxHotkeys);
+    const std::string bytes = velmora::SerializeHotkeyList(FullList(), velmora::kMaxHotkeys);
     EntryTable table;
     for (auto _ : state) {
         auto r = velmora::ParseHotkeyList(bytes, table);
@@ -38,7 +26,7 @@ void BM_ParseHotkeyList100(benchmark::State& state) {
 BENCHMARK(BM_ParseHotkeyList100);
 
 void BM_SerializeHotkeyList100(benchmark::State& state) {
-    const EntryTable table = FullTable();
+    const EntryTable table = FullList();
     for (auto _ : state) {
         std::string bytes = velmora::SerializeHotkeyList(table, velmora::kMaxHotkeys);
         benchmark::DoNotOptimize(bytes);
@@ -48,7 +36,7 @@ BENCHMARK(BM_SerializeHotkeyList100);
 
 void BM_LoadHotkeyList100(benchmark::State& state) {
     velmora::testing::FakeOs os;
-    os.files["C:\\Velmora\\Velmora.Lst"] = velmora::SerializeHotkeyList(FullTable(), velmora::kMaxHotkeys);
+    os.files["C:\\Velmora\\Velmora.Lst"] = velmora::SerializeHotkeyList(FullList(), velmora::kMaxHotkeys);
     velmora::HotkeyService service(os);
     for (auto _ : state) {
         service.LoadHotkeyList();
@@ -61,7 +49,7 @@ BENCHMARK(BM_LoadHotkeyList100);
 void BM_SaveHotkeyList100(benchmark::State& state) {
     velmora::testing::FakeOs os;
     velmora::HotkeyService service(os);
-    service.HotkeyTable = FullTable();
+    service.HotkeyTable = FullList();
     service.HotkeyCount = velmora::kMaxHotkeys;
     for (auto _ : state) {
         service.SaveHotkeyList();

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "bench_entries.h"
 #include "hkmainf/listfile.h"
+#include "support/entries.h"
 
 namespace {
 
 // Copying the bytes of a 100-entry list file: what reading or writing it
 // costs at the very least.
 void BM_Reference_ReadBytes(benchmark::State& state) {
-    const std::string bytes = velmora::SerializeHotkeyList(velmora::bench::BenchTable(), velmora::kMaxHotkeys);
+    const std::string bytes = velmora::SerializeHotkeyList(velmora::testing::FullList(), velmora::kMaxHotkeys);
     for (auto _ : state) {
         std::string copy = bytes;
         benchmark::DoNotOptimize(copy.data());
@@ -42,7 +42,7 @@ BENCHMARK(BM_Reference_StableSort100);
 void BM_Reference_CopyRows100(benchmark::State& state) {
     std::vector<std::string> source;
     for (int n = 1; n <= velmora::kMaxHotkeys; ++n) {
-        source.push_back("Ctrl + Shift + F" + std::to_string(n) + " : " + velmora::bench::BenchEntry(n).Path);
+        source.push_back("Ctrl + Shift + F" + std::to_string(n) + " : " + velmora::testing::FullListEntry(n).Path);
     }
     for (auto _ : state) {
         std::vector<std::string> rows;

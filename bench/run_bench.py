@@ -38,7 +38,7 @@ SOURCE = os.path.dirname(HERE)
 SCRIPTS = os.path.join(SOURCE, "scripts")
 
 # The list of the Wine runs: 100 enabled entries, each combination distinct
-# (the same rule as bench/bench_entries.h).  Slot 1 (Ctrl+1) launches the
+# (the same rule as FullListEntry of tests/support/entries.h).  Slot 1 (Ctrl+1) launches the
 # stamp target; slot 100 (Ctrl+Alt+D) is registered last.
 LAUNCH_HOTKEY = (2, 0x31)
 LAST_HOTKEY = (3, 0x44)

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "../bench_entries.h"
 #include "hkmain/editor.h"
 #include "hkmainf/listfile.h"
 #include "hkmainf/main_form.h"
+#include "support/entries.h"
 #include "support/fake_os.h"
 #include "support/headless.h"
 
@@ -20,7 +20,7 @@ int main() {
     velmora::forms::HeadlessApp app;
     velmora::testing::FakeOs os;
     os.files["C:\\Velmora\\Velmora.Lst"] =
-        velmora::SerializeHotkeyList(velmora::bench::BenchTable(), velmora::kMaxHotkeys);
+        velmora::SerializeHotkeyList(velmora::testing::FullList(), velmora::kMaxHotkeys);
     velmora::HotkeyService service(os);
     auto main = std::make_unique<velmora::TMainForm>(service, os);
     velmora::forms::LoadForm(*main, "TMainForm");

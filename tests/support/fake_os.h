@@ -1,16 +1,20 @@
 // A recording fake of the operating-system services.
 //
-// Every call is appended to `calls` as one readable line (texts as handed
-// over: code page 932, paths and the shell's texts UTF-8), and the
-// interesting ones are kept in typed records.
+// Every call is appended to `calls` as a typed record of its kind and the
+// arguments that tell calls apart (texts as handed over: code page 932,
+// paths and the shell's texts UTF-8); the interesting ones are kept in full
+// in records of their own.
 // Results are set through the public fields before the code under test runs.
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <iosfwd>
 #include <map>
 #include <set>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/os_services.h"
@@ -19,6 +23,31 @@ namespace velmora::testing {
 
 // A UTF-8 path from a u8 literal (plain literals are code page 932).
 inline std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+namespace call {
+// The kinds of call in FakeOs::calls: those of OsServices, those of an open
+// WriteFile (Write, Flush, Close), and Note, which is no call: a test writes
+// it into the log to see its own events in order among the calls.
+enum Kind {
+    RegisterHotKey, UnregisterHotKey, ShellExecute, Read, Create, Write, Flush, Close, Replace, Rename, Delete,
+    ErrorBox, WinHelp, AssociatedCommand, CursorPos, TaskbarRect, ShellNotifyIcon, SetForegroundWindow,
+    TrackPopupMenu, RegisterWindowMessage, LoadIconResource, CopyIcon, DestroyIcon, GetOpenFileName,
+    DragAcceptFiles, TakeDroppedFile, Note
+};
+}  // namespace call
+
+// A call as the log keeps it: its kind and the arguments that tell calls of
+// that kind apart, in the order the call takes them.
+struct Call {
+    using Arg = std::variant<std::int64_t, std::string>;
+    template <class... Args>
+    Call(call::Kind k, Args&&... a) : kind(k), args{Arg(std::forward<Args>(a))...} {}
+    call::Kind kind;
+    std::vector<Arg> args;
+    bool operator==(const Call&) const = default;
+};
+using Calls = std::vector<Call>;
+void PrintTo(const Call& c, std::ostream* os);   // one line: "Create C:\a.tmp"
 
 class FakeOs : public OsServices {
 public:
@@ -34,7 +63,12 @@ public:
     std::map<int, std::uint32_t> held;        // id -> combo currently held
 
     // --- shell ------------------------------------------------------------
-    struct ShellCall { WindowHandle owner; std::string op, file, params, dir; int show; };
+    struct ShellCall {
+        WindowHandle owner;
+        std::string op, file, params, dir;
+        int show;
+        bool operator==(const ShellCall&) const = default;
+    };
     std::vector<ShellCall> executed;
 
     // --- files --------------------------------------------------------------
@@ -56,7 +90,13 @@ public:
     struct ErrorBoxCall { WindowHandle owner; std::string caption, text; };
     std::vector<ErrorBoxCall> errorBoxes;
     std::vector<ErrorBoxCall> infoBoxes;
-    struct HelpCall { WindowHandle owner; std::string file; std::uint32_t command; std::string macro; };
+    struct HelpCall {
+        WindowHandle owner;
+        std::string file;
+        std::uint32_t command;
+        std::string macro;
+        bool operator==(const HelpCall&) const = default;
+    };
     std::vector<HelpCall> helpCalls;
     bool winHelpResult = true;
     // The shell's open commands by association ("http" -> "\"C:\\b.exe\" %1").
@@ -102,8 +142,14 @@ public:
     std::map<std::uintptr_t, std::vector<std::string>> drops;   // drop handle -> files
     std::vector<std::uintptr_t> dropsFinished;
 
-    // Every call, one line each, in order.
-    std::vector<std::string> calls;
+    // Every call, in order.
+    Calls calls;
+    std::size_t Count(call::Kind kind) const {
+        return std::count_if(calls.begin(), calls.end(), [kind](const Call& c) { return c.kind == kind; });
+    }
+    std::size_t Count(const Call& c) const { return std::count(calls.begin(), calls.end(), c); }
+    // Where the first call equal to `c` stands in the log; calls.size() when nowhere.
+    std::size_t IndexOf(const Call& c) const { return std::find(calls.begin(), calls.end(), c) - calls.begin(); }
 
     // --- OsServices -----------------------------------------------------------
     bool RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers, std::uint32_t vk) override;
@@ -143,5 +189,8 @@ public:
     void DragAcceptFiles(WindowHandle window, bool accept) override;
     std::string TakeDroppedFile(std::uintptr_t drop) override;
 };
+
+void PrintTo(const FakeOs::ShellCall& c, std::ostream* os);
+void PrintTo(const FakeOs::HelpCall& c, std::ostream* os);
 
 }  // namespace velmora::testing

@@ -4,62 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "hkmain/editor.h"
+#include "support/entries.h"
 #include "support/fake_os.h"
 #include "support/headless.h"
+#include "support/main_window.h"
 
 namespace velmora::hkmain {
 namespace {
 
 using forms::Control;
+using testing::Entry;
 
-constexpr WindowHandle kMainHandle = 0x7700;
-
-// The main window as the hotkey service and the editor see it: it records
-// every message box and answers confirmations from a queue.
-class FakeMainWindow : public MainWindowPort {
-public:
-    explicit FakeMainWindow(HotkeyService& s) : service(s) {}
-    HotkeyService& service;
-    std::vector<std::string> shown;    // OK-only boxes
-    std::vector<std::string> asked;    // OK/Cancel boxes
-    std::deque<bool> answers;
-
-    WindowHandle MainHandle() override { return kMainHandle; }
-    bool MainVisible() override { return true; }
-    void ShowMainWindow() override {}
-    void ShowMessageBox() override { shown.push_back(service.MessageText); }
-    bool ConfirmMessageBox() override {
-        asked.push_back(service.MessageText);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected confirmation: " << service.MessageText;
-            return false;
-        }
-        bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void SetMainTimer(std::uintptr_t, unsigned) override {}
-    void KillMainTimer(std::uintptr_t) override {}
-};
-
-THK Entry(std::uint16_t mods, std::uint16_t vk, std::string path, std::int32_t valid = 1, std::int32_t size = 0,
-          std::string param = "") {
-    THK e;
-    e.Path = std::move(path);
-    e.Parameter = std::move(param);
-    e.Modifiers = mods;
-    e.VirtualKey = vk;
-    e.Valid = valid;
-    e.Size = size;
-    return e;
-}
+using testing::FakeMainWindow;
+constexpr WindowHandle kMainHandle = FakeMainWindow::kHandle;
 
 class EditorForm : public ::testing::Test {
 protected:
@@ -74,7 +37,7 @@ protected:
     // Fills the live table and registers it as the program does at start.
     void Live(const std::vector<THK>& entries) {
         os.held.clear();
-        for (std::size_t i = 0; i < entries.size(); ++i) service.HotkeyTable[static_cast<int>(i) + 1] = entries[i];
+        service.HotkeyTable = testing::TableOf(entries);
         service.HotkeyCount = static_cast<std::int32_t>(entries.size());
         service.RegisterAll();
     }
@@ -243,7 +206,7 @@ TEST_F(EditorForm, EnlargingShouldGrowOnlyTheList) {
 // Opening, list and selection
 
 TEST_F(EditorForm, OpeningShouldAcceptFilesListSortedAndSelectFirstRow) {
-    Live({Entry(6, 0x43, "calc.exe"), Entry(2, 0xDC, "VELMORA_SHOWMAINWINDOW")});
+    Live({Entry("calc.exe", 6, 0x43), Entry("VELMORA_SHOWMAINWINDOW", 2, 0xDC)});
     TREditor& e = Open();
     ASSERT_EQ(os.dragAccept.size(), 1u);
     EXPECT_EQ(os.dragAccept[0].first, e.Handle());
@@ -267,7 +230,7 @@ TEST_F(EditorForm, EmptyTableShouldOpenWithNothingSelected) {
 
 TEST_F(EditorForm, SelectingShouldShowStateAndIdWithoutChangingAnything) {
     os.refusedCombos.insert((4u << 16) | 0x41);
-    Live({Entry(0, 0x70, "f1.exe"), Entry(4, 0x41, "refused.exe"), Entry(0, 0x71, "off.exe", 0)});
+    Live({Entry("f1.exe", 0, 0x70), Entry("refused.exe", 4, 0x41), Entry("off.exe", 0, 0x71).Disabled()});
     main.shown.clear();
     TREditor& e = Open();
     // Shift+A was refused at registration and is disabled now.
@@ -285,7 +248,7 @@ TEST_F(EditorForm, SelectingShouldShowStateAndIdWithoutChangingAnything) {
 }
 
 TEST_F(EditorForm, SelectingAnEntryThatTheBoxResortsShouldShowItsOwnId) {
-    Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe", 7)});   // Valid 7 sorts first, shown disabled
+    Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42).Valid(7)});   // Valid 7 sorts first, shown disabled
     TREditor& e = Open();
     e.List1->UserSelect(1);
     e.List1->UserSelect(0);   // unchecking the box stores 0 and moves b.exe behind a.exe
@@ -293,7 +256,7 @@ TEST_F(EditorForm, SelectingAnEntryThatTheBoxResortsShouldShowItsOwnId) {
 }
 
 TEST_F(EditorForm, DisablingShouldMoveEntryBehindEnabledOnesAndKeepItSelected) {
-    Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe"), Entry(0, 0x43, "c.exe")});
+    Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42), Entry("c.exe", 0, 0x43)});
     TREditor& e = Open();
     e.List1->UserSelect(0);   // A, id 256
     e.ValidBtn->UserClick();
@@ -319,7 +282,7 @@ TEST_F(EditorForm, ToggleWithoutSelectionShouldDoNothing) {
 }
 
 TEST_F(EditorForm, SizeOutsideRangeShouldEndRowInOpenBracket) {
-    Live({Entry(0, 0x41, "a.exe", 1, 7), Entry(0, 0x42, "b.exe", 1, -2)});
+    Live({Entry("a.exe", 0, 0x41).Size(7), Entry("b.exe", 0, 0x42).Size(-2)});
     Open();
     EXPECT_EQ(Rows(), (std::vector<std::string>{"A : a.exe [", "B : b.exe ["}));
 }
@@ -328,7 +291,7 @@ TEST_F(EditorForm, SizeOutsideRangeShouldEndRowInOpenBracket) {
 // Deleting
 
 TEST_F(EditorForm, DeletingShouldAskWithHotkeyAndTargetAndKeepRowNumber) {
-    Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe", 1, 0, "-x"), Entry(0, 0x43, "c.exe")});
+    Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42).Param("-x"), Entry("c.exe", 0, 0x43)});
     TREditor& e = Open();
     e.List1->UserSelect(1);
     main.answers = {false};
@@ -347,7 +310,7 @@ TEST_F(EditorForm, DeletingShouldAskWithHotkeyAndTargetAndKeepRowNumber) {
 }
 
 TEST_F(EditorForm, DeletingLastRowShouldSelectNewLastRow) {
-    Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe"), Entry(0, 0x43, "c.exe", 0)});
+    Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42), Entry("c.exe", 0, 0x43).Disabled()});
     TREditor& e = Open();
     e.List1->UserSelect(2);
     main.answers = {true};
@@ -359,7 +322,7 @@ TEST_F(EditorForm, DeletingLastRowShouldSelectNewLastRow) {
 }
 
 TEST_F(EditorForm, DeletingOnlyRowShouldLeaveEmptyListShowingNone) {
-    Live({Entry(0, 0x41, "a.exe")});
+    Live({Entry("a.exe", 0, 0x41)});
     TREditor& e = Open();
     main.answers = {true};
     e.DelBtn->UserClick();
@@ -375,7 +338,7 @@ TEST_F(EditorForm, DeletingOnlyRowShouldLeaveEmptyListShowingNone) {
 // Closing
 
 TEST_F(EditorForm, OkWithoutChangesShouldRegisterEverythingAnewFrom256) {
-    Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe", 0), Entry(0, 0x43, "c.exe")});
+    Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42).Disabled(), Entry("c.exe", 0, 0x43)});
     // Ids from an earlier pass that did not start at 256.
     service.UnregisterAll();
     service.NextHotkeyId = 300;
@@ -398,7 +361,7 @@ TEST_F(EditorForm, OkWithoutChangesShouldRegisterEverythingAnewFrom256) {
 }
 
 TEST_F(EditorForm, OkShouldCommitDeletionsAndAdditionsInSlotOrder) {
-    Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe"), Entry(0, 0x43, "c.exe")});
+    Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42), Entry("c.exe", 0, 0x43)});
     os.unregistered.clear();
     os.registered.clear();
     RunModal([&](TREditor& e) {
@@ -421,7 +384,7 @@ TEST_F(EditorForm, OkShouldCommitDeletionsAndAdditionsInSlotOrder) {
 }
 
 TEST_F(EditorForm, CommitShouldReportRefusedCombinationAndLeaveItDisabled) {
-    Live({Entry(0, 0x41, "a.exe")});
+    Live({Entry("a.exe", 0, 0x41)});
     os.refusedCombos.insert((2u << 16) | 0x70);
     main.shown.clear();
     RunModal([&](TREditor& e) {
@@ -436,7 +399,7 @@ TEST_F(EditorForm, CommitShouldReportRefusedCombinationAndLeaveItDisabled) {
 }
 
 TEST_F(EditorForm, CancelAfterChangesShouldLeaveLiveTableAndHotkeysUntouched) {
-    Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe")});
+    Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42)});
     const EntryTable before = service.HotkeyTable;
     os.calls.clear();
     auto changeEverything = [&](TREditor& e) {
@@ -464,11 +427,11 @@ TEST_F(EditorForm, CancelAfterChangesShouldLeaveLiveTableAndHotkeysUntouched) {
         EXPECT_EQ(service.HotkeyTable[s].HotkeyId, before[s].HotkeyId);
     }
     EXPECT_TRUE(os.unregistered.empty());
-    for (const std::string& call : os.calls) EXPECT_EQ(call.find("RegisterHotKey"), std::string::npos) << call;
+    EXPECT_EQ(os.Count(testing::call::RegisterHotKey), 0u);
 }
 
 TEST_F(EditorForm, QuitWhileOpenShouldDropChanges) {
-    Live({Entry(0, 0x41, "a.exe")});
+    Live({Entry("a.exe", 0, 0x41)});
     RunModal([&](TREditor& e) {
         main.answers = {true};
         e.DelBtn->UserClick();
@@ -510,7 +473,7 @@ TEST_F(EditorForm, HelpWithoutTheHelpFileShouldOpenTheHtmlPageAtTheEditorTopic) 
 // Adding and overwriting
 
 TEST_F(EditorForm, AddShouldAppendClearInputsAndLeaveNoSelection) {
-    Live({Entry(0, 0x41, "a.exe")});
+    Live({Entry("a.exe", 0, 0x41)});
     TREditor& e = Open();
     Compose(true, true, true, "$74  F5", "E:\\Tools\\edit.exe", "/n", 1);
     e.AddBtn->UserClick();
@@ -590,7 +553,8 @@ TEST_F(EditorForm, TypedCharacterShouldKeepItsShiftStateByte) {
 TEST_F(EditorForm, SameCombinationShouldOverwriteInPlaceEnabledOrDisabled) {
     for (int valid : {1, 0}) {
         SCOPED_TRACE(valid);
-        Live({Entry(0, 0x41, "a.exe"), Entry(0, 0x42, "b.exe"), Entry(6, 0x43, "old.exe", valid, 2, "-o")});
+        Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42),
+              Entry("old.exe", 6, 0x43).Param("-o").Valid(valid).Size(2)});
         main.asked.clear();
         ed.reset();
         TREditor& e = Open();
@@ -610,7 +574,7 @@ TEST_F(EditorForm, SameCombinationShouldOverwriteInPlaceEnabledOrDisabled) {
 }
 
 TEST_F(EditorForm, DeclinedOverwriteShouldAbandonAndKeepInputs) {
-    Live({Entry(6, 0x43, "old.exe")});
+    Live({Entry("old.exe", 6, 0x43)});
     TREditor& e = Open();
     main.answers = {false};
     Compose(true, false, true, "$43", "new.exe");
@@ -623,7 +587,7 @@ TEST_F(EditorForm, DeclinedOverwriteShouldAbandonAndKeepInputs) {
 
 TEST_F(EditorForm, FullTableShouldRefuseNewCombinationButOverwriteExisting) {
     std::vector<THK> full;
-    for (int i = 0; i < kMaxHotkeys; ++i) full.push_back(Entry(2, static_cast<std::uint16_t>(0x30 + i), "p.exe"));
+    for (int i = 0; i < kMaxHotkeys; ++i) full.push_back(Entry("p.exe", 2, static_cast<std::uint16_t>(0x30 + i)));
     Live(full);
     TREditor& e = Open();
     Compose(false, true, false, "$41", "new.exe");
@@ -647,7 +611,7 @@ TEST_F(EditorForm, FullTableShouldRefuseNewCombinationButOverwriteExisting) {
 // Pasting into the input panel
 
 TEST_F(EditorForm, PasteShouldCopyEntryIntoPanelAndMakeEnterAdd) {
-    Live({Entry(6, 0x74, "E:\\Tools\\edit.exe", 1, 2, "/n")});
+    Live({Entry("E:\\Tools\\edit.exe", 6, 0x74).Param("/n").Size(2)});
     TREditor& e = Open();
     e.List1->UserDblClick();
     EXPECT_TRUE(e.Chk_Ctrl->Checked());
@@ -674,7 +638,7 @@ TEST_F(EditorForm, PasteShouldWriteCodesWithoutNameAsHex) {
     } cases[] = {{0xDC, 0, "$DC", 0}, {0x141, 7, "$141", 2}, {0x07, -1, "$07", -1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keyText);
-        Live({Entry(2, c.vk, "x.exe", 1, c.size)});
+        Live({Entry("x.exe", 2, c.vk).Size(c.size)});
         ed.reset();
         TREditor& e = Open();
         e.PasteBtn->UserClick();
@@ -688,7 +652,7 @@ TEST_F(EditorForm, PasteShouldWriteCodesWithoutNameAsHex) {
 }
 
 TEST_F(EditorForm, PasteWithoutSelectionShouldDoNothing) {
-    Live({Entry(6, 0x74, "x.exe")});
+    Live({Entry("x.exe", 6, 0x74)});
     TREditor& e = Open();
     e.List1->UserSelect(-1);
     e.PasteBtn->UserClick();
@@ -820,7 +784,7 @@ TEST_F(EditorForm, DirectInputShouldCaptureCombinationAndDiscardTypedCharacters)
 }
 
 TEST_F(EditorForm, EnterShouldAddWhileFileEnteredAndPressOkWhenEmpty) {
-    Live({Entry(0, 0x41, "a.exe")});
+    Live({Entry("a.exe", 0, 0x41)});
     int result = RunModal([&](TREditor& e) {
         EXPECT_TRUE(e.CloseBtn->Focused());
         e.ShortCut->SetFocus();

@@ -6,28 +6,16 @@
 #include <vector>
 
 #include "hkmain/working_copy.h"
+#include "support/entries.h"
 
 namespace velmora::hkmain {
 namespace {
 
-THK Entry(std::uint16_t mods, std::uint16_t vk, std::string path, std::int32_t valid = 1, std::int32_t size = 0,
-          std::string param = "") {
-    THK e;
-    e.Path = std::move(path);
-    e.Parameter = std::move(param);
-    e.Modifiers = mods;
-    e.VirtualKey = vk;
-    e.Valid = valid;
-    e.Size = size;
-    e.HotkeyId = -1;
-    return e;
-}
+using testing::Entry;
 
 WorkingCopy CopyOf(const std::vector<THK>& entries) {
-    EntryTable table;
-    for (std::size_t i = 0; i < entries.size(); ++i) table[static_cast<int>(i) + 1] = entries[i];
     WorkingCopy w;
-    w.CopyFrom(table, static_cast<std::int32_t>(entries.size()));
+    w.CopyFrom(testing::TableOf(entries), static_cast<std::int32_t>(entries.size()));
     w.SortEntries();
     return w;
 }
@@ -42,24 +30,24 @@ TEST(EditorSortKey, ShouldWrapIn16BitsAndCompareSigned) {
     // A disabled entry with a large key code wraps past 32767 into negative
     // numbers; Valid values other than 0/1 from a hand-edited list still give
     // a defined key.
-    EXPECT_EQ(SortKey(Entry(0, 0x43, "a")), 0x43);
-    EXPECT_EQ(SortKey(Entry(ModCtrl | ModShift, 0x43, "a")), 1024 + 512 + 0x43);
-    EXPECT_EQ(SortKey(Entry(ModAlt, 0x43, "a", 0)), 2048 + 256 + 0x43);
-    EXPECT_EQ(SortKey(Entry(0, 0xFFFF, "a")), -1);
-    EXPECT_EQ(SortKey(Entry(0, 0x7FFF, "a", 0)), static_cast<std::int16_t>(0x87FF));
-    EXPECT_EQ(SortKey(Entry(0, 5, "a", 5)), static_cast<std::int16_t>(-8192 + 5));
+    EXPECT_EQ(SortKey(Entry("a", 0, 0x43)), 0x43);
+    EXPECT_EQ(SortKey(Entry("a", ModCtrl | ModShift, 0x43)), 1024 + 512 + 0x43);
+    EXPECT_EQ(SortKey(Entry("a", ModAlt, 0x43).Disabled()), 2048 + 256 + 0x43);
+    EXPECT_EQ(SortKey(Entry("a", 0, 0xFFFF)), -1);
+    EXPECT_EQ(SortKey(Entry("a", 0, 0x7FFF).Disabled()), static_cast<std::int16_t>(0x87FF));
+    EXPECT_EQ(SortKey(Entry("a", 0, 5).Valid(5)), static_cast<std::int16_t>(-8192 + 5));
 }
 
 TEST(EditorSortEntries, ShouldOrderByGroupAndKeepSlotOrderForEqualKeys) {
     WorkingCopy w = CopyOf({
-        Entry(ModCtrl | ModShift, 0x43, "s1"),  // 1
-        Entry(0, 0x70, "s2", 0),                // 2 disabled
-        Entry(ModCtrl, 0x41, "s3"),             // 3
-        Entry(ModCtrl | ModShift, 0x43, "s4"),  // 4 same key as 1
-        Entry(ModAlt, 0x41, "s5"),              // 5
-        Entry(0, 0x70, "s6", 0),                // 6 same key as 2
-        Entry(ModShift, 0x20, "s7"),            // 7
-        Entry(ModCtrl | ModShift, 0x43, "s8"),  // 8 same key as 1 and 4
+        Entry("s1", ModCtrl | ModShift, 0x43),  // 1
+        Entry("s2", 0, 0x70).Disabled(),        // 2
+        Entry("s3", ModCtrl, 0x41),             // 3
+        Entry("s4", ModCtrl | ModShift, 0x43),  // 4 same key as 1
+        Entry("s5", ModAlt, 0x41),              // 5
+        Entry("s6", 0, 0x70).Disabled(),        // 6 same key as 2
+        Entry("s7", ModShift, 0x20),            // 7
+        Entry("s8", ModCtrl | ModShift, 0x43),  // 8 same key as 1 and 4
     });
     EXPECT_EQ(Order(w), (std::vector<int>{5, 7, 3, 1, 4, 8, 2, 6}));
 }
@@ -68,7 +56,7 @@ TEST(EditorSortEntries, ShouldHandleZeroAndOneEntries) {
     WorkingCopy empty = CopyOf({});
     EXPECT_TRUE(Order(empty).empty());
     EXPECT_EQ(empty.RowOfEntry(1), -1);
-    WorkingCopy one = CopyOf({Entry(0, 1, "x", 0)});
+    WorkingCopy one = CopyOf({Entry("x", 0, 1).Disabled()});
     EXPECT_EQ(Order(one), (std::vector<int>{1}));
     EXPECT_EQ(one.RowOfEntry(1), 0);
 }
@@ -76,7 +64,7 @@ TEST(EditorSortEntries, ShouldHandleZeroAndOneEntries) {
 TEST(EditorSortEntries, ShouldPutNegativeKeysFirst) {
     // 0xFFFF (VkKeyScan's "no key") is -1 as a signed key: listed before
     // everything with a normal code.
-    WorkingCopy w = CopyOf({Entry(0, 0x41, "a"), Entry(0, 0xFFFF, "none")});
+    WorkingCopy w = CopyOf({Entry("a", 0, 0x41), Entry("none", 0, 0xFFFF)});
     EXPECT_EQ(Order(w), (std::vector<int>{2, 1}));
 }
 
@@ -85,16 +73,17 @@ TEST(EditorRowText, ShouldCarrySizeMarkParameterAndParentheses) {
         THK entry;
         const char* expected;
     } cases[] = {
-        {Entry(ModCtrl | ModShift, 0x4E, "E:\\Tools\\edit.exe", 1, 1, "/n"), "Ctrl + Shift + N : E:\\Tools\\edit.exe /n [O]"},
-        {Entry(ModCtrl | ModShift, 0x4E, "E:\\Tools\\edit.exe", 0, 1, "/n"),
+        {Entry("E:\\Tools\\edit.exe", ModCtrl | ModShift, 0x4E).Param("/n").Size(1),
+         "Ctrl + Shift + N : E:\\Tools\\edit.exe /n [O]"},
+        {Entry("E:\\Tools\\edit.exe", ModCtrl | ModShift, 0x4E).Param("/n").Disabled().Size(1),
          "( Ctrl + Shift + N : E:\\Tools\\edit.exe /n [O] )"},
-        {Entry(ModCtrl, 0xDC, "VELMORA_SHOWMAINWINDOW"), "Ctrl + $DC : VELMORA_SHOWMAINWINDOW [o]"},
-        {Entry(0, 0x70, "a.exe", 1, 2), "F1 : a.exe [.]"},
-        {Entry(ModAlt, 0x41, "a.exe", 1, 3), "Alt + A : a.exe ["},
-        {Entry(ModAlt, 0x41, "a.exe", 1, -1), "Alt + A : a.exe ["},
-        {Entry(ModAlt, 0x41, "a.exe", 0, 7), "( Alt + A : a.exe [ )"},
+        {Entry("VELMORA_SHOWMAINWINDOW", ModCtrl, 0xDC), "Ctrl + $DC : VELMORA_SHOWMAINWINDOW [o]"},
+        {Entry("a.exe", 0, 0x70).Size(2), "F1 : a.exe [.]"},
+        {Entry("a.exe", ModAlt, 0x41).Size(3), "Alt + A : a.exe ["},
+        {Entry("a.exe", ModAlt, 0x41).Size(-1), "Alt + A : a.exe ["},
+        {Entry("a.exe", ModAlt, 0x41).Disabled().Size(7), "( Alt + A : a.exe [ )"},
         // Only Valid 0 counts as disabled.
-        {Entry(0, 0x41, "a.exe", 5, 0), "A : a.exe [o]"},
+        {Entry("a.exe", 0, 0x41).Valid(5), "A : a.exe [o]"},
     };
     for (const Case& c : cases) {
         WorkingCopy w = CopyOf({c.entry});
@@ -103,7 +92,7 @@ TEST(EditorRowText, ShouldCarrySizeMarkParameterAndParentheses) {
 }
 
 TEST(EditorDeleteSlot, ShouldMoveLastSlotIntoGapAndLeaveStaleCopy) {
-    WorkingCopy w = CopyOf({Entry(0, 1, "a"), Entry(0, 2, "b"), Entry(0, 3, "c")});
+    WorkingCopy w = CopyOf({Entry("a", 0, 1), Entry("b", 0, 2), Entry("c", 0, 3)});
     w.DeleteSlot(1);
     EXPECT_EQ(w.EditorCount, 2);
     EXPECT_EQ(w.EditorTable[1].Path, "c");
@@ -120,10 +109,11 @@ TEST(EditorDeleteSlot, ShouldMoveLastSlotIntoGapAndLeaveStaleCopy) {
 }
 
 TEST(EditorAddOrOverwrite, ShouldAskEveryMatchInSlotOrderAndOverwriteLastConfirmed) {
-    WorkingCopy w = CopyOf({Entry(6, 0x43, "one"), Entry(0, 1, "x"), Entry(6, 0x43, "three", 0), Entry(6, 0x43, "four")});
+    WorkingCopy w = CopyOf(
+        {Entry("one", 6, 0x43), Entry("x", 0, 1), Entry("three", 6, 0x43).Disabled(), Entry("four", 6, 0x43)});
     std::vector<int> asked;
     int slot = 0;
-    EXPECT_EQ(w.AddOrOverwrite(Entry(6, 0x43, "new"), [&](int s) { asked.push_back(s); return true; }, &slot),
+    EXPECT_EQ(w.AddOrOverwrite(Entry("new", 6, 0x43), [&](int s) { asked.push_back(s); return true; }, &slot),
               WorkingCopy::AddOutcome::Overwritten);
     EXPECT_EQ(asked, (std::vector<int>{1, 3, 4}));
     EXPECT_EQ(slot, 4);
@@ -134,9 +124,9 @@ TEST(EditorAddOrOverwrite, ShouldAskEveryMatchInSlotOrderAndOverwriteLastConfirm
 }
 
 TEST(EditorAddOrOverwrite, ShouldAbandonWholeAddOnAnyRefusal) {
-    WorkingCopy w = CopyOf({Entry(6, 0x43, "one"), Entry(6, 0x43, "two")});
+    WorkingCopy w = CopyOf({Entry("one", 6, 0x43), Entry("two", 6, 0x43)});
     std::vector<int> asked;
-    EXPECT_EQ(w.AddOrOverwrite(Entry(6, 0x43, "new"), [&](int s) { asked.push_back(s); return s != 2; }),
+    EXPECT_EQ(w.AddOrOverwrite(Entry("new", 6, 0x43), [&](int s) { asked.push_back(s); return s != 2; }),
               WorkingCopy::AddOutcome::Abandoned);
     EXPECT_EQ(asked, (std::vector<int>{1, 2}));
     EXPECT_EQ(w.EditorTable[1].Path, "one");

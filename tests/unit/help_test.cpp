@@ -18,15 +18,9 @@ TEST(ShowHelpTopic, WithHelpFile_ShouldOpenContentsThenJumpAndNotTouchTheShell) 
     os.files[kHlp] = "";
     os.associations["http"] = "\"C:\\b.exe\" %1";
     ShowHelpTopic(os, kOwner, kHlp, kHelpTopicEditor);
-    ASSERT_EQ(os.helpCalls.size(), 2u);
-    EXPECT_EQ(os.helpCalls[0].owner, kOwner);
-    EXPECT_EQ(os.helpCalls[0].file, kHlp);
-    EXPECT_EQ(os.helpCalls[0].command, HelpContents);
-    EXPECT_EQ(os.helpCalls[0].macro, "");
-    EXPECT_EQ(os.helpCalls[1].owner, kOwner);
-    EXPECT_EQ(os.helpCalls[1].file, kHlp);
-    EXPECT_EQ(os.helpCalls[1].command, HelpCommandMacro);
-    EXPECT_EQ(os.helpCalls[1].macro, "JumpID(\"\",\"HID00000006\")");
+    const std::string jump = "JumpID(\"\",\"HID00000006\")";
+    EXPECT_EQ(os.helpCalls, (std::vector<FakeOs::HelpCall>{{kOwner, kHlp, HelpContents, ""},
+                                                          {kOwner, kHlp, HelpCommandMacro, jump}}));
     EXPECT_TRUE(os.executed.empty());
 }
 
@@ -45,14 +39,9 @@ TEST(ShowHelpTopic, WithoutHelpFile_ShouldGiveTheBrowserThePageAtTheAnchor) {
     os.associations["http"] = "\"C:\\Program Files\\Browser\\browser.exe\" --single-argument %1";
     ShowHelpTopic(os, kOwner, kHlp, kHelpTopicMainWindow);
     EXPECT_TRUE(os.helpCalls.empty());
-    ASSERT_EQ(os.executed.size(), 1u);
-    const auto& call = os.executed[0];
-    EXPECT_EQ(call.owner, kOwner);
-    EXPECT_EQ(call.op, "open");
-    EXPECT_EQ(call.file, "C:\\Program Files\\Browser\\browser.exe");
-    EXPECT_EQ(call.params, "--single-argument file:///C:/Velmora/Velmora.html#HID00000002");
-    EXPECT_EQ(call.dir, "");
-    EXPECT_EQ(call.show, 1);
+    const FakeOs::ShellCall browser{kOwner, "open", "C:\\Program Files\\Browser\\browser.exe",
+                                    "--single-argument file:///C:/Velmora/Velmora.html#HID00000002", "", 1};
+    EXPECT_EQ(os.executed, std::vector<FakeOs::ShellCall>{browser});
 }
 
 TEST(ShowHelpTopic, WithoutHelpFileOrBrowser_ShouldOpenTheFileUrlThroughTheShell) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "hkmainf/hotkey_service.h"
+#include "support/entries.h"
 #include "support/fake_os.h"
 
 namespace velmora {
@@ -111,12 +112,7 @@ TEST_P(HostileList, LoadAndSave_ShouldGiveTheDefinedTableAndKeepItAcrossARestart
     const HostileCase& c = GetParam();
     os.files[kList] = c.contents();
 
-    std::uint32_t error = 0;
-    try {
-        service.LoadHotkeyList();
-    } catch (const InOutError& e) {
-        error = e.code;
-    }
+    const std::uint32_t error = testing::IoErrorOf([&] { service.LoadHotkeyList(); });
     ASSERT_EQ(error, c.error);
     EXPECT_EQ(service.HotkeyCount, c.count);
     if (error != 0) {
@@ -162,12 +158,7 @@ TEST_P(HostileList, LoadAndSave_ShouldGiveTheDefinedTableAndKeepItAcrossARestart
     }
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(after[i]->Path, before[i]->Path);
-        EXPECT_EQ(after[i]->Parameter, before[i]->Parameter);
-        EXPECT_EQ(after[i]->Modifiers, before[i]->Modifiers);
-        EXPECT_EQ(after[i]->VirtualKey, before[i]->VirtualKey);
-        EXPECT_EQ(after[i]->Valid, before[i]->Valid);
-        EXPECT_EQ(after[i]->Size, before[i]->Size);
+        EXPECT_EQ(testing::Stored(*after[i]), testing::Stored(*before[i])) << i;
     }
 }
 
@@ -180,19 +171,13 @@ TEST(HostileListFolder, FolderInPlaceOfTheList_ShouldFailWithAccessDeniedAndSave
     testing::FakeOs os;
     os.readErrors[kList] = 5;
     HotkeyService service(os);
-    std::uint32_t error = 0;
-    try {
-        service.LoadHotkeyList();
-    } catch (const InOutError& e) {
-        error = e.code;
-    }
-    EXPECT_EQ(error, 5u);
+    EXPECT_EQ(testing::IoErrorOf([&] { service.LoadHotkeyList(); }), 5u);
     EXPECT_EQ(service.HotkeyCount, 0);
     EXPECT_FALSE(service.SaveAllowed());
 
     os.calls.clear();
     service.Finish();
-    for (const std::string& call : os.calls) EXPECT_EQ(call.find("Create"), std::string::npos) << call;
+    EXPECT_EQ(os.Count(testing::call::Create), 0u);
     EXPECT_TRUE(os.registered.empty());
 }
 

@@ -7,10 +7,15 @@
 #include <vector>
 
 #include "hkmainf/listfile.h"
+#include "support/entries.h"
 #include "support/fake_os.h"
 
 namespace velmora {
 namespace {
+
+using testing::Entry;
+using testing::IoErrorOf;
+namespace call = testing::call;
 
 constexpr WindowHandle kMainHandle = 0x1234;
 const std::string kList = "C:\\Velmora\\Velmora.Lst";
@@ -50,22 +55,10 @@ protected:
     }
 };
 
-THK Entry(const std::string& path, std::uint16_t mods, std::uint16_t vk, std::int32_t valid = 1,
-          const std::string& param = "", std::int32_t size = 0) {
-    THK e;
-    e.Path = path;
-    e.Parameter = param;
-    e.Modifiers = mods;
-    e.VirtualKey = vk;
-    e.Valid = valid;
-    e.Size = size;
-    return e;
-}
-
 // --- registration ------------------------------------------------------------
 
 TEST_F(HotkeyServiceTest, RegisterAll_ShouldHandOutIdsFrom256InSlotOrder_SkippingDisabledSlots) {
-    SetEntries({Entry("a", 2, 65), Entry("b", 2, 66, 0), Entry("c", 4, 67), Entry("d", 1, 68)});
+    SetEntries({Entry("a", 2, 65), Entry("b", 2, 66).Disabled(), Entry("c", 4, 67), Entry("d", 1, 68)});
     service.NextHotkeyId = 999;
     service.RegisterAll();
     ASSERT_EQ(os.registered.size(), 3u);
@@ -85,7 +78,7 @@ TEST_F(HotkeyServiceTest, RegisterAll_ShouldHandOutIdsFrom256InSlotOrder_Skippin
 }
 
 TEST_F(HotkeyServiceTest, RefusedCombination_ShouldDisableTheSlotAndWarnOnceWithTheExactText) {
-    SetEntries({Entry("calc.exe", 6, 67), Entry("C:\\表\\x.exe", 1, 220, 1, "-p 表"), Entry("z", 2, 90)});
+    SetEntries({Entry("calc.exe", 6, 67), Entry("C:\\表\\x.exe", 1, 220).Param("-p 表"), Entry("z", 2, 90)});
     os.refusedCombos = {(6u << 16) | 67u, (1u << 16) | 220u};
     service.RegisterAll();
 
@@ -124,7 +117,7 @@ TEST_F(HotkeyServiceTest, DoubledCombination_ShouldLeaveTheLowerSlotRegisteredAn
 }
 
 TEST_F(HotkeyServiceTest, SlotWithoutKey_ShouldNotBeRegisteredNorWarned) {
-    SetEntries({Entry("", 0, 0, 1), Entry("b", 2, 66)});
+    SetEntries({Entry(""), Entry("b", 2, 66)});
     service.RegisterAll();
     ASSERT_EQ(os.registered.size(), 1u);
     EXPECT_EQ(service.HotkeyTable[1].HotkeyId, -1);
@@ -139,7 +132,7 @@ TEST_F(HotkeyServiceTest, ReRegistration_ShouldStartAgainAt256AfterUnregistering
     EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257, 258}));
     EXPECT_TRUE(os.held.empty());
 
-    SetEntries({Entry("c", 2, 67), Entry("a", 2, 65, 0)});
+    SetEntries({Entry("c", 2, 67), Entry("a", 2, 65).Disabled()});
     os.registered.clear();
     service.RegisterAll();
     ASSERT_EQ(os.registered.size(), 1u);
@@ -168,20 +161,14 @@ TEST(ShowCommandOf, ShouldMapSizesToShowCommands) {
 }
 
 TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldOpenTheTargetWithItsFolderAndShowCommand) {
-    SetEntries({Entry("calc.exe", 6, 67), Entry("C:\\Tools\\x.exe", 2, 88, 1, "-a b", 1),
-                Entry("D:\\表\\y.txt", 2, 89, 1, "", 7)});
+    SetEntries({Entry("calc.exe", 6, 67), Entry("C:\\Tools\\x.exe", 2, 88).Param("-a b").Size(1),
+                Entry("D:\\表\\y.txt", 2, 89).Size(7)});
     service.RegisterAll();
     service.HotkeyPressed(256);
     service.HotkeyPressed(257);
     service.HotkeyPressed(258);
     ASSERT_EQ(os.executed.size(), 3u);
-    const auto& calc = os.executed[0];
-    EXPECT_EQ(calc.owner, kMainHandle);
-    EXPECT_EQ(calc.op, "open");
-    EXPECT_EQ(calc.file, "calc.exe");
-    EXPECT_EQ(calc.params, "");
-    EXPECT_EQ(calc.dir, "");
-    EXPECT_EQ(calc.show, 5);
+    EXPECT_EQ(os.executed[0], (testing::FakeOs::ShellCall{kMainHandle, "open", "calc.exe", "", "", 5}));
     EXPECT_EQ(os.executed[1].file, "C:\\Tools\\x.exe");
     EXPECT_EQ(os.executed[1].params, "-a b");
     EXPECT_EQ(os.executed[1].dir, "C:\\Tools\\");
@@ -216,7 +203,7 @@ TEST_F(HotkeyServiceTest, PseudoTarget_ShouldShowTheMainWindow_OnlyWhenSpelledEx
 }
 
 TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldIgnoreIdsOfNoLiveSlot) {
-    SetEntries({Entry("a.exe", 2, 65), Entry("b.exe", 2, 66, 0)});
+    SetEntries({Entry("a.exe", 2, 65), Entry("b.exe", 2, 66).Disabled()});
     service.RegisterAll();
     service.HotkeyTable[3] = Entry("above.exe", 2, 67);
     service.HotkeyTable[3].HotkeyId = 300;   // above the count: not live
@@ -230,7 +217,7 @@ TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldIgnoreIdsOfNoLiveSlot) {
 TEST_F(HotkeyServiceTest, SystemHotkeyIds_ShouldNotLaunchDisabledSlots) {
     // Windows' own snapshot hotkeys arrive as WM_HOTKEY with ids -1 and -2;
     // -1 is also the id of every disabled slot.
-    SetEntries({Entry("disabled.exe", 2, 65, 0)});
+    SetEntries({Entry("disabled.exe", 2, 65).Disabled()});
     service.RegisterAll();
     ASSERT_EQ(service.HotkeyTable[1].HotkeyId, -1);
     service.HotkeyPressed(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(-1)));
@@ -335,12 +322,7 @@ TEST_F(HotkeyServiceTest, Load_ShouldReadTheFileInTheProgramFolder) {
 TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSave) {
     const std::string original = "a.exe\r\n\r\n2 65 1\r\nb.exe\r\n\r\n2 66 1 0\r\n";
     os.files[kList] = original;
-    try {
-        service.LoadHotkeyList();
-        FAIL() << "no error";
-    } catch (const InOutError& e) {
-        EXPECT_EQ(e.code, 106u);
-    }
+    EXPECT_EQ(IoErrorOf([&] { service.LoadHotkeyList(); }), 106u);
     EXPECT_EQ(service.HotkeyCount, 0);
     EXPECT_EQ(service.HotkeyTable[1].Path, "a.exe");   // what was read stays, unused
     EXPECT_FALSE(service.SaveAllowed());
@@ -348,7 +330,7 @@ TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSa
     os.calls.clear();
     service.Finish();   // no rewrite, no error
     EXPECT_EQ(os.files[kList], original);
-    for (const auto& call : os.calls) EXPECT_EQ(call.rfind("Create", 0), std::string::npos) << call;
+    EXPECT_EQ(os.Count(call::Create), 0u);
     EXPECT_TRUE(os.errorBoxes.empty());
     EXPECT_EQ(os.openWriteFiles, 0);
 }
@@ -403,12 +385,7 @@ TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedBesideTheKeptListOr
 TEST_F(HotkeyServiceTest, Load_OfAnUnreadableFile_ShouldThrowItsErrorAndForbidTheSave) {
     os.files[kList] = "a.exe\r\n\r\n2 65 1 0\r\n";
     os.readErrors[kList] = 5;
-    try {
-        service.LoadHotkeyList();
-        FAIL() << "no error";
-    } catch (const InOutError& e) {
-        EXPECT_EQ(e.code, 5u);
-    }
+    EXPECT_EQ(IoErrorOf([&] { service.LoadHotkeyList(); }), 5u);
     EXPECT_EQ(service.HotkeyCount, 0);
     EXPECT_FALSE(service.SaveAllowed());
     service.SaveHotkeyList();
@@ -423,8 +400,8 @@ TEST_F(HotkeyServiceTest, Save_ShouldWriteATempFileCompletelyThenReplaceTheList)
     SetEntries({Entry("calc.exe", 6, 67)});
     os.calls.clear();
     service.SaveHotkeyList();
-    EXPECT_EQ(os.calls, (std::vector<std::string>{"Create " + kTemp, "Write " + kTemp, "Flush " + kTemp,
-                                                  "Close " + kTemp, "Replace " + kTemp + " -> " + kList}));
+    EXPECT_EQ(os.calls, (testing::Calls{{call::Create, kTemp}, {call::Write, kTemp}, {call::Flush, kTemp},
+                                        {call::Close, kTemp}, {call::Replace, kTemp, kList}}));
     EXPECT_EQ(os.files[kList], "calc.exe\r\n\r\n6 67 1 0\r\n");
     EXPECT_EQ(os.files.count(kTemp), 0u);
 }
@@ -450,12 +427,7 @@ TEST_F(HotkeyServiceTest, Save_WhenAnyStepFails_ShouldThrowAndLeaveTheOldListAsI
         HotkeyService s(fos);
         s.LoadHotkeyList();
         s.HotkeyTable[1].Path = "changed.exe";
-        try {
-            s.SaveHotkeyList();
-            ADD_FAILURE() << f.name << ": no error";
-        } catch (const InOutError& e) {
-            EXPECT_EQ(e.code, f.expected) << f.name;
-        }
+        EXPECT_EQ(IoErrorOf([&] { s.SaveHotkeyList(); }), f.expected) << f.name;
         EXPECT_EQ(fos.files[kList], original) << f.name;
         EXPECT_EQ(fos.files.count(kTemp), 0u) << f.name;
         EXPECT_EQ(fos.openWriteFiles, 0) << f.name;
@@ -493,7 +465,7 @@ TEST_F(HotkeyServiceTest, Finish_ShouldSaveThenUnregister) {
     os.calls.clear();
     service.Finish();
     ASSERT_FALSE(os.calls.empty());
-    EXPECT_EQ(os.calls.front(), "Create " + kTemp);
+    EXPECT_EQ(os.calls.front(), testing::Call(call::Create, kTemp));
     EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257}));
     EXPECT_EQ(os.files[kList], "calc.exe\r\n\r\n6 67 1 0\r\nVELMORA_SHOWMAINWINDOW\r\n\r\n2 220 1 0\r\n");
 }

@@ -7,9 +7,12 @@
 #include <string>
 
 #include "hkmainf/io_error.h"
+#include "support/entries.h"
 
 namespace velmora {
 namespace {
+
+using testing::Entry;
 
 struct Parsed {
     EntryTable table;
@@ -24,12 +27,7 @@ Parsed Parse(const std::string& bytes) {
 
 void ExpectEntry(const THK& e, const std::string& path, const std::string& param, int mods, int vk, int valid,
                  int size) {
-    EXPECT_EQ(e.Path, path);
-    EXPECT_EQ(e.Parameter, param);
-    EXPECT_EQ(e.Modifiers, mods);
-    EXPECT_EQ(e.VirtualKey, vk);
-    EXPECT_EQ(e.Valid, valid);
-    EXPECT_EQ(e.Size, size);
+    EXPECT_EQ(testing::Stored(e), std::tie(path, param, mods, vk, valid, size));
 }
 
 TEST(ParseHotkeyList, ShouldReadEntriesOfThreeCrLfLines) {
@@ -58,35 +56,40 @@ TEST(ParseHotkeyList, CtrlZ_ShouldEndTheFileWhereverItStands) {
     ExpectEntry(p.table[1], "a", "b", 6, 67, 0, 0);
 }
 
-TEST(ParseHotkeyList, LineEnds_LoneCrAndLoneLfEachEndALine) {
-    struct Case { const char* name; std::string bytes; };
-    const Case cases[] = {
-        {"CR LF", "p\r\nq\r\n1 2 3 4\r\n"},
-        {"CR", "p\rq\r1 2 3 4\r"},
-        {"LF", "p\nq\n1 2 3 4\n"},
-        {"mixed", "p\nq\r1 2 3 4\r\n"},
+// Well-formed inputs, each with the number of entries read and one slot as
+// it must come out.
+TEST(ParseHotkeyList, ShouldReadEachEntryAsItStands) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int count, slot;
+        const char *path, *param;
+        int mods, vk, valid, size;
     };
-    for (const auto& c : cases) {
+    const Case cases[] = {
+        // A lone CR and a lone LF each end a line.
+        {"CR LF", "p\r\nq\r\n1 2 3 4\r\n", 1, 1, "p", "q", 1, 2, 3, 4},
+        {"CR", "p\rq\r1 2 3 4\r", 1, 1, "p", "q", 1, 2, 3, 4},
+        {"LF", "p\nq\n1 2 3 4\n", 1, 1, "p", "q", 1, 2, 3, 4},
+        {"mixed", "p\nq\r1 2 3 4\r\n", 1, 1, "p", "q", 1, 2, 3, 4},
+        // LF then CR are two line ends: the Parameter is the empty line between them.
+        {"LF CR", "p\n\r1 2 3 4\r\n", 1, 1, "p", "", 1, 2, 3, 4},
+        {"LF only", "a.exe\n\n6 67 1 0\nb.exe\nx\n2 65 1 1\n", 2, 2, "b.exe", "x", 2, 65, 1, 1},
+        // A run of more than 32 bytes is split after 32: 40 zeros then "5"
+        // give the first field 32 zeros, the next one "000000005".
+        {"41 digits", "p\r\nq\r\n" + std::string(40, '0') + "5 3 4\r\n", 1, 1, "p", "q", 0, 5, 3, 4},
+        {"modifiers and key keep their low 16 bits", "p\r\nq\r\n65542 -1 -5 7\r\n", 1, 1, "p", "q", 6, 0xFFFF, -5, 7},
+        {"numbers missing read as 0", "a\r\nb\r\n1 2 3 4\r\nlast.exe\r\nparam\r\n", 2, 2, "last.exe", "param", 0, 0, 0,
+         0},
+        {"empty line at the end adds an empty entry", "a\r\nb\r\n1 2 3 4\r\n\r\n", 2, 2, "", "", 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         auto p = Parse(c.bytes);
-        EXPECT_EQ(p.result.error, 0u) << c.name;
-        EXPECT_EQ(p.result.count, 1) << c.name;
-        ExpectEntry(p.table[1], "p", "q", 1, 2, 3, 4);
+        EXPECT_EQ(p.result.error, 0u);
+        EXPECT_EQ(p.result.count, c.count);
+        ExpectEntry(p.table[c.slot], c.path, c.param, c.mods, c.vk, c.valid, c.size);
     }
-}
-
-TEST(ParseHotkeyList, LfThenCr_ShouldBeTwoLineEnds) {
-    // "p" LF CR: the Parameter is the empty line between them.
-    auto p = Parse("p\n\r1 2 3 4\r\n");
-    ASSERT_EQ(p.result.error, 0u);
-    ASSERT_EQ(p.result.count, 1);
-    ExpectEntry(p.table[1], "p", "", 1, 2, 3, 4);
-}
-
-TEST(ParseHotkeyList, LfOnlyFile_ShouldLoadEveryEntry) {
-    auto p = Parse("a.exe\n\n6 67 1 0\nb.exe\nx\n2 65 1 1\n");
-    ASSERT_EQ(p.result.error, 0u);
-    ASSERT_EQ(p.result.count, 2);
-    ExpectEntry(p.table[2], "b.exe", "x", 2, 65, 1, 1);
 }
 
 TEST(ParseHotkeyList, IntegerFields_ShouldSkipBlanksAndControlBytesAcrossLines) {
@@ -127,21 +130,6 @@ TEST(ParseHotkeyList, IntegerConversion_ShouldAcceptSignedDecimal32BitOnly) {
     }
 }
 
-TEST(ParseHotkeyList, RunOfMoreThan32Bytes_ShouldBeSplitAfter32) {
-    // 40 zeros then "5": the first field takes 32 zeros, the next one the
-    // remaining "000000005".
-    const std::string digits = std::string(40, '0') + "5";
-    auto p = Parse("p\r\nq\r\n" + digits + " 3 4\r\n");
-    ASSERT_EQ(p.result.error, 0u);
-    ExpectEntry(p.table[1], "p", "q", 0, 5, 3, 4);
-}
-
-TEST(ParseHotkeyList, ModifiersAndVirtualKey_ShouldKeepTheLow16Bits) {
-    auto p = Parse("p\r\nq\r\n65542 -1 -5 7\r\n");
-    ASSERT_EQ(p.result.error, 0u);
-    ExpectEntry(p.table[1], "p", "q", 6, 0xFFFF, -5, 7);
-}
-
 TEST(ParseHotkeyList, RestOfTheNumbersLine_ShouldBeSkipped) {
     auto p = Parse("p\r\nq\r\n6 67 1 0 trailing text 99\r\nnext\r\n\r\n1 2 3 4\r\n");
     ASSERT_EQ(p.result.error, 0u);
@@ -160,20 +148,6 @@ TEST(ParseHotkeyList, ThreeNumbers_ShouldTakeTheFourthFromTheNextLine) {
     EXPECT_EQ(p.result.error, kErrorNotAnInteger);
     EXPECT_EQ(p.result.count, 1);
     ExpectEntry(p.table[1], "p", "q", 6, 67, 1, 0);
-}
-
-TEST(ParseHotkeyList, EntryCutShort_ShouldReadMissingNumbersAsZero) {
-    auto p = Parse("a\r\nb\r\n1 2 3 4\r\nlast.exe\r\nparam\r\n");
-    ASSERT_EQ(p.result.error, 0u);
-    ASSERT_EQ(p.result.count, 2);
-    ExpectEntry(p.table[2], "last.exe", "param", 0, 0, 0, 0);
-}
-
-TEST(ParseHotkeyList, ExtraEmptyLineAtTheEnd_ShouldAddOneEmptyEntry) {
-    auto p = Parse("a\r\nb\r\n1 2 3 4\r\n\r\n");
-    ASSERT_EQ(p.result.error, 0u);
-    ASSERT_EQ(p.result.count, 2);
-    ExpectEntry(p.table[2], "", "", 0, 0, 0, 0);
 }
 
 TEST(ParseHotkeyList, LongAndDoubleByteLines_ShouldBeKeptWhole) {
@@ -203,10 +177,10 @@ TEST(SerializeHotkeyList, DefaultEntries_ShouldBeTheSixKnownLines) {
 
 TEST(SerializeHotkeyList, ShouldWriteUnsignedKeysSignedValidAndSize_AndSkipEmptySlots) {
     EntryTable table;
-    table[1] = THK{"a", "", 0xFFFF, 0xFFFF, 999, -1, -2147483647 - 1};
-    table[2] = THK{"skipped", "p", 6, 0, 0, 1, 0};
-    table[3] = THK{"c", "x y", 1, 65, 0, 0, 2};
-    table[4] = THK{"beyond count", "", 1, 66, 0, 1, 0};
+    table[1] = Entry("a", 0xFFFF, 0xFFFF).HotkeyId(999).Valid(-1).Size(-2147483647 - 1);
+    table[2] = Entry("skipped", 6, 0).Param("p");
+    table[3] = Entry("c", 1, 65).Param("x y").Disabled().Size(2);
+    table[4] = Entry("beyond count", 1, 66);
     EXPECT_EQ(SerializeHotkeyList(table, 3),
               "a\r\n\r\n65535 65535 -1 -2147483648\r\nc\r\nx y\r\n1 65 0 2\r\n");
     EXPECT_EQ(SerializeHotkeyList(table, 0), "");
@@ -216,13 +190,11 @@ TEST(SerializeHotkeyList, ShouldWriteUnsignedKeysSignedValidAndSize_AndSkipEmpty
 TEST(ListFileRoundTrip, SaveLoadSave_ShouldGiveTheSameBytes) {
     EntryTable table;
     for (int n = 1; n <= kMaxHotkeys; ++n) {
-        THK& e = table[n];
-        e.Path = "C:\\表\\プログラム " + std::to_string(n) + ".exe";
-        e.Parameter = n % 3 == 0 ? "" : "/x " + std::to_string(n * 7);
-        e.Modifiers = static_cast<std::uint16_t>(n % 8);
-        e.VirtualKey = static_cast<std::uint16_t>(n % 10 == 0 ? 0 : 40 + n);
-        e.Valid = n % 2;
-        e.Size = n % 4 - 1;
+        table[n] = Entry("C:\\表\\プログラム " + std::to_string(n) + ".exe", static_cast<std::uint16_t>(n % 8),
+                         static_cast<std::uint16_t>(n % 10 == 0 ? 0 : 40 + n))
+                       .Param(n % 3 == 0 ? "" : "/x " + std::to_string(n * 7))
+                       .Valid(n % 2)
+                       .Size(n % 4 - 1);
     }
     const std::string first = SerializeHotkeyList(table, kMaxHotkeys);
     EntryTable loaded;

@@ -13,6 +13,7 @@
 #include "hkmainf/io_error.h"
 #include "hkmainf/listfile.h"
 #include "hksub/dlbox.h"
+#include "support/entries.h"
 #include "support/fake_os.h"
 #include "support/headless.h"
 
@@ -20,7 +21,9 @@ namespace velmora::hkmainf {
 namespace {
 
 using forms::Form;
+using testing::Entry;
 using testing::FakeOs;
+namespace call = testing::call;
 
 const std::string kListPath = "C:\\Velmora\\Velmora.Lst";
 const std::string kHelpPath = "C:\\Velmora\\Velmora.Hlp";
@@ -65,27 +68,13 @@ protected:
             f.SetModalResult(result);
         });
     }
-    std::size_t Count(const std::string& prefix) const {
-        return std::count_if(os.calls.begin(), os.calls.end(),
-                             [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+    static std::string ListOf(const std::vector<THK>& entries) {
+        return SerializeHotkeyList(testing::TableOf(entries), int(entries.size()));
     }
-    std::size_t IndexOf(const std::string& call) const {
-        return std::find(os.calls.begin(), os.calls.end(), call) - os.calls.begin();
-    }
-
-    static std::string ListOf(std::vector<THK> entries) {
-        EntryTable table;
-        for (std::size_t i = 0; i < entries.size(); ++i) table[int(i) + 1] = entries[i];
-        return SerializeHotkeyList(table, int(entries.size()));
-    }
-    static THK Entry(std::string path, std::string param, std::uint16_t mods, std::uint16_t vk, int valid = 1) {
-        THK e;
-        e.Path = std::move(path);
-        e.Parameter = std::move(param);
-        e.Modifiers = mods;
-        e.VirtualKey = vk;
-        e.Valid = valid;
-        return e;
+    // NIM_DELETE of any icon.
+    std::size_t IconDeletes() const {
+        const auto& n = os.notifyCalls;
+        return std::count_if(n.begin(), n.end(), [](const auto& c) { return c.message == NimDelete; });
     }
 };
 
@@ -111,7 +100,7 @@ TEST_F(MainFormTest, TrayIconIsInTheTrayBeforeTheListIsRead) {
     EXPECT_TRUE(main->TaskTray1->IconAdded());
     EXPECT_EQ(main->TaskTray1->TipString(), "Velmora");
     EXPECT_EQ(main->TaskTray1->IconID(), 1);
-    EXPECT_LT(IndexOf("ShellNotifyIcon 0 1"), IndexOf("RegisterHotKey 256 6 67"));
+    EXPECT_LT(os.IndexOf({call::ShellNotifyIcon, NimAdd, 1}), os.IndexOf({call::RegisterHotKey, 256, 6, 67}));
 }
 
 // Resident and hidden, the main window is one window and the tray's notify
@@ -132,8 +121,8 @@ TEST_F(MainFormTest, ButtonsGetTheirWindowsWhenTheMainWindowIsFirstShown) {
 }
 
 TEST_F(MainFormTest, DoubledCombinationWarnsOnceDisablesTheSlotAndSavesItDisabled) {
-    os.files[kListPath] = ListOf({Entry("calc.exe", "", ModCtrl | ModShift, kVkC),
-                                  Entry("notepad.exe", "a.txt", ModCtrl | ModShift, kVkC)});
+    os.files[kListPath] = ListOf({Entry("calc.exe", ModCtrl | ModShift, kVkC),
+                                  Entry("notepad.exe", ModCtrl | ModShift, kVkC).Param("a.txt")});
     AnswerBoxWith(forms::mrOk);
     Start();
     ASSERT_EQ(backend().ModalLog().size(), 1u);
@@ -190,7 +179,7 @@ TEST_F(MainFormTest, UnreadableListShowsOneErrorBoxRegistersNothingAndKeepsTheFi
     EXPECT_TRUE(main->TaskTray1->IconAdded());
 
     End();
-    EXPECT_EQ(Count("Create "), 0u);
+    EXPECT_EQ(os.Count(call::Create), 0u);
     EXPECT_EQ(os.files[kListPath], "original");
     EXPECT_EQ(os.errorBoxes.size(), 1u);
 }
@@ -198,13 +187,13 @@ TEST_F(MainFormTest, UnreadableListShowsOneErrorBoxRegistersNothingAndKeepsTheFi
 TEST_F(MainFormTest, EndSavesThenUnregistersThenRemovesTheIcon) {
     Start();
     End();
-    const std::size_t replace = IndexOf("Replace " + kListPath + ".tmp -> " + kListPath);
-    const std::size_t unreg = IndexOf("UnregisterHotKey 256");
-    const std::size_t iconGone = IndexOf("ShellNotifyIcon 2 1");
+    const std::size_t replace = os.IndexOf({call::Replace, kListPath + ".tmp", kListPath});
+    const std::size_t unreg = os.IndexOf({call::UnregisterHotKey, 256});
+    const std::size_t iconGone = os.IndexOf({call::ShellNotifyIcon, NimDelete, 1});
     ASSERT_LT(iconGone, os.calls.size());
     EXPECT_LT(replace, unreg);
-    EXPECT_LT(unreg, IndexOf("UnregisterHotKey 257"));
-    EXPECT_LT(IndexOf("UnregisterHotKey 257"), iconGone);
+    EXPECT_LT(unreg, os.IndexOf({call::UnregisterHotKey, 257}));
+    EXPECT_LT(os.IndexOf({call::UnregisterHotKey, 257}), iconGone);
 }
 
 TEST_F(MainFormTest, FailedSaveShowsTheErrorBoxAndSkipsTheUnregistering) {
@@ -214,7 +203,7 @@ TEST_F(MainFormTest, FailedSaveShowsTheErrorBoxAndSkipsTheUnregistering) {
     ASSERT_EQ(os.errorBoxes.size(), 1u);
     EXPECT_EQ(os.errorBoxes[0].text, IoErrorText(5));
     EXPECT_TRUE(os.unregistered.empty());
-    EXPECT_EQ(Count("ShellNotifyIcon 2"), 1u);
+    EXPECT_EQ(IconDeletes(), 1u);
 }
 
 // --- window messages -------------------------------------------------------
@@ -227,7 +216,7 @@ TEST_F(MainFormTest, QueryEndSessionPostsQuitAndConsentsWithoutClosing) {
     EXPECT_NE(result, 0);
     EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
     EXPECT_TRUE(main->Visible());
-    EXPECT_EQ(Count("Create "), 0u);
+    EXPECT_EQ(os.Count(call::Create), 0u);
 }
 
 TEST_F(MainFormTest, EndSessionSavesUnregistersAndRemovesTheIconBeforeReturning) {
@@ -236,15 +225,15 @@ TEST_F(MainFormTest, EndSessionSavesUnregistersAndRemovesTheIconBeforeReturning)
     ASSERT_TRUE(main->HandleMessage(forms::WmEndSession, 1, 0, result));
     EXPECT_EQ(os.files.count(kListPath), 1u);
     EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257}));
-    EXPECT_EQ(Count("ShellNotifyIcon 2 1"), 1u);
+    EXPECT_EQ(os.Count({call::ShellNotifyIcon, NimDelete, 1}), 1u);
     EXPECT_FALSE(main->TaskTray1->IconAdded());
     EXPECT_EQ(backend().QuitMessagesPosted(), std::vector<int>{0});
 
     // Should the process not be ended, the ordinary end does nothing twice.
     End();
-    EXPECT_EQ(Count("Create "), 1u);
-    EXPECT_EQ(Count("UnregisterHotKey"), 2u);
-    EXPECT_EQ(Count("ShellNotifyIcon 2"), 1u);
+    EXPECT_EQ(os.Count(call::Create), 1u);
+    EXPECT_EQ(os.Count(call::UnregisterHotKey), 2u);
+    EXPECT_EQ(IconDeletes(), 1u);
 }
 
 TEST_F(MainFormTest, EndSessionThatIsCancelledChangesNothing) {
@@ -298,7 +287,7 @@ TEST_F(MainFormTest, TaskbarCreatedPutsTheIconBackOnce) {
     const std::uint32_t msg = os.registeredMessages.at("TaskbarCreated");
     std::intptr_t result = 0;
     ASSERT_TRUE(main->HandleMessage(msg, 0, 0, result));
-    EXPECT_EQ(Count("ShellNotifyIcon 0 1"), 2u);
+    EXPECT_EQ(os.Count({call::ShellNotifyIcon, NimAdd, 1}), 2u);
 }
 
 TEST_F(MainFormTest, IconRefusedAtStartIsTriedAgainAndReportedOnlyWhenEveryTryFails) {
@@ -331,7 +320,7 @@ TEST_F(MainFormTest, ShowPlacesOnlyWhenHiddenAndAlwaysComesToFront) {
     os.taskbar = {0, 0, 64, 768};
     main->ShowMainWindow();   // already visible: stays where it is
     EXPECT_EQ(main->left, 1024 - 222);
-    EXPECT_EQ(Count("TaskbarRect"), 1u);
+    EXPECT_EQ(os.Count(call::TaskbarRect), 1u);
     main->Hide();
     main->ShowMainWindow();
     EXPECT_EQ(main->left, 65);
@@ -444,9 +433,9 @@ TEST_F(MainFormTest, SecondEditorRequestWhileOneIsOpenOpensNoSecond) {
 }
 
 TEST_F(MainFormTest, EditorRequestDuringAStartUpWarningOpensNoEditor) {
-    os.files[kListPath] = ListOf({Entry("calc.exe", "", ModCtrl | ModShift, kVkC),
-                                  Entry("notepad.exe", "", ModCtrl | ModShift, kVkC),
-                                  Entry("write.exe", "", ModCtrl | ModShift, 'W')});
+    os.files[kListPath] = ListOf({Entry("calc.exe", ModCtrl | ModShift, kVkC),
+                                  Entry("notepad.exe", ModCtrl | ModShift, kVkC),
+                                  Entry("write.exe", ModCtrl | ModShift, 'W')});
     backend().ExpectModal([&](Form& box) {
         main->TaskTray1DblClick(*main->TaskTray1, tasktray::mbLeft);
         main->EditBtnClick();

@@ -18,6 +18,7 @@ namespace velmora::tasktray {
 namespace {
 
 using testing::FakeOs;
+namespace call = testing::call;
 
 class TaskTrayTest : public ::testing::Test {
 protected:
@@ -415,13 +416,13 @@ protected:
                  std::to_string(y));
         };
         // The message loop's pump shows in the order of the OS calls.
-        app.backend().onProcessMessages = [this] { os.calls.push_back("ProcessMessages"); };
+        app.backend().onProcessMessages = [this] { os.calls.push_back({call::Note, "ProcessMessages"}); };
         os.calls.clear();
         return tray;
     }
     void Note(const std::string& event) {
         events.push_back(event);
-        os.calls.push_back("event " + event);
+        os.calls.push_back({call::Note, event});
     }
     std::vector<std::string> events;
 };
@@ -455,12 +456,12 @@ TEST_F(TaskTrayEventsTest, Callback_ShouldReadCursorFirst_AndIgnoreUnknownIdenti
     for (std::uintptr_t id : {std::uintptr_t{0}, std::uintptr_t{2}, std::uintptr_t{4294967297u}}) {
         os.calls.clear();
         EXPECT_TRUE(Callback(id, 515));
-        EXPECT_EQ(os.calls, std::vector<std::string>{"GetCursorPos"});
+        EXPECT_EQ(os.calls, testing::Calls{{call::CursorPos}});
     }
     os.calls.clear();
     Callback(1, 515);
     ASSERT_FALSE(os.calls.empty());
-    EXPECT_EQ(os.calls.front(), "GetCursorPos");
+    EXPECT_EQ(os.calls.front(), testing::Call(call::CursorPos));
     EXPECT_EQ(events, std::vector<std::string>{"DblClick 0"});
 }
 
@@ -535,8 +536,8 @@ TEST_F(TaskTrayEventsTest, MouseDown_ShouldForegroundOwner_ThenEvent_ThenMenuAtC
     os.cursor = {1000, 750};
     os.calls.clear();
     Callback(1, 516);
-    EXPECT_EQ(os.calls, (std::vector<std::string>{"GetCursorPos", "SetForegroundWindow", "ProcessMessages",
-                                                  "event MouseDown 1 16 1000 750", "TrackPopupMenu 1000 750"}));
+    EXPECT_EQ(os.calls, (testing::Calls{{call::CursorPos}, {call::SetForegroundWindow}, {call::Note, "ProcessMessages"},
+                                        {call::Note, "MouseDown 1 16 1000 750"}, {call::TrackPopupMenu, 1000, 750}}));
     ASSERT_EQ(os.popups.size(), 1u);
     EXPECT_EQ(os.popups[0].menu, 0x502u);
     EXPECT_EQ(os.foregrounded, std::vector<WindowHandle>{form->Handle()});

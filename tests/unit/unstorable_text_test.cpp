@@ -4,7 +4,6 @@
 // save never writes a field that would read back as different entries.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,8 +11,10 @@
 #include "hkmain/editor.h"
 #include "hkmainf/hotkey_service.h"
 #include "hkmainf/listfile.h"
+#include "support/entries.h"
 #include "support/fake_os.h"
 #include "support/headless.h"
+#include "support/main_window.h"
 
 namespace velmora {
 namespace {
@@ -21,15 +22,7 @@ namespace {
 const std::string kList = "C:\\Velmora\\Velmora.Lst";
 const std::string kTemp = "C:\\Velmora\\Velmora.Lst.tmp";
 
-THK Entry(std::string path, std::string param = "", std::uint16_t vk = 65) {
-    THK e;
-    e.Path = std::move(path);
-    e.Parameter = std::move(param);
-    e.Modifiers = 2;
-    e.VirtualKey = vk;
-    e.Valid = 1;
-    return e;
-}
+using testing::Entry;
 
 // --- the list file ------------------------------------------------------------------
 
@@ -48,17 +41,17 @@ TEST(FirstUnsavableSlot, ShouldFindFieldsThatWouldBreakTheLines) {
     };
     for (const Case& c : cases) {
         EntryTable table;
-        table[1] = Entry("first.exe");
-        table[2] = Entry(c.path, c.param, c.vk);
-        table[3] = Entry("b\rc");   // beyond the count: not saved, not looked at
+        table[1] = Entry("first.exe", 2, 65);
+        table[2] = Entry(c.path, 2, c.vk).Param(c.param);
+        table[3] = Entry("b\rc", 2, 65);   // beyond the count: not saved, not looked at
         EXPECT_EQ(FirstUnsavableSlot(table, 2), c.expected) << c.name;
     }
 }
 
 TEST(FirstUnsavableSlot, EverySavableListShouldReadBackAsItWasSaved) {
     EntryTable table;
-    table[1] = Entry("C:\\tools\\a.exe", "x\ty\x01z", 65);
-    table[2] = Entry("b.exe", "", 66);
+    table[1] = Entry("C:\\tools\\a.exe", 2, 65).Param("x\ty\x01z");
+    table[2] = Entry("b.exe", 2, 66);
     ASSERT_EQ(FirstUnsavableSlot(table, 2), 0);
     const std::string bytes = SerializeHotkeyList(table, 2);
     EntryTable back;
@@ -74,14 +67,9 @@ TEST(SaveHotkeyList, AnEntryWithALineBreak_ShouldBeRefusedAndTheOldListKept) {
     os.files[kList] = "old.exe\r\n\r\n2 65 1 0\r\n";
     HotkeyService service(os);
     service.LoadHotkeyList();
-    service.HotkeyTable[1] = Entry("new.exe", "a\r\nb");
+    service.HotkeyTable[1] = Entry("new.exe", 2, 65).Param("a\r\nb");
     os.calls.clear();
-    try {
-        service.SaveHotkeyList();
-        ADD_FAILURE() << "the save wrote an entry with a line break";
-    } catch (const InOutError& e) {
-        EXPECT_EQ(e.code, 13u);
-    }
+    EXPECT_EQ(testing::IoErrorOf([&] { service.SaveHotkeyList(); }), 13u);
     EXPECT_EQ(os.files[kList], "old.exe\r\n\r\n2 65 1 0\r\n");
     EXPECT_TRUE(os.calls.empty()) << "nothing is created, written or replaced";
 }
@@ -91,7 +79,7 @@ TEST(SaveHotkeyList, AnEntryWithALineBreak_ShouldBeRefusedAndTheOldListKept) {
 class VanishingReplaceOs : public testing::FakeOs {
 public:
     IoError ReplaceFile(const std::string& source, const std::string& target) override {
-        calls.push_back("Replace " + source + " -> " + target);
+        calls.push_back({testing::call::Replace, source, target});
         files.erase(target);
         return 1176;
     }
@@ -102,7 +90,7 @@ TEST(SaveHotkeyList, AReplaceThatLostTheOldList_ShouldKeepTheNewOneInTheTemporar
     os.files[kList] = "old.exe\r\n\r\n2 65 1 0\r\n";
     HotkeyService service(os);
     service.LoadHotkeyList();
-    service.HotkeyTable[1] = Entry("new.exe");
+    service.HotkeyTable[1] = Entry("new.exe", 2, 65);
     EXPECT_THROW(service.SaveHotkeyList(), InOutError);
     ASSERT_EQ(os.files.count(kTemp), 1u);
     EXPECT_EQ(os.files[kTemp], "new.exe\r\n\r\n2 65 1 0\r\n");
@@ -136,31 +124,17 @@ TEST(ControlTextLossy, ShouldFollowTheLastTypedTextUntilTheProgramSetsOne) {
 
 // --- the editor's input panel -----------------------------------------------------------
 
-class Port : public MainWindowPort {
-public:
-    explicit Port(HotkeyService& s) : service(s) {}
-    HotkeyService& service;
-    std::vector<std::string> shown;
-    WindowHandle MainHandle() override { return 0x7700; }
-    bool MainVisible() override { return true; }
-    void ShowMainWindow() override {}
-    void ShowMessageBox() override { shown.push_back(service.MessageText); }
-    bool ConfirmMessageBox() override { return false; }
-    void SetMainTimer(std::uintptr_t, unsigned) override {}
-    void KillMainTimer(std::uintptr_t) override {}
-};
-
 class UnstorableInput : public ::testing::Test {
 protected:
     forms::HeadlessApp app;
     testing::FakeOs os;
     HotkeyService service{os};
-    Port port{service};
+    testing::FakeMainWindow port{service};
     std::unique_ptr<hkmain::TREditor> ed;
 
     void SetUp() override {
         service.AttachMainWindow(&port);
-        service.HotkeyTable[1] = Entry("keep.exe", "", 66);
+        service.HotkeyTable[1] = Entry("keep.exe", 2, 66);
         service.HotkeyCount = 1;
         ed = std::make_unique<hkmain::TREditor>(nullptr, service, os, port);
         ed->Show();
