@@ -1,6 +1,7 @@
 #include "forms/forms.h"
 
 #include <algorithm>
+#include <ranges>
 #include <stdexcept>
 
 namespace velmora::forms {
@@ -56,7 +57,7 @@ bool ShowingAndEnabled(const Control* c) {
 
 void CollectTabOrder(Control& parent, std::vector<Control*>& out) {
     std::vector<Control*> kids;
-    for (auto& child : parent.Children()) kids.push_back(child.get());
+    for (const auto& child : parent.Children()) kids.push_back(child.get());
     std::stable_sort(kids.begin(), kids.end(), [](Control* a, Control* b) {
         int ta = a->tabOrder < 0 ? 1 << 30 : a->tabOrder;
         int tb = b->tabOrder < 0 ? 1 << 30 : b->tabOrder;
@@ -237,8 +238,8 @@ WindowHandle Control::Handle() {
 
 void Control::CreateHandles() {
     Handle();
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
-        if ((*it)->Kind() != ControlKind::Bevel) (*it)->CreateHandles();
+    for (const auto& child : std::views::reverse(children_))
+        if (child->Kind() != ControlKind::Bevel) child->CreateHandles();
     for (auto& child : children_)
         if (child->Kind() == ControlKind::Bevel) child->CreateHandles();
 }
@@ -522,7 +523,7 @@ bool Form::PressButton(const std::function<bool(const Control&)>& role) {
             c->UserClick();
             return true;
         }
-        for (auto& child : c->Children()) stack.push_back(child.get());
+        for (const auto& child : c->Children()) stack.push_back(child.get());
     }
     return false;
 }
@@ -560,7 +561,7 @@ void AlignChildren(Control& parent, int w, int h) {
     int l = 0, t = 0, r = w, b = h;
     const Align pass[] = {Align::Top, Align::Bottom, Align::Left, Align::Right, Align::Client};
     for (Align a : pass) {
-        for (auto& childPtr : parent.Children()) {
+        for (const auto& childPtr : parent.Children()) {
             Control& c = *childPtr;
             if (c.align != a || !c.Visible()) continue;
             switch (a) {
@@ -588,7 +589,7 @@ void AlignChildren(Control& parent, int w, int h) {
             }
         }
     }
-    for (auto& child : parent.Children())
+    for (const auto& child : parent.Children())
         if (!child->Children().empty()) AlignChildren(*child, child->width, child->height);
 }
 

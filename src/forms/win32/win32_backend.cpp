@@ -1,5 +1,6 @@
 #include "forms/win32/win32_backend.h"
 
+#include <ranges>
 #include <stdexcept>
 #include <vector>
 
@@ -162,8 +163,8 @@ void Win32Backend::RunModal(Form& form) {
         Dispatch(msg);
     }
 
-    for (auto it = scan.disabled.rbegin(); it != scan.disabled.rend(); ++it)
-        if (IsWindow(*it)) EnableWindow(*it, TRUE);
+    for (HWND window : std::views::reverse(scan.disabled))
+        if (IsWindow(window)) EnableWindow(window, TRUE);
     if (peer && previousActive != self) peer->SetRestoreActive(previousActive);
 }
 

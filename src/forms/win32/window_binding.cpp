@@ -1,5 +1,6 @@
 #include "forms/win32/window_binding.h"
 
+#include <ranges>
 #include <vector>
 
 namespace velmora::forms::win32 {
@@ -27,8 +28,8 @@ std::vector<Binding>& Bindings() {
 
 Binding* FindBinding(HWND hwnd) {
     auto& bindings = Bindings();
-    for (auto it = bindings.rbegin(); it != bindings.rend(); ++it)
-        if (it->hwnd == hwnd) return &*it;
+    for (Binding& binding : std::views::reverse(bindings))
+        if (binding.hwnd == hwnd) return &binding;
     return nullptr;
 }
 
