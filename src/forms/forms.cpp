@@ -1,7 +1,6 @@
 #include "forms/forms.h"
 
 #include <algorithm>
-#include <ranges>
 #include <stdexcept>
 
 namespace velmora::forms {
@@ -238,8 +237,9 @@ WindowHandle Control::Handle() {
 
 void Control::CreateHandles() {
     Handle();
-    for (const auto& child : std::views::reverse(children_))
-        if (child->Kind() != ControlKind::Bevel) child->CreateHandles();
+    // NOLINTNEXTLINE(modernize-loop-convert): std::views::reverse is beyond clang 14 with libstdc++ 12
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
+        if ((*it)->Kind() != ControlKind::Bevel) (*it)->CreateHandles();
     for (auto& child : children_)
         if (child->Kind() == ControlKind::Bevel) child->CreateHandles();
 }

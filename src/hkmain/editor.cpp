@@ -21,7 +21,7 @@ constexpr std::uint16_t VkShift = 16, VkControl = 17, VkMenu = 18;
 // A byte below 32 (CR, LF, tab, ...).  Code page 932 trail bytes are 0x40
 // and above, so a byte test cannot mistake half of a character for one.
 bool HasControlCharacter(const std::string& text) {
-    return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) < 32; });
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 32; });
 }
 
 // Why a field's text cannot be stored, or "" when it can.  A control

@@ -1,6 +1,5 @@
 #include "forms/win32/win32_backend.h"
 
-#include <ranges>
 #include <stdexcept>
 #include <vector>
 
@@ -163,8 +162,9 @@ void Win32Backend::RunModal(Form& form) {
         Dispatch(msg);
     }
 
-    for (HWND window : std::views::reverse(scan.disabled))
-        if (IsWindow(window)) EnableWindow(window, TRUE);
+    // NOLINTNEXTLINE(modernize-loop-convert): std::views::reverse is beyond clang 14 with libstdc++ 12
+    for (auto it = scan.disabled.rbegin(); it != scan.disabled.rend(); ++it)
+        if (IsWindow(*it)) EnableWindow(*it, TRUE);
     if (peer && previousActive != self) peer->SetRestoreActive(previousActive);
 }
 

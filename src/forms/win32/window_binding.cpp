@@ -1,6 +1,5 @@
 #include "forms/win32/window_binding.h"
 
-#include <ranges>
 #include <vector>
 
 namespace velmora::forms::win32 {
@@ -28,8 +27,9 @@ std::vector<Binding>& Bindings() {
 
 Binding* FindBinding(HWND hwnd) {
     auto& bindings = Bindings();
-    for (Binding& binding : std::views::reverse(bindings))
-        if (binding.hwnd == hwnd) return &binding;
+    // NOLINTNEXTLINE(modernize-loop-convert): std::views::reverse is beyond clang 14 with libstdc++ 12
+    for (auto it = bindings.rbegin(); it != bindings.rend(); ++it)
+        if (it->hwnd == hwnd) return &*it;
     return nullptr;
 }
 
