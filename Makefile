@@ -15,7 +15,9 @@
 #                (velmora.exe, Velmora.html, README.md, LICENSE) and
 #                dist/SHA256SUMS
 #   make screenshots  the PNG pictures of docs/images, taken under Wine
-# (make test runs asan and fuzz too, as tests of its one ctest run)
+#   make tidy    clang-tidy over src/ (scripts/tidy.sh; the checks are in
+#                .clang-tidy)
+# (make test runs asan, fuzz and tidy too, as tests of its one ctest run)
 # BUILD_DIR is the build folder (default build); BUILD_TYPE the CMake build
 # type of every tree (default Release); JOBS the parallel jobs (default 2).
 # VELMORA_ARCHS chooses the architectures run under Wine instead of what the
@@ -44,7 +46,7 @@ FIRST_ARCH = archs=$$($(ARCHS_OF_HOST)) || exit 1; arch=$${archs%% *}; \
   if [ -z "$$arch" ]; then echo "$@: $$($(ARCHS_OF_HOST) --why)" >&2; exit 1; fi
 
 .PHONY: all setup build build-win32 build-win64 build-windows build-native test unit e2e run clean
-.PHONY: asan fuzz dist screenshots bench format
+.PHONY: asan fuzz tidy dist screenshots bench format
 
 all: build
 
@@ -84,7 +86,7 @@ test: setup
 	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 unit: build-native
-	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) -LE 'e2e|asan|fuzz'
+	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) -LE 'e2e|asan|fuzz|lint'
 
 e2e: build
 	@cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS) -L e2e
@@ -98,6 +100,11 @@ asan:
 # fails on any finding and prints executions per second.
 fuzz:
 	@FUZZ_BUILD_DIR=$(FUZZ_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) scripts/fuzz.sh
+
+# clang-tidy over every file under src/, with the native tree's compile
+# database and, for the Windows-only files, clang's MinGW target.
+tidy: build-native
+	@TIDY_NATIVE_DB=$(NATIVE_DIR) TIDY_BUILD_DIR=$(ABS_BUILD)/tidy JOBS=$(JOBS) scripts/tidy.sh
 
 run: setup
 	@$(MAKE) --no-print-directory build-windows

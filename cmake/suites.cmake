@@ -11,6 +11,16 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/scripts/asan-tests.sh)
     LABELS asan TIMEOUT 1800 RUN_SERIAL TRUE)
 endif()
 
+# clang-tidy over every file under src/ (scripts/tidy.sh): the portable files
+# with this tree's compile database, the Windows-only ones with clang's MinGW
+# target.  Two files at a time, so it takes both cores while it runs.
+if(EXISTS ${CMAKE_SOURCE_DIR}/scripts/tidy.sh)
+  add_test(NAME clang_tidy COMMAND ${CMAKE_SOURCE_DIR}/scripts/tidy.sh)
+  set_tests_properties(clang_tidy PROPERTIES
+    ENVIRONMENT "TIDY_NATIVE_DB=${CMAKE_BINARY_DIR};TIDY_BUILD_DIR=${VELMORA_SUITES_ROOT}/tidy;JOBS=2"
+    LABELS lint TIMEOUT 900 PROCESSORS 2)
+endif()
+
 find_program(VELMORA_CLANGXX NAMES clang++ clang++-14)
 if(EXISTS ${CMAKE_SOURCE_DIR}/scripts/fuzz.sh AND VELMORA_CLANGXX)
   set(VELMORA_FUZZ_SECONDS 60 CACHE STRING "Seconds each fuzz target runs in the test suite")

@@ -182,8 +182,7 @@ void TNotifyWindow::WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam) {
 // --- TTaskTray ----------------------------------------------------------------
 
 TTaskTray::TTaskTray(forms::Form& owner, OsServices& os)
-    : owner_(owner), os_(os), icon_(std::make_unique<TIcon>(os)) {
-    iconId_ = ChooseIconId();
+    : owner_(owner), os_(os), icon_(std::make_unique<TIcon>(os)), iconId_(ChooseIconId()) {
     State().trayIconList.emplace_back(IdText(iconId_), this);
     icon_->OnChange = [this] { IconChanged(); };
 }

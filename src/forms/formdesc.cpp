@@ -50,7 +50,7 @@ public:
                 std::string cls = Ident(p);
                 SkipBlanks(p);
                 if (cls.empty() || p != cur_.size()) throw FormDescError(line_, "expected 'object Name: Class'");
-                ObjectDesc* obj;
+                ObjectDesc* obj = nullptr;
                 if (stack.empty()) {
                     if (haveRoot) throw FormDescError(line_, "a second root object");
                     haveRoot = true;
@@ -426,7 +426,6 @@ struct Applier {
             if (v != "tlTop" && v != "tlCenter" && v != "tlBottom") Fail(p, "unknown layout");
             c.verticalCenter = v == "tlCenter";
         } else if (n == "WordWrap") c.wordWrap = Bool(p);
-        else if (n == "AutoSize") Bool(p);  // labels keep their stored size
         else if (n == "Default") c.SetDefault(Bool(p));
         else if (n == "Cancel") c.SetCancel(Bool(p));
         else if (n == "ModalResult") {
@@ -463,8 +462,8 @@ struct Applier {
         } else if (n == "BevelOuter" || n == "BevelInner") {
             const std::string& v = Id(p);
             if (v != "bvNone" && v != "bvLowered" && v != "bvRaised") Fail(p, "unknown bevel");
-        } else if (n == "ParentShowHint" || n == "ShowHint" || n == "Transparent" || n == "Sorted") {
-            Bool(p);
+        } else if (n == "AutoSize" || n == "ParentShowHint" || n == "ShowHint" || n == "Transparent" || n == "Sorted") {
+            Bool(p);  // read and checked, then ignored (labels keep their stored size)
         } else {
             Fail(p, "unknown property");
         }
@@ -488,7 +487,7 @@ struct Applier {
 
     void Children(Control& parent, const ObjectDesc& desc) {
         for (const ObjectDesc& child : desc.children) {
-            ControlKind kind;
+            ControlKind kind{};
             if (!KindOfClass(child.className, kind)) {
                 if (&parent == &form && form.LoadComponent(child)) continue;
                 throw FormDescError(child.line, "unknown component class " + child.className);

@@ -56,7 +56,7 @@ bool ShowingAndEnabled(const Control* c) {
 
 void CollectTabOrder(Control& parent, std::vector<Control*>& out) {
     std::vector<Control*> kids;
-    for (auto& child : parent.Children()) kids.push_back(child.get());
+    for (const auto& child : parent.Children()) kids.push_back(child.get());
     std::stable_sort(kids.begin(), kids.end(), [](Control* a, Control* b) {
         int ta = a->tabOrder < 0 ? 1 << 30 : a->tabOrder;
         int tb = b->tabOrder < 0 ? 1 << 30 : b->tabOrder;
@@ -237,6 +237,7 @@ WindowHandle Control::Handle() {
 
 void Control::CreateHandles() {
     Handle();
+    // NOLINTNEXTLINE(modernize-loop-convert): std::views::reverse is beyond clang 14 with libstdc++ 12
     for (auto it = children_.rbegin(); it != children_.rend(); ++it)
         if ((*it)->Kind() != ControlKind::Bevel) (*it)->CreateHandles();
     for (auto& child : children_)
@@ -524,7 +525,7 @@ bool Form::PressButton(const std::function<bool(const Control&)>& role) {
             c->UserClick();
             return true;
         }
-        for (auto& child : c->Children()) stack.push_back(child.get());
+        for (const auto& child : c->Children()) stack.push_back(child.get());
     }
     return false;
 }
@@ -562,7 +563,7 @@ void AlignChildren(Control& parent, int w, int h) {
     int l = 0, t = 0, r = w, b = h;
     const Align pass[] = {Align::Top, Align::Bottom, Align::Left, Align::Right, Align::Client};
     for (Align a : pass) {
-        for (auto& childPtr : parent.Children()) {
+        for (const auto& childPtr : parent.Children()) {
             Control& c = *childPtr;
             if (c.align != a || !c.Visible()) continue;
             switch (a) {
@@ -590,7 +591,7 @@ void AlignChildren(Control& parent, int w, int h) {
             }
         }
     }
-    for (auto& child : parent.Children())
+    for (const auto& child : parent.Children())
         if (!child->Children().empty()) AlignChildren(*child, child->width, child->height);
 }
 

@@ -1,5 +1,6 @@
 #include "hkmain/editor.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "forms/formdesc.h"
@@ -10,7 +11,7 @@
 
 namespace velmora::hkmain {
 
-TREditor* REditor = nullptr;
+TREditor* REditor = nullptr;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): see editor.h
 
 namespace {
 
@@ -20,9 +21,7 @@ constexpr std::uint16_t VkShift = 16, VkControl = 17, VkMenu = 18;
 // A byte below 32 (CR, LF, tab, ...).  Code page 932 trail bytes are 0x40
 // and above, so a byte test cannot mistake half of a character for one.
 bool HasControlCharacter(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) < 32) return true;
-    return false;
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 32; });
 }
 
 // Why a field's text cannot be stored, or "" when it can.  A control
@@ -41,10 +40,10 @@ std::string UnstorableText(const std::string& fieldName, const std::string& text
 
 }  // namespace
 
-TREditor::TREditor(forms::Form* owner, HotkeyService& service, OsServices& os, MainWindowPort& port)
+TREditor::TREditor(forms::Form* ownerForm, HotkeyService& service, OsServices& os, MainWindowPort& port)
     : forms::Form("REditor"), service_(service), os_(os), port_(port) {
     SetClassName("TREditor");
-    this->owner = owner;
+    owner = ownerForm;
     minTrackWidth = kMinTrackWidth;
     minTrackHeight = kMinTrackHeight;
 

@@ -20,8 +20,8 @@ namespace velmora::hkmain {
 class TREditor : public forms::Form {
 public:
     // Builds the window from its stored description ("TREditor") and runs
-    // FormCreate.  `owner` is the main window (may be null in tests).
-    TREditor(forms::Form* owner, HotkeyService& service, OsServices& os, MainWindowPort& port);
+    // FormCreate.  `ownerForm` is the main window (may be null in tests).
+    TREditor(forms::Form* ownerForm, HotkeyService& service, OsServices& os, MainWindowPort& port);
 
     // Controls, in declaration order.
     forms::Control* Panel1 = nullptr;
@@ -117,6 +117,6 @@ private:
 
 // The open editor: set and cleared by the main window (EditBtnClick) while
 // one is shown, and by nothing else.
-extern TREditor* REditor;
+extern TREditor* REditor;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): the one open editor
 
 }  // namespace velmora::hkmain

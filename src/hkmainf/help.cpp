@@ -60,7 +60,7 @@ std::string FileUrlOfPath(const std::string& path) {
         i = 2;
     }
     for (; i < path.size(); ++i) {
-        const unsigned char b = static_cast<unsigned char>(path[i]);
+        const auto b = static_cast<unsigned char>(path[i]);
         if (b == '\\') {
             url += '/';
         } else if (b >= 0x80 || LiteralInUrl(b)) {
@@ -130,6 +130,7 @@ BrowserLaunch BrowserLaunchFor(const std::string& openCommand, const std::string
 void ShowHelpTopic(OsServices& os, WindowHandle owner, const std::string& helpFile, const std::string& topic) {
     if (os.FileExists(helpFile)) {
         if (os.WinHelp(owner, helpFile, HelpContents, std::string()))
+            // NOLINTNEXTLINE(modernize-raw-string-literal): a raw string's parentheses would mix with the macro's
             os.WinHelp(owner, helpFile, HelpCommandMacro, "JumpID(\"\",\"" + topic + "\")");
         return;
     }

@@ -26,6 +26,7 @@ inline const char* const kShowMainWindowTarget = "VELMORA_SHOWMAINWINDOW";
 
 // 100 slots numbered 1..100; index 0 exists only so that slot numbers index
 // directly.  Copying the table copies every string.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): clang-tidy 14 reports __i0, the loop index of the implicit copy
 struct EntryTable {
     THK slot[kMaxHotkeys + 1];
     THK& operator[](int n) { return slot[n]; }

@@ -86,7 +86,7 @@ ParseResult ParseHotkeyList(const std::string& bytes, EntryTable& table) {
         THK& entry = table[++count];
         entry.Path = reader.ReadLine();
         entry.Parameter = reader.ReadLine();
-        std::int32_t modifiers, virtualKey;
+        std::int32_t modifiers = 0, virtualKey = 0;
         if (!reader.ReadInteger(modifiers)) return {count, kErrorNotAnInteger};
         entry.Modifiers = static_cast<std::uint16_t>(modifiers);
         if (!reader.ReadInteger(virtualKey)) return {count, kErrorNotAnInteger};

@@ -29,7 +29,7 @@ const char* const TMainForm::kVersionText =
 const char* const TMainForm::kQuitQuestion = "終了します.よろしいですか？";
 
 TMainForm::TMainForm(HotkeyService& service, OsServices& os)
-    : Form("MainForm"), service_(service), os_(os) {
+    : Form("MainForm"), service_(service), os_(os), taskbarCreatedMessage_(tasktray::TaskbarCreatedMessage(os)) {
     SetClassName("TMainForm");
     notifyHandlers["FormCreate"] = [this] {
         BindControls();
@@ -44,7 +44,6 @@ TMainForm::TMainForm(HotkeyService& service, OsServices& os)
     notifyHandlers["ExitBtnClick"] = [this] { ExitBtnClick(); };
     keyHandlers["FormKeyDown"] = [this](std::uint16_t& key, forms::ShiftState shift) { FormKeyDown(key, shift); };
     closeQueryHandlers["FormCloseQuery"] = [this](bool& canClose) { FormCloseQuery(canClose); };
-    taskbarCreatedMessage_ = tasktray::TaskbarCreatedMessage(os_);
     service_.AttachMainWindow(this);
 }
 

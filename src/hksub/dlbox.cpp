@@ -5,7 +5,7 @@
 
 namespace velmora::hksub {
 
-TDLBox* DLBox = nullptr;
+TDLBox* DLBox = nullptr;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): see dlbox.h
 
 namespace {
 

@@ -26,7 +26,7 @@ public:
 };
 
 // The box being shown, while one is; null otherwise.
-extern TDLBox* DLBox;
+extern TDLBox* DLBox;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): one box at a time, as REditor
 
 // Shows `text` in a new box owned by `owner`, with Cancel when `withCancel`,
 // waits for the answer, releases the box and returns its modal result

@@ -10,6 +10,9 @@ namespace velmora {
 template <typename T>
 class ScopedValue {
 public:
+    // Assigns through the reference, after saving what it held; not a member
+    // that could be initialised.
+    // NOLINTNEXTLINE(cppcoreguidelines-prefer-member-initializer)
     ScopedValue(T& target, T value) : target_(target), saved_(std::move(target)) { target_ = std::move(value); }
     ~ScopedValue() { target_ = std::move(saved_); }
     ScopedValue(const ScopedValue&) = delete;

@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                   forms::mrCancel},
         CloseCase{"SystemCloseConfirm", true, [](TDLBox& b, auto&) { b.Close(); }, forms::mrCancel},
         CloseCase{"QuitConfirm", true, [](TDLBox&, auto& be) { be.PostQuit(); }, forms::mrCancel}),
-    [](const ::testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<CloseCase>& instance) { return std::string(instance.param.name); });
 
 TEST_F(DLBoxTest, ShowsTheTextWithOkOnlyOrWithCancel) {
     const std::string text = "一行目\r\r三行目";

@@ -762,7 +762,8 @@ TEST_F(EditorForm, DirectInputShouldCaptureCombinationAndDiscardTypedCharacters)
     // Captured keys are kept from the combo box (which would move to another
     // item on an arrow key); Tab and Shift+Tab move the focus and keep the
     // captured combination.
-    for (std::uint16_t vk : {0x28, 0x26, 0x21, 0x22, 0x2E, 0x73}) EXPECT_TRUE(e.Combo_Key->UserKeyDown(vk, 0)) << vk;
+    const std::uint16_t keptKeys[] = {0x28, 0x26, 0x21, 0x22, 0x2E, 0x73};
+    for (std::uint16_t vk : keptKeys) EXPECT_TRUE(e.Combo_Key->UserKeyDown(vk, 0)) << vk;
     e.Combo_Key->UserKeyDown(0x73, forms::ssCtrl);
     EXPECT_TRUE(e.Combo_Key->UserKeyDown(forms::VkTab, 0));
     EXPECT_TRUE(e.ShortCut->Focused());

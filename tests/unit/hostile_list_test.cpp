@@ -163,7 +163,7 @@ TEST_P(HostileList, LoadAndSave_ShouldGiveTheDefinedTableAndKeepItAcrossARestart
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, HostileList, ::testing::ValuesIn(Catalogue()),
-                         [](const ::testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<HostileCase>& instance) { return std::string(instance.param.name); });
 
 // A folder under the list's name cannot be read (access denied); the start
 // reports it and leaves the folder alone at exit.

@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"TopPartial", {0, 0, 500, 30}, 1024, 768, 501, 31},
         // Left exactly at the screen width is pulled back too.
         Case{"CornerAtScreenEdge", {0, 0, 1023, 767}, 1024, 768, 1024 - kW, 768 - kH}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Case>& instance) { return std::string(instance.param.name); });
 
 TEST(PlacementFallback, UsesBottomRightOfWorkAreaWhenTaskbarUnknown) {
     WindowPlace p = PlaceBesideTaskbar(std::nullopt, 1024, 768, kW, kH, Rect{0, 0, 1000, 700});

@@ -89,7 +89,7 @@ HICON Resources::IconFor(const std::string& name, bool small) {
         wide = Cp932ToWide(name);
         resource = wide.c_str();
     }
-    auto h = static_cast<HICON>(LoadImageW(instance_, resource, IMAGE_ICON, cx, cy, 0));
+    auto* h = static_cast<HICON>(LoadImageW(instance_, resource, IMAGE_ICON, cx, cy, 0));
     // The program has one icon: a form naming it by another name gets it too.
     if (!h) h = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, 0));
     if (!h) return nullptr;

@@ -167,6 +167,7 @@ void Win32Backend::RunModal(Form& form) {
         Dispatch(msg);
     }
 
+    // NOLINTNEXTLINE(modernize-loop-convert): std::views::reverse is beyond clang 14 with libstdc++ 12
     for (auto it = scan.disabled.rbegin(); it != scan.disabled.rend(); ++it)
         if (IsWindow(*it)) EnableWindow(*it, TRUE);
     if (peer && previousActive != self) peer->SetRestoreActive(previousActive);

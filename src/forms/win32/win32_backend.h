@@ -56,9 +56,9 @@ private:
     void Dispatch(MSG& msg);
     // Keys for the model first: true when the message must not be
     // translated or dispatched.
-    bool PreTranslate(MSG& msg);
+    static bool PreTranslate(MSG& msg);
     // Mouse messages of a form's windows for the form's tooltip (hints).
-    void RelayMouse(const MSG& msg);
+    static void RelayMouse(const MSG& msg);
     void DestroyOneReleased();
     void QuitSeen(int exitCode);
 

@@ -27,6 +27,7 @@ std::vector<Binding>& Bindings() {
 
 Binding* FindBinding(HWND hwnd) {
     auto& bindings = Bindings();
+    // NOLINTNEXTLINE(modernize-loop-convert): std::views::reverse is beyond clang 14 with libstdc++ 12
     for (auto it = bindings.rbegin(); it != bindings.rend(); ++it)
         if (it->hwnd == hwnd) return &*it;
     return nullptr;

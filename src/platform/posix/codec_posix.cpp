@@ -13,6 +13,7 @@ std::string Convert(const char* to, const char* from, const std::string& in, boo
     if (cd == reinterpret_cast<iconv_t>(-1)) return in;
     std::string out;
     out.resize(in.size() * 4 + 16);
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-const-cast): iconv takes char** for input it only reads
     char* src = const_cast<char*>(in.data());
     size_t srcLeft = in.size();
     char* dst = out.data();

@@ -43,7 +43,9 @@ Function SystemFunction(const wchar_t* library, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
-// One function of a system DLL, looked up once.
+// One function of a system DLL, looked up once.  A macro, as only the
+// preprocessor can spell the function's name as text.
+// NOLINTNEXTLINE(cppcoreguidelines-macro-usage)
 #define VELMORA_SYSTEM_FUNCTION(variable, library, function)                                               \
     static const auto variable = SystemFunction<decltype(&::function)>(library, #function)
 
@@ -155,7 +157,7 @@ IoError Win32Services::ReadWholeFile(const std::string& path, std::string& conte
         std::size_t done = 0;
         while (done < contents.size()) {
             DWORD got = 0;
-            const DWORD want = static_cast<DWORD>(contents.size() - done);
+            const auto want = static_cast<DWORD>(contents.size() - done);
             if (!::ReadFile(file.Get(), contents.data() + done, want, &got, nullptr)) {
                 result = GetLastError();
                 break;
@@ -420,6 +422,7 @@ bool Win32Services::GetOpenFileName(const OpenFileRequest& request, std::string&
     VELMORA_SYSTEM_FUNCTION(getOpenFileName, L"comdlg32.dll", GetOpenFileNameW);
     if (!getOpenFileName || !getOpenFileName(&ofn)) return false;
 
+    // NOLINTNEXTLINE(readability-redundant-string-cstr): not redundant, it ends the text at the first NUL
     chosen = WideToUtf8(std::wstring(buffer.c_str()));
     return !chosen.empty();
 }
@@ -430,7 +433,7 @@ void Win32Services::DragAcceptFiles(WindowHandle window, bool accept) {
 }
 
 std::string Win32Services::TakeDroppedFile(std::uintptr_t drop) {
-    HDROP handle = reinterpret_cast<HDROP>(drop);
+    auto* handle = reinterpret_cast<HDROP>(drop);
     VELMORA_SYSTEM_FUNCTION(dragQueryFile, L"shell32.dll", DragQueryFileW);
     VELMORA_SYSTEM_FUNCTION(dragFinish, L"shell32.dll", DragFinish);
     if (!handle || !dragQueryFile || !dragFinish) return std::string();

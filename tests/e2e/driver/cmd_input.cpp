@@ -22,7 +22,7 @@ INPUT MouseAt(LONG x, LONG y, DWORD flags) {
 constexpr DWORD kButtonDowns = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_MIDDLEDOWN;
 
 // The last button press sent, as the system keeps it to tell double clicks.
-struct Press {
+struct ButtonPress {
     DWORD button = 0;
     LONG x = 0, y = 0;
     DWORD tick = 0;
