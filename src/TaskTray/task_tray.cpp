@@ -52,7 +52,7 @@ int ChooseIconId() {
     for (const auto& entry : list) highest = std::max(highest, ParseId(entry.first));
     if (highest < INT_MAX) return static_cast<int>(highest + 1);
     int id = 1;
-    while (Listed(id)) ++id;   // far fewer components than identifiers
+    while (Listed(id)) ++id;  // far fewer components than identifiers
     return id;
 }
 
@@ -161,21 +161,21 @@ void TNotifyWindow::WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam) {
     Point cursor = os_.CursorPos();
     auto found = FindListed(std::to_string(wParam));
     if (found == State().trayIconList.end()) return;
-    if (State().trayMessageBusy) return;   // dropped, not kept for later
+    if (State().trayMessageBusy) return;  // dropped, not kept for later
     TTaskTray& tray = *found->second;
     const ScopedValue<bool> busy(State().trayMessageBusy, true);
     const int x = cursor.x, y = cursor.y;
     switch (lParam) {
-    case 512: tray.MouseMove(x, y); break;                              // WM_MOUSEMOVE
-    case 513: tray.MouseDown(mbLeft, forms::ssLeft, x, y); break;       // WM_LBUTTONDOWN
-    case 514: tray.MouseUp(mbLeft, forms::ssLeft, x, y); break;         // WM_LBUTTONUP
-    case 515: tray.DblClick(mbLeft); break;                             // WM_LBUTTONDBLCLK
-    case 516: tray.MouseDown(mbRight, forms::ssRight, x, y); break;     // WM_RBUTTONDOWN
-    case 517: tray.MouseUp(mbRight, forms::ssRight, x, y); break;       // WM_RBUTTONUP
-    case 518: tray.DblClick(mbRight); break;                            // WM_RBUTTONDBLCLK
-    case 519: tray.MouseDown(mbMiddle, forms::ssMiddle, x, y); break;   // WM_MBUTTONDOWN
-    case 520: tray.MouseUp(mbMiddle, forms::ssMiddle, x, y); break;     // WM_MBUTTONUP
-    default: break;   // WM_MBUTTONDBLCLK and anything else: no event
+        case 512: tray.MouseMove(x, y); break;                             // WM_MOUSEMOVE
+        case 513: tray.MouseDown(mbLeft, forms::ssLeft, x, y); break;      // WM_LBUTTONDOWN
+        case 514: tray.MouseUp(mbLeft, forms::ssLeft, x, y); break;        // WM_LBUTTONUP
+        case 515: tray.DblClick(mbLeft); break;                            // WM_LBUTTONDBLCLK
+        case 516: tray.MouseDown(mbRight, forms::ssRight, x, y); break;    // WM_RBUTTONDOWN
+        case 517: tray.MouseUp(mbRight, forms::ssRight, x, y); break;      // WM_RBUTTONUP
+        case 518: tray.DblClick(mbRight); break;                           // WM_RBUTTONDBLCLK
+        case 519: tray.MouseDown(mbMiddle, forms::ssMiddle, x, y); break;  // WM_MBUTTONDOWN
+        case 520: tray.MouseUp(mbMiddle, forms::ssMiddle, x, y); break;    // WM_MBUTTONUP
+        default: break;  // WM_MBUTTONDBLCLK and anything else: no event
     }
 }
 
@@ -235,7 +235,7 @@ void TTaskTray::SetIconID(int id) {
     const auto position = own - State().trayIconList.begin();
     if (Listed(id)) throw EInvalidOperation("同じアイコン識別子が有ります");
     if (registered_) {
-        RemoveIcon();   // the shell deletes the icon under the old identifier
+        RemoveIcon();  // the shell deletes the icon under the old identifier
         registered_ = true;
     }
     iconId_ = id;
@@ -255,7 +255,7 @@ void TTaskTray::SetRegistered(bool registered) {
 }
 
 void TTaskTray::RemoveIcon() {
-    if (iconAdded_) os_.ShellNotifyIcon(NimDelete, notifyData_);   // a failed delete changes nothing
+    if (iconAdded_) os_.ShellNotifyIcon(NimDelete, notifyData_);  // a failed delete changes nothing
     iconAdded_ = false;
     registered_ = false;
 }
@@ -385,7 +385,7 @@ bool TaskbarCreated() {
     for (const auto& entry : list) {
         TTaskTray& tray = *entry.second;
         if (!tray.Registered() || tray.Designing()) continue;
-        tray.iconAdded_ = false;   // a restarted shell holds none of our icons
+        tray.iconAdded_ = false;  // a restarted shell holds none of our icons
         try {
             tray.UpdateIcon();
         } catch (const ETrayRefused&) {

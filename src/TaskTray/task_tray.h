@@ -156,8 +156,7 @@ using TShiftState = forms::ShiftState;
 
 class TTaskTray;
 using TButtonDblClick = std::function<void(TTaskTray& sender, TMouseButton button)>;
-using TMouseEvent =
-    std::function<void(TTaskTray& sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseEvent = std::function<void(TTaskTray& sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TTaskTray& sender, TShiftState shift, int x, int y)>;
 
 // The one window per process that receives the shell's callbacks for every
@@ -168,8 +167,7 @@ public:
     explicit TNotifyWindow(OsServices& os);
     ~TNotifyWindow() override;
 
-    bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
-                       std::intptr_t& result) override;
+    bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) override;
     // wParam: the IconID of the icon; lParam: the mouse message number.
     void WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam);
 

@@ -13,7 +13,7 @@
 namespace velmora::forms {
 
 constexpr int ControlIdOfName(std::string_view name) {
-    std::uint32_t hash = 2166136261u;   // FNV-1a
+    std::uint32_t hash = 2166136261u;  // FNV-1a
     for (char c : name) {
         hash ^= static_cast<unsigned char>(c);
         hash *= 16777619u;

@@ -44,7 +44,8 @@ public:
                 SkipBlanks(p);
                 std::string name = Ident(p);
                 SkipBlanks(p);
-                if (name.empty() || p >= cur_.size() || cur_[p] != ':') throw FormDescError(line_, "expected 'object Name: Class'");
+                if (name.empty() || p >= cur_.size() || cur_[p] != ':')
+                    throw FormDescError(line_, "expected 'object Name: Class'");
                 ++p;
                 SkipBlanks(p);
                 std::string cls = Ident(p);
@@ -69,7 +70,8 @@ public:
             } else {
                 if (stack.empty()) throw FormDescError(line_, "property outside an object");
                 SkipBlanks(p);
-                if (word.empty() || p >= cur_.size() || cur_[p] != '=') throw FormDescError(line_, "expected 'Name = value'");
+                if (word.empty() || p >= cur_.size() || cur_[p] != '=')
+                    throw FormDescError(line_, "expected 'Name = value'");
                 ++p;
                 Property prop;
                 prop.name = word;
@@ -236,8 +238,7 @@ private:
 
 }  // namespace
 
-ObjectDesc ParseFormDesc(const std::string& utf8Text,
-                         const std::function<std::string(const std::string&)>& toCp932) {
+ObjectDesc ParseFormDesc(const std::string& utf8Text, const std::function<std::string(const std::string&)>& toCp932) {
     return Parser(utf8Text, toCp932).Run();
 }
 
@@ -249,7 +250,9 @@ namespace {
 struct Applier {
     Form& form;
 
-    [[noreturn]] void Fail(const Property& p, const std::string& what) { throw FormDescError(p.line, p.name + ": " + what); }
+    [[noreturn]] void Fail(const Property& p, const std::string& what) {
+        throw FormDescError(p.line, p.name + ": " + what);
+    }
 
     // Every number of a layout lives in the 16-bit coordinate range of
     // windows; holding them there also keeps the sums of the docking layout
@@ -470,7 +473,10 @@ struct Applier {
     }
 
     static bool KindOfClass(const std::string& cls, ControlKind& kind) {
-        static const struct { const char* name; ControlKind kind; } kClasses[] = {
+        static const struct {
+            const char* name;
+            ControlKind kind;
+        } kClasses[] = {
             {"TPanel", ControlKind::Panel},       {"TLabel", ControlKind::Label},
             {"TButton", ControlKind::Button},     {"TSpeedButton", ControlKind::SpeedButton},
             {"TCheckBox", ControlKind::CheckBox}, {"TEdit", ControlKind::Edit},

@@ -40,12 +40,12 @@ struct Value {
     enum class Type { Integer, String, Ident, Set, List };
     Type type = Type::Integer;
     std::int64_t integer = 0;
-    std::string text;                 // String: code page 932 bytes; Ident: the identifier
-    std::vector<std::string> items;   // Set: identifiers; List: strings (code page 932)
+    std::string text;                // String: code page 932 bytes; Ident: the identifier
+    std::vector<std::string> items;  // Set: identifiers; List: strings (code page 932)
 };
 
 struct Property {
-    std::string name;   // may be dotted: Font.Name
+    std::string name;  // may be dotted: Font.Name
     Value value;
     int line = 0;
 };
@@ -68,8 +68,7 @@ public:
 
 // Parses a description.  `toCp932` converts the file's UTF-8 strings; every
 // malformed input raises FormDescError (never crashes, never loops).
-ObjectDesc ParseFormDesc(const std::string& utf8Text,
-                         const std::function<std::string(const std::string&)>& toCp932);
+ObjectDesc ParseFormDesc(const std::string& utf8Text, const std::function<std::string(const std::string&)>& toCp932);
 
 // Builds `form` from its description: the form's own properties, then every
 // child control in file order with its properties in order.  Components that

@@ -219,10 +219,8 @@ bool Control::TakesFocus() const {
         case ControlKind::Edit:
         case ControlKind::ComboBox:
         case ControlKind::ListBox:
-        case ControlKind::RadioGroup:
-            return true;
-        default:
-            return false;
+        case ControlKind::RadioGroup: return true;
+        default: return false;
     }
 }
 
@@ -270,15 +268,15 @@ bool ComesBefore(const Control& a, const Control& b) {
     const Control* y = &b;
     int dx = Depth(x), dy = Depth(y);
     for (; dy > dx; --dy) y = y->Parent();
-    if (x == y) return &a != &b;   // a holds b
+    if (x == y) return &a != &b;  // a holds b
     for (; dx > dy; --dx) x = x->Parent();
-    if (x == y) return false;      // b holds a
+    if (x == y) return false;  // b holds a
     // Up to the two children of the nearest common parent.
     while (x->Parent() != y->Parent()) {
         x = x->Parent();
         y = y->Parent();
     }
-    if (!x->Parent()) return false;   // different forms
+    if (!x->Parent()) return false;  // different forms
     for (const auto& child : x->Parent()->Children()) {
         if (child.get() == x) return true;
         if (child.get() == y) return false;
@@ -303,9 +301,7 @@ bool Control::HandleMessage(std::uint32_t, std::uintptr_t, std::intptr_t, std::i
 
 void Control::UserClick() {
     switch (kind_) {
-        case ControlKind::CheckBox:
-            SetChecked(!checked_);
-            return;
+        case ControlKind::CheckBox: SetChecked(!checked_); return;
         case ControlKind::SpeedButton:
             if (allowAllUp) SetDown(!down_);
             if (OnClick) OnClick();
@@ -354,8 +350,7 @@ void Control::UserSelect(int index) {
             SetItemIndex(index);
             if (OnClick) OnClick();
             return;
-        default:
-            return;
+        default: return;
     }
 }
 
@@ -583,11 +578,8 @@ void AlignChildren(Control& parent, int w, int h) {
                     c.SetBounds(r - c.width, t, c.width, b - t);
                     r -= c.width;
                     break;
-                case Align::Client:
-                    c.SetBounds(l, t, std::max(0, r - l), std::max(0, b - t));
-                    break;
-                case Align::None:
-                    break;
+                case Align::Client: c.SetBounds(l, t, std::max(0, r - l), std::max(0, b - t)); break;
+                case Align::None: break;
             }
         }
     }

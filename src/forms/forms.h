@@ -28,15 +28,15 @@ enum class ControlKind {
     Form,
     Panel,
     Label,
-    Button,        // push button
-    SpeedButton,   // flat button that takes no focus; a toggle when AllowAllUp
+    Button,       // push button
+    SpeedButton,  // flat button that takes no focus; a toggle when AllowAllUp
     CheckBox,
     Edit,
-    ComboBox,      // editable text with a drop-down list
+    ComboBox,  // editable text with a drop-down list
     ListBox,
     Bevel,
     RadioGroup,
-    Custom,        // a control class of a form's own (e.g. the tray's notify window)
+    Custom,  // a control class of a form's own (e.g. the tray's notify window)
 };
 
 enum class Align { None, Top, Bottom, Left, Right, Client };
@@ -63,9 +63,9 @@ enum : std::uint32_t {
 };
 
 struct Font {
-    std::string name;       // code page 932
-    int height = -13;       // negative: character height in pixels
-    int charset = 128;      // SHIFTJIS_CHARSET
+    std::string name;   // code page 932
+    int height = -13;   // negative: character height in pixels
+    int charset = 128;  // SHIFTJIS_CHARSET
     bool bold = false;
 };
 
@@ -118,21 +118,21 @@ public:
     // --- design properties (set from the stored description) ---------------
     int left = 0, top = 0, width = 0, height = 0;
     Align align = Align::None;
-    std::string hint;           // tooltip text
-    int tabOrder = -1;          // -1: not in the tab order
+    std::string hint;   // tooltip text
+    int tabOrder = -1;  // -1: not in the tab order
     bool tabStop = false;
-    Font font;                  // resolved (inherited from the parent unless set)
+    Font font;  // resolved (inherited from the parent unless set)
     bool parentFont = true;
     TextAlign alignment = TextAlign::Left;
-    bool verticalCenter = false;     // labels: tlCenter
+    bool verticalCenter = false;  // labels: tlCenter
     bool wordWrap = false;
-    int modalResult = mrNone;        // buttons
+    int modalResult = mrNone;  // buttons
     int itemHeight = 0;
-    int columns = 1;                 // radio groups
-    bool allowAllUp = false;         // speed buttons: a toggle that stays down
+    int columns = 1;          // radio groups
+    bool allowAllUp = false;  // speed buttons: a toggle that stays down
     bool flat = false;
     bool handCursor = false;
-    bool lowered = true;             // bevels: sunken box
+    bool lowered = true;  // bevels: sunken box
 
     // --- runtime state ------------------------------------------------------
     const std::string& Text() const { return text_; }
@@ -148,7 +148,7 @@ public:
     // Check boxes raise OnClick when the state changes, whoever changes it.
     void SetChecked(bool checked);
 
-    bool Down() const { return down_; }   // toggle speed buttons
+    bool Down() const { return down_; }  // toggle speed buttons
     void SetDown(bool down);
 
     const std::vector<std::string>& Items() const { return items_; }
@@ -156,7 +156,7 @@ public:
     void AddItem(const std::string& item);
     void SetItems(std::vector<std::string> items);
     int ItemIndex() const { return itemIndex_; }
-    void SetItemIndex(int index);   // -1: no selection; raises nothing
+    void SetItemIndex(int index);  // -1: no selection; raises nothing
 
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
@@ -201,8 +201,7 @@ public:
 
     // A window message no event covers.  Returns true when handled; `result`
     // is then the message's answer.
-    virtual bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
-                               std::intptr_t& result);
+    virtual bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result);
 
     // --- events -------------------------------------------------------------
     NotifyEvent OnClick, OnDblClick, OnChange, OnEnter, OnExit;
@@ -210,12 +209,12 @@ public:
     KeyPressEvent OnKeyPress;
 
     // --- what a user does (the Win32 peer calls these; tests call them too) --
-    void UserClick();                  // press a button, toggle a check box or speed button
+    void UserClick();  // press a button, toggle a check box or speed button
     void UserDblClick();
-    void UserType(const std::string& text);   // replaces the text as typed
+    void UserType(const std::string& text);  // replaces the text as typed
     // As typed, with whether the backend could not convert it exactly.
     void UserType(const std::string& text, bool lossy);
-    void UserSelect(int index);        // list selection / radio item / combo item
+    void UserSelect(int index);  // list selection / radio item / combo item
     // A key going down while this control has the focus.  Returns true when
     // the key was consumed (by an event or as a dialog key).
     bool UserKeyDown(std::uint16_t key, ShiftState shift);
@@ -224,7 +223,7 @@ public:
 
     // Backend support.
     void AttachPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
-    void SetTextSilently(const std::string& text) { text_ = text; }   // peer echo, no event
+    void SetTextSilently(const std::string& text) { text_ = text; }  // peer echo, no event
     void SetCheckedSilently(bool c) { checked_ = c; }
     void SetItemIndexSilently(int i) { itemIndex_ = i; }
 
@@ -284,10 +283,10 @@ public:
     bool screenCenter = false;
     bool keyPreview = false;
     bool showHint = false;
-    std::string iconResource;        // name of the window's icon resource, if any
-    std::string activeControlName;   // the control focused when the form opens
+    std::string iconResource;       // name of the window's icon resource, if any
+    std::string activeControlName;  // the control focused when the form opens
 
-    Form* owner = nullptr;           // owner window (modal boxes are owned by the main window)
+    Form* owner = nullptr;  // owner window (modal boxes are owned by the main window)
 
     // --- state --------------------------------------------------------------
     int ModalResult() const { return modalResult_; }
@@ -297,7 +296,7 @@ public:
 
     // Shows the form modally and returns its modal result.
     int ShowModal();
-    void Show();          // raises OnShow when it goes from hidden to visible
+    void Show();  // raises OnShow when it goes from hidden to visible
     void Hide();
     void BringToFront();
     // The system's close command: OnCloseQuery, then OnClose; a modal form
@@ -346,7 +345,7 @@ public:
     // Backend support.
     void SetVisibleState(bool v) { visible_ = v; }
     void SetModalState(bool m) { modal_ = m; }
-    void NoteFocus(Control* c);   // the peer reports a focus change
+    void NoteFocus(Control* c);  // the peer reports a focus change
 
 private:
     // Clicks the first showing, enabled push button that has `role`.
@@ -397,7 +396,7 @@ private:
 // The program's one application object: its backend and title.  What the
 // program asks of the message loop goes through it to the backend.
 struct Application {
-    Backend* backend = nullptr;   // set by the backend itself
+    Backend* backend = nullptr;  // set by the backend itself
     std::string title = "Velmora";
 
     void ProcessMessages();

@@ -29,8 +29,7 @@ bool HasControlCharacter(const std::string& text) {
 // code page 932 cannot hold would be stored as "?" and name something else.
 std::string UnstorableText(const std::string& fieldName, const std::string& text, bool lossy) {
     if (lossy) {
-        return "[エラー] 「" + fieldName + "」にシフトJISで表せない文字が" + kCR +
-               "含まれているため、登録できません.";
+        return "[エラー] 「" + fieldName + "」にシフトJISで表せない文字が" + kCR + "含まれているため、登録できません.";
     }
     if (HasControlCharacter(text)) {
         return "[エラー] 「" + fieldName + "」に改行などの制御文字が" + kCR + "含まれているため、登録できません.";
@@ -160,8 +159,7 @@ void TREditor::List1Click() {
     // the list anew: the entry's row is read again afterwards.
     ValidBtn->SetChecked(row >= 0 && Work.EditorTable[Work.SlotOfRow(row)].Valid == 1);
     row = List1->ItemIndex();
-    HK_ID->SetText(row < 0 ? std::string("(None)")
-                           : HotkeyIdText(Work.EditorTable[Work.SlotOfRow(row)].HotkeyId));
+    HK_ID->SetText(row < 0 ? std::string("(None)") : HotkeyIdText(Work.EditorTable[Work.SlotOfRow(row)].HotkeyId));
 }
 
 void TREditor::ValidBtnClick() {
@@ -178,8 +176,8 @@ void TREditor::ValidBtnClick() {
 void TREditor::DelBtnClick() {
     const int row = List1->ItemIndex();
     if (row < 0) return;
-    service_.MessageText = std::string("[確認] ホットキーを削除します.") + kCR + kCR + Work.HotkeyTextOfRow(row) +
-                           kCR + kCR + Work.TargetTextOfRow(row);
+    service_.MessageText = std::string("[確認] ホットキーを削除します.") + kCR + kCR + Work.HotkeyTextOfRow(row) + kCR +
+                           kCR + Work.TargetTextOfRow(row);
     if (!port_.ConfirmMessageBox()) return;
 
     Work.DeleteSlot(Work.SlotOfRow(row));
@@ -194,22 +192,18 @@ void TREditor::FormClose(forms::CloseAction&) {
     if (ModalResult() == forms::mrOk) service_.ReplaceTable(Work.EditorTable, Work.EditorCount);
 }
 
-void TREditor::HelpBtnClick() {
-    ShowHelpTopic(os_, port_.MainHandle(), service_.HelpFile, kHelpTopicEditor);
-}
+void TREditor::HelpBtnClick() { ShowHelpTopic(os_, port_.MainHandle(), service_.HelpFile, kHelpTopicEditor); }
 
 // ---------------------------------------------------------------------------
 // Window messages
 
-bool TREditor::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
-                             std::intptr_t& result) {
+bool TREditor::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) {
     switch (msg) {
         case forms::WmDropFiles:
             WMDropFiles(wParam);
             result = 0;
             return true;
-        default:
-            return Form::HandleMessage(msg, wParam, lParam, result);
+        default: return Form::HandleMessage(msg, wParam, lParam, result);
     }
 }
 
@@ -282,15 +276,13 @@ void TREditor::AddBtnClick() {
         return port_.ConfirmMessageBox();
     };
     switch (Work.AddOrOverwrite(std::move(entry), confirm)) {
-        case WorkingCopy::AddOutcome::Abandoned:
-            return;
+        case WorkingCopy::AddOutcome::Abandoned: return;
         case WorkingCopy::AddOutcome::Full:
             service_.MessageText = std::string("登録上限です.") + kCR + "他のホットキーを削除してください.";
             port_.ShowMessageBox();
             return;
         case WorkingCopy::AddOutcome::Added:
-        case WorkingCopy::AddOutcome::Overwritten:
-            break;
+        case WorkingCopy::AddOutcome::Overwritten: break;
     }
     Work.SortEntries();
     FillList();
@@ -358,10 +350,8 @@ void TREditor::Combo_KeyKeyDown(std::uint16_t& key, forms::ShiftState shift) {
     Chk_Ctrl->SetChecked((shift & forms::ssCtrl) != 0);
     Chk_Shift->SetChecked((shift & forms::ssShift) != 0);
     Chk_Alt->SetChecked((shift & forms::ssAlt) != 0);
-    if (key == VkShift || key == VkControl || key == VkMenu)
-        Combo_Key->SetText(std::string());
-    else
-        Combo_Key->SetText(DirectKeyText(key));
+    if (key == VkShift || key == VkControl || key == VkMenu) Combo_Key->SetText(std::string());
+    else Combo_Key->SetText(DirectKeyText(key));
     // The captured key goes no further: left to the combo box, the arrow and
     // page keys would replace the text with a neighbouring list item, Del
     // would cut into it, F4 would drop the list down and Alt with a letter
@@ -390,10 +380,8 @@ void TREditor::Combo_KeyEnter() { SetDefaultAndCancel(!Direct->Down()); }
 void TREditor::Combo_KeyExit() { SetDefaultAndCancel(true); }
 
 void TREditor::DirectClick() {
-    if (Combo_Key->Focused())
-        SetDefaultAndCancel(!Direct->Down());
-    else
-        Combo_Key->SetFocus();
+    if (Combo_Key->Focused()) SetDefaultAndCancel(!Direct->Down());
+    else Combo_Key->SetFocus();
 }
 
 }  // namespace velmora::hkmain

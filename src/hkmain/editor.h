@@ -88,8 +88,7 @@ public:
 
     // --- window messages -----------------------------------------------------
     void WMDropFiles(std::uintptr_t drop);
-    bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
-                       std::intptr_t& result) override;
+    bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) override;
 
     bool LoadComponent(const forms::ObjectDesc& desc) override;
 

@@ -76,8 +76,7 @@ void WorkingCopy::DeleteSlot(int slot) {
     --EditorCount;
 }
 
-WorkingCopy::AddOutcome WorkingCopy::AddOrOverwrite(THK entry,
-                                                    const std::function<bool(int slot)>& confirmOverwrite,
+WorkingCopy::AddOutcome WorkingCopy::AddOrOverwrite(THK entry, const std::function<bool(int slot)>& confirmOverwrite,
                                                     int* slotOut) {
     if (slotOut) *slotOut = 0;
     int target = 0;

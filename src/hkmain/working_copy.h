@@ -28,9 +28,9 @@ std::int16_t SortKey(const THK& entry);
 
 class WorkingCopy {
 public:
-    EntryTable EditorTable;                                  // all 100 slots, 1-based
-    std::int32_t EditorCount = 0;                            // slots 1..EditorCount in use
-    std::array<std::int16_t, kMaxHotkeys> DisplayOrder{};    // row -> slot
+    EntryTable EditorTable;                                // all 100 slots, 1-based
+    std::int32_t EditorCount = 0;                          // slots 1..EditorCount in use
+    std::array<std::int16_t, kMaxHotkeys> DisplayOrder{};  // row -> slot
 
     // Takes all 100 slots (unused ones too) and the count.
     void CopyFrom(const EntryTable& table, std::int32_t count);
@@ -59,8 +59,7 @@ public:
     // add, and of several confirmed slots the last one is overwritten.  A new
     // combination with a full table gives Full and changes nothing.  The
     // affected slot is returned through `slot` (0 when nothing changed).
-    AddOutcome AddOrOverwrite(THK entry, const std::function<bool(int slot)>& confirmOverwrite,
-                              int* slot = nullptr);
+    AddOutcome AddOrOverwrite(THK entry, const std::function<bool(int slot)>& confirmOverwrite, int* slot = nullptr);
 };
 
 // Upper-case hexadecimal with at least `minDigits` digits.

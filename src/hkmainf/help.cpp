@@ -16,12 +16,25 @@ constexpr int kSwShowNormal = 1;
 bool LiteralInUrl(unsigned char c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
     switch (c) {
-        case '-': case '.': case '_': case '~': case '/': case ':': case '@':
-        case '!': case '$': case '&': case '\'': case '(': case ')': case '*':
-        case '+': case ',': case ';': case '=':
-            return true;
-        default:
-            return false;
+        case '-':
+        case '.':
+        case '_':
+        case '~':
+        case '/':
+        case ':':
+        case '@':
+        case '!':
+        case '$':
+        case '&':
+        case '\'':
+        case '(':
+        case ')':
+        case '*':
+        case '+':
+        case ',':
+        case ';':
+        case '=': return true;
+        default: return false;
     }
 }
 
@@ -56,7 +69,7 @@ std::string FileUrlOfPath(const std::string& path) {
     std::string url = "file:///";
     std::size_t i = 0;
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        url = "file://";   // the server takes the place of the empty host
+        url = "file://";  // the server takes the place of the empty host
         i = 2;
     }
     for (; i < path.size(); ++i) {
@@ -85,7 +98,7 @@ BrowserLaunch BrowserLaunchFor(const std::string& openCommand, const std::string
         // An unquoted program path may hold blanks ("C:\Program Files\...");
         // the first ".exe" followed by a blank or the end closes it.
         std::size_t end = std::string::npos;
-        for (std::size_t pos = command.find(' '); ; pos = command.find(' ', pos + 1)) {
+        for (std::size_t pos = command.find(' ');; pos = command.find(' ', pos + 1)) {
             const std::size_t stop = pos == std::string::npos ? command.size() : pos;
             if (EndsWithExe(command, stop)) {
                 end = stop;
@@ -111,7 +124,7 @@ BrowserLaunch BrowserLaunchFor(const std::string& openCommand, const std::string
                 ++i;
                 continue;
             }
-            if (code == '*') {   // further arguments: there are none
+            if (code == '*') {  // further arguments: there are none
                 ++i;
                 continue;
             }
@@ -141,10 +154,8 @@ void ShowHelpTopic(OsServices& os, WindowHandle owner, const std::string& helpFi
     // its top through the shell.
     const std::string url = FileUrlOfPath(FolderOfFilePath(helpFile) + kHtmlHelpName) + "#" + topic;
     const BrowserLaunch launch = BrowserLaunchFor(os.AssociatedCommand("http"), url);
-    if (launch.program.empty())
-        os.ShellExecute(owner, "open", url, std::string(), std::string(), kSwShowNormal);
-    else
-        os.ShellExecute(owner, "open", launch.program, launch.parameters, std::string(), kSwShowNormal);
+    if (launch.program.empty()) os.ShellExecute(owner, "open", url, std::string(), std::string(), kSwShowNormal);
+    else os.ShellExecute(owner, "open", launch.program, launch.parameters, std::string(), kSwShowNormal);
 }
 
 }  // namespace velmora

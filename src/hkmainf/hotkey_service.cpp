@@ -13,7 +13,7 @@ namespace velmora {
 namespace {
 
 constexpr std::int32_t kFirstHotkeyId = 256;
-constexpr IoError kErrorInvalidData = 13;   // ERROR_INVALID_DATA
+constexpr IoError kErrorInvalidData = 13;  // ERROR_INVALID_DATA
 constexpr IoError kErrorFileExists = 80, kErrorAlreadyExists = 183;
 constexpr int kMaxKeptLists = 99;
 constexpr std::int32_t kSwShow = 5, kSwShowMaximized = 3, kSwShowMinimized = 2;
@@ -38,7 +38,6 @@ std::string RefusedHotkeyWarning(const THK& entry) {
 HotkeyService::HotkeyService(OsServices& os) : os_(os) {}
 
 void HotkeyService::AttachMainWindow(MainWindowPort* window) { window_ = window; }
-
 
 WindowHandle HotkeyService::Owner() { return window_ ? window_->MainHandle() : 0; }
 
@@ -136,7 +135,7 @@ void HotkeyService::UnregisterEntry(int slot) {
 }
 
 void HotkeyService::RegisterAll() {
-    if (heldId_ != 0) ForgetHeldHotkey();   // the ids are handed out anew
+    if (heldId_ != 0) ForgetHeldHotkey();  // the ids are handed out anew
     const ScopedValue<bool> pass(registering_, true);
     NextHotkeyId = kFirstHotkeyId;
     const int count = std::min<int>(HotkeyCount, kMaxHotkeys);
@@ -212,15 +211,17 @@ void HotkeyService::SaveBesideUnreadableList() {
         if (kept.empty() || os_.RenameFile(ProgramFolder() + kept, list) == 0) {
             os_.DeleteFile(temp);
         } else {
-            os_.InfoBox(Owner(), "Velmora", "起動時に読み込めなかった Velmora.Lst は\r\n" + kept +
-                                                " に、\r\n編集した一覧は Velmora.Lst.tmp に残っています.");
+            os_.InfoBox(Owner(), "Velmora",
+                        "起動時に読み込めなかった Velmora.Lst は\r\n" + kept +
+                            " に、\r\n編集した一覧は Velmora.Lst.tmp に残っています.");
         }
         throw InOutError{error};
     }
     saveAllowed_ = true;
     if (!kept.empty()) {
-        os_.InfoBox(Owner(), "Velmora", "起動時に読み込めなかった Velmora.Lst を\r\n" + kept +
-                                            " として残し、\r\n編集した一覧を Velmora.Lst に保存しました.");
+        os_.InfoBox(Owner(), "Velmora",
+                    "起動時に読み込めなかった Velmora.Lst を\r\n" + kept +
+                        " として残し、\r\n編集した一覧を Velmora.Lst に保存しました.");
     }
 }
 
@@ -246,7 +247,7 @@ void HotkeyService::HotkeyPressed(std::uintptr_t id) {
     for (int n = 1; n <= count; ++n) {
         const THK& entry = HotkeyTable[n];
         if (entry.HotkeyId != wanted) continue;
-        if (wanted == heldId_) return;   // auto-repeat of the key still held
+        if (wanted == heldId_) return;  // auto-repeat of the key still held
         heldId_ = wanted;
         heldKey_ = static_cast<std::uint16_t>(entry.VirtualKey & 0xFF);
         window_->SetMainTimer(kKeyWatchTimer, kKeyWatchMilliseconds);

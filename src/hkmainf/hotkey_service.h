@@ -19,9 +19,9 @@ public:
     virtual ~MainWindowPort() = default;
     virtual WindowHandle MainHandle() = 0;
     virtual bool MainVisible() = 0;
-    virtual void ShowMainWindow() = 0;      // show (or bring to front)
-    virtual void ShowMessageBox() = 0;      // shows MessageText with OK
-    virtual bool ConfirmMessageBox() = 0;   // OK and Cancel; true on OK
+    virtual void ShowMainWindow() = 0;     // show (or bring to front)
+    virtual void ShowMessageBox() = 0;     // shows MessageText with OK
+    virtual bool ConfirmMessageBox() = 0;  // OK and Cancel; true on OK
     // A timer of the main window: WM_TIMER with `id` every `milliseconds`.
     virtual void SetMainTimer(std::uintptr_t id, unsigned milliseconds) = 0;
     virtual void KillMainTimer(std::uintptr_t id) = 0;
@@ -39,13 +39,13 @@ public:
     std::int32_t HotkeyCount = 0;
     std::int32_t NextHotkeyId = 256;
     std::string MessageText;
-    std::string HelpFile;   // HelpFilePath(), named at start-up
+    std::string HelpFile;  // HelpFilePath(), named at start-up
 
     // Paths of the program's own files, in UTF-8 as the file system names
     // them: the folder is the user's and may hold any character.
-    std::string ProgramFolder() const;   // folder of the program file, with its trailing backslash
-    std::string ListFilePath() const;    // ProgramFolder() + "Velmora.Lst"
-    std::string HelpFilePath() const;    // ProgramFolder() + "Velmora.Hlp"
+    std::string ProgramFolder() const;  // folder of the program file, with its trailing backslash
+    std::string ListFilePath() const;   // ProgramFolder() + "Velmora.Lst"
+    std::string HelpFilePath() const;   // ProgramFolder() + "Velmora.Hlp"
 
     // Fills the table from the list file, or with the two defaults when there
     // is none or it holds nothing.  Throws InOutError when the file cannot be
@@ -64,11 +64,11 @@ public:
     // slot and shows the warning through the main window's message box.
     void RegisterEntry(int slot);
     void UnregisterEntry(int slot);
-    void RegisterAll();     // NextHotkeyId = 256, then slots 1..HotkeyCount in order
+    void RegisterAll();  // NextHotkeyId = 256, then slots 1..HotkeyCount in order
     // True while RegisterAll runs (its warnings are modal boxes, whose loops
     // still deliver tray clicks and hotkeys).
     bool Registering() const { return registering_; }
-    void UnregisterAll();   // slots 1..HotkeyCount
+    void UnregisterAll();  // slots 1..HotkeyCount
     // The editor's commit: every hotkey of the old table unregistered, the
     // table replaced, then RegisterAll (a held key is forgotten with the ids).
     void ReplaceTable(const EntryTable& table, std::int32_t count);
@@ -102,9 +102,9 @@ private:
     OsServices& os_;
     MainWindowPort* window_ = nullptr;
     bool saveAllowed_ = true;
-    std::string loadedList_;           // after a failed load: the file's bytes for the table as it was left
+    std::string loadedList_;  // after a failed load: the file's bytes for the table as it was left
     bool registering_ = false;
-    std::int32_t heldId_ = 0;          // the hotkey whose key is still down, or 0
+    std::int32_t heldId_ = 0;  // the hotkey whose key is still down, or 0
     std::uint16_t heldKey_ = 0;
 
     void ForgetHeldHotkey();

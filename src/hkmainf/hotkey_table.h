@@ -8,13 +8,13 @@ namespace velmora {
 
 // One registration.  Texts are code page 932 bytes.
 struct THK {
-    std::string Path;                 // target, or kShowMainWindowTarget
-    std::string Parameter;            // handed to the shell; may be empty
-    std::uint16_t Modifiers = 0;      // ModAlt | ModCtrl | ModShift, as RegisterHotKey takes them
-    std::uint16_t VirtualKey = 0;     // 0 marks a slot that holds no registration
-    std::int32_t HotkeyId = 0;        // -1 not registered, else 256 or more; never stored
-    std::int32_t Valid = 0;           // 1 enabled, 0 disabled
-    std::int32_t Size = 0;            // 0 normal, 1 maximised, 2 minimised
+    std::string Path;              // target, or kShowMainWindowTarget
+    std::string Parameter;         // handed to the shell; may be empty
+    std::uint16_t Modifiers = 0;   // ModAlt | ModCtrl | ModShift, as RegisterHotKey takes them
+    std::uint16_t VirtualKey = 0;  // 0 marks a slot that holds no registration
+    std::int32_t HotkeyId = 0;     // -1 not registered, else 256 or more; never stored
+    std::int32_t Valid = 0;        // 1 enabled, 0 disabled
+    std::int32_t Size = 0;         // 0 normal, 1 maximised, 2 minimised
 };
 
 constexpr int kMaxHotkeys = 100;

@@ -12,8 +12,8 @@ std::string IoErrorText(std::uint32_t code) {
         case 4: text = "ｵｰﾌﾟﾝしたﾌｧｲﾙが多すぎます"; break;
         case 5: text = "ﾌｧｲﾙへのｱｸｾｽが拒否されました"; break;
         case 100: text = "ﾌｧｲﾙの末尾以降を読み込みました"; break;
-        case 39:    // ERROR_HANDLE_DISK_FULL
-        case 112:   // ERROR_DISK_FULL
+        case 39:   // ERROR_HANDLE_DISK_FULL
+        case 112:  // ERROR_DISK_FULL
         case 101: text = "ﾃﾞｨｽｸがいっぱいです"; break;
         case 106: text = "入力値が数値ではありません"; break;
         default:

@@ -39,7 +39,7 @@ public:
         value = 0;
         if (AtEnd()) return true;
         std::size_t start = pos_;
-        while (!AtEnd() && pos_ - start < kMaxNumberLength && static_cast<unsigned char>(data_[pos_]) > 32) ++pos_;
+        while (!AtEnd() && pos_ - start<kMaxNumberLength&& static_cast<unsigned char>(data_[pos_])> 32) ++pos_;
         return ConvertInteger(data_.substr(start, pos_ - start), value);
     }
 
@@ -131,7 +131,7 @@ void SetDefaultEntries(EntryTable& table) {
     launch.Path = "calc.exe";
     launch.Parameter.clear();
     launch.Modifiers = ModCtrl | ModShift;
-    launch.VirtualKey = 67;   // C
+    launch.VirtualKey = 67;  // C
     launch.Valid = 1;
     launch.Size = 0;
 
@@ -139,7 +139,7 @@ void SetDefaultEntries(EntryTable& table) {
     show.Path = kShowMainWindowTarget;
     show.Parameter.clear();
     show.Modifiers = ModCtrl;
-    show.VirtualKey = 220;    // a key without a name
+    show.VirtualKey = 220;  // a key without a name
     show.Valid = 1;
     show.Size = 0;
 }

@@ -13,8 +13,8 @@ namespace velmora {
 constexpr std::uint32_t kErrorNotAnInteger = 106;
 
 struct ParseResult {
-    int count;             // entries read (at most kMaxHotkeys), the failed one included
-    std::uint32_t error;   // 0, or kErrorNotAnInteger
+    int count;            // entries read (at most kMaxHotkeys), the failed one included
+    std::uint32_t error;  // 0, or kErrorNotAnInteger
 };
 
 // Reads entries into slots 1, 2, ... of `table` (only Path, Parameter,

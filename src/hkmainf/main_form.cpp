@@ -15,17 +15,17 @@ namespace velmora::hkmainf {
 
 namespace {
 
-constexpr std::uint16_t kVkDigit1 = 49;   // the 1 of the main keyboard; the numeric pad's is 97
+constexpr std::uint16_t kVkDigit1 = 49;  // the 1 of the main keyboard; the numeric pad's is 97
 
 }  // namespace
 
-const char* const TMainForm::kVersionText =
-    "Velmora ver " VELMORA_VERSION "\r"
-    "by Velmora developers\r"
-    "(velmora@example.org)\r"
-    "\r"
-    "\r"
-    "ご意見ご要望等をお寄せください.";
+const char* const TMainForm::kVersionText = "Velmora ver " VELMORA_VERSION
+                                            "\r"
+                                            "by Velmora developers\r"
+                                            "(velmora@example.org)\r"
+                                            "\r"
+                                            "\r"
+                                            "ご意見ご要望等をお寄せください.";
 const char* const TMainForm::kQuitQuestion = "終了します.よろしいですか？";
 
 TMainForm::TMainForm(HotkeyService& service, OsServices& os)
@@ -69,9 +69,8 @@ bool TMainForm::LoadComponent(const forms::ObjectDesc& desc) {
         TaskTray1DblClick(sender, button);
     };
     events.mouse["TaskTray1MouseUp"] = [this](tasktray::TTaskTray& sender, tasktray::TMouseButton button,
-                                              tasktray::TShiftState shift, int x, int y) {
-        TaskTray1MouseUp(sender, button, shift, x, y);
-    };
+                                              tasktray::TShiftState shift, int x,
+                                              int y) { TaskTray1MouseUp(sender, button, shift, x, y); };
     auto tray = std::make_unique<tasktray::TTaskTray>(*this, os_);
     // Applying the stored properties (Registered last) puts the icon into
     // the notification area before FormCreate runs.
@@ -133,8 +132,7 @@ void TMainForm::EndSession() {
     if (TaskTray1) TaskTray1->RemoveIcon();
 }
 
-bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
-                              std::intptr_t& result) {
+bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) {
     switch (msg) {
         case forms::WmHotkey:
             service_.HotkeyPressed(wParam);
@@ -147,26 +145,20 @@ bool TMainForm::HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::int
             result = 1;
             return true;
         case forms::WmTimer:
-            if (wParam == kTrayRetryTimer && TaskTray1)
-                TrayRetryTick();
-            else if (wParam == HotkeyService::kKeyWatchTimer)
-                service_.KeyWatchTick();
-            else
-                break;
+            if (wParam == kTrayRetryTimer && TaskTray1) TrayRetryTick();
+            else if (wParam == HotkeyService::kKeyWatchTimer) service_.KeyWatchTick();
+            else break;
             result = 0;
             return true;
         case forms::WmEndSession:
             if (wParam != 0) EndSession();
             result = 0;
             return true;
-        default:
-            break;
+        default: break;
     }
     if (taskbarCreatedMessage_ != 0 && msg == taskbarCreatedMessage_) {
-        if (tasktray::TaskbarCreated())
-            KillTimer(kTrayRetryTimer);
-        else
-            StartTrayRetry();
+        if (tasktray::TaskbarCreated()) KillTimer(kTrayRetryTimer);
+        else StartTrayRetry();
         result = 0;
         return true;
     }
@@ -205,10 +197,8 @@ void TMainForm::FormCloseQuery(bool& canClose) {
 void TMainForm::CloseBtnClick() { Hide(); }
 
 void TMainForm::FormKeyDown(std::uint16_t& key, forms::ShiftState) {
-    if (key == forms::VkEscape)
-        Hide();
-    else if (key == kVkDigit1)
-        EditBtnClick();
+    if (key == forms::VkEscape) Hide();
+    else if (key == kVkDigit1) EditBtnClick();
 }
 
 // --- commands --------------------------------------------------------------
@@ -239,14 +229,11 @@ void TMainForm::TaskTray1DblClick(tasktray::TTaskTray&, tasktray::TMouseButton b
     if (button == tasktray::mbLeft) EditBtnClick();
 }
 
-void TMainForm::TaskTray1MouseUp(tasktray::TTaskTray&, tasktray::TMouseButton button, tasktray::TShiftState,
-                                 int, int) {
+void TMainForm::TaskTray1MouseUp(tasktray::TTaskTray&, tasktray::TMouseButton button, tasktray::TShiftState, int, int) {
     if (button == tasktray::mbRight) ShowMainWindow();
 }
 
-void TMainForm::HelpBtnClick() {
-    ShowHelpTopic(os_, Handle(), service_.HelpFile, kHelpTopicMainWindow);
-}
+void TMainForm::HelpBtnClick() { ShowHelpTopic(os_, Handle(), service_.HelpFile, kHelpTopicMainWindow); }
 
 void TMainForm::VerBtnClick() {
     service_.MessageText = kVersionText;
@@ -262,8 +249,6 @@ void TMainForm::ExitBtnClick() {
 
 void TMainForm::ShowMessageBox() { hksub::RunMessageBox(this, service_.MessageText, false); }
 
-bool TMainForm::ConfirmMessageBox() {
-    return hksub::RunMessageBox(this, service_.MessageText, true) == forms::mrOk;
-}
+bool TMainForm::ConfirmMessageBox() { return hksub::RunMessageBox(this, service_.MessageText, true) == forms::mrOk; }
 
 }  // namespace velmora::hkmainf

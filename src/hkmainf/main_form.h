@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "TaskTray/task_tray.h"
 #include "forms/formdesc.h"
 #include "forms/forms.h"
-#include "TaskTray/task_tray.h"
 #include "hkmainf/hotkey_service.h"
 #include "platform/os_services.h"
 
@@ -42,8 +42,8 @@ public:
     void CloseBtnClick();
     void ExitBtnClick();
     void TaskTray1DblClick(tasktray::TTaskTray& sender, tasktray::TMouseButton button);
-    void TaskTray1MouseUp(tasktray::TTaskTray& sender, tasktray::TMouseButton button,
-                          tasktray::TShiftState shift, int x, int y);
+    void TaskTray1MouseUp(tasktray::TTaskTray& sender, tasktray::TMouseButton button, tasktray::TShiftState shift,
+                          int x, int y);
 
     // --- MainWindowPort ------------------------------------------------------
     WindowHandle MainHandle() override;
@@ -55,8 +55,7 @@ public:
     void SetMainTimer(std::uintptr_t id, unsigned milliseconds) override { SetTimer(id, milliseconds); }
     void KillMainTimer(std::uintptr_t id) override { KillTimer(id); }
 
-    bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam,
-                       std::intptr_t& result) override;
+    bool HandleMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t& result) override;
     bool LoadComponent(const forms::ObjectDesc& desc) override;
 
     // The texts of the version and quit commands.

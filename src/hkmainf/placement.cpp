@@ -2,8 +2,8 @@
 
 namespace velmora::hkmainf {
 
-WindowPlace PlaceBesideTaskbar(const std::optional<Rect>& taskbar, int screenWidth, int screenHeight,
-                               int width, int height, const Rect& workArea) {
+WindowPlace PlaceBesideTaskbar(const std::optional<Rect>& taskbar, int screenWidth, int screenHeight, int width,
+                               int height, const Rect& workArea) {
     WindowPlace place;
     if (!taskbar) {
         place.left = workArea.right - width;

@@ -17,7 +17,7 @@ struct WindowPlace {
 // `taskbar` is the shell's answer to ABM_GETTASKBARPOS, empty when the shell
 // could not give one; the window then goes to the bottom-right corner of
 // `workArea`.  `width` and `height` are the window's outer size.
-WindowPlace PlaceBesideTaskbar(const std::optional<Rect>& taskbar, int screenWidth, int screenHeight,
-                               int width, int height, const Rect& workArea);
+WindowPlace PlaceBesideTaskbar(const std::optional<Rect>& taskbar, int screenWidth, int screenHeight, int width,
+                               int height, const Rect& workArea);
 
 }  // namespace velmora::hkmainf

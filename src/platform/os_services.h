@@ -70,10 +70,10 @@ enum NotifyIconFlags : std::uint32_t { NifMessage = 1, NifIcon = 2, NifTip = 4 }
 struct OpenFileRequest {
     WindowHandle owner = 0;
     std::string title;
-    std::string filter;         // "name|pattern|name|pattern" as stored in the form
+    std::string filter;  // "name|pattern|name|pattern" as stored in the form
     int filterIndex = 1;
-    std::string initialDir;     // UTF-8
-    std::string fileName;       // preset name, UTF-8
+    std::string initialDir;  // UTF-8
+    std::string fileName;    // preset name, UTF-8
     bool hideReadOnly = true;
     bool fileMustExist = false;
 };
@@ -86,14 +86,12 @@ public:
     virtual ~OsServices() = default;
 
     // --- system-wide hotkeys -------------------------------------------
-    virtual bool RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers,
-                                std::uint32_t virtualKey) = 0;
+    virtual bool RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers, std::uint32_t virtualKey) = 0;
     virtual void UnregisterHotKey(WindowHandle owner, int id) = 0;
 
     // --- shell (every text UTF-8) -------------------------------------------
-    virtual void ShellExecute(WindowHandle owner, const std::string& operation,
-                              const std::string& file, const std::string& parameters,
-                              const std::string& directory, int showCommand) = 0;
+    virtual void ShellExecute(WindowHandle owner, const std::string& operation, const std::string& file,
+                              const std::string& parameters, const std::string& directory, int showCommand) = 0;
 
     // --- program file and list file (paths UTF-8) --------------------------
     // Full path of the running program (GetModuleFileName).
@@ -129,10 +127,10 @@ public:
 
     // --- cursor, taskbar, screen ------------------------------------------
     virtual Point CursorPos() = 0;
-    virtual bool TaskbarRect(Rect& rect) = 0;     // SHAppBarMessage(ABM_GETTASKBARPOS)
-    virtual int ScreenWidth() = 0;                // GetSystemMetrics(SM_CXSCREEN)
-    virtual int ScreenHeight() = 0;               // GetSystemMetrics(SM_CYSCREEN)
-    virtual Rect WorkArea() = 0;                  // SystemParametersInfo(SPI_GETWORKAREA)
+    virtual bool TaskbarRect(Rect& rect) = 0;  // SHAppBarMessage(ABM_GETTASKBARPOS)
+    virtual int ScreenWidth() = 0;             // GetSystemMetrics(SM_CXSCREEN)
+    virtual int ScreenHeight() = 0;            // GetSystemMetrics(SM_CYSCREEN)
+    virtual Rect WorkArea() = 0;               // SystemParametersInfo(SPI_GETWORKAREA)
 
     // --- notification area ----------------------------------------------
     virtual bool ShellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;

@@ -22,11 +22,23 @@ class Entry {
 public:
     explicit Entry(std::string path, std::uint16_t modifiers = 0, std::uint16_t virtualKey = 0)
         : e_{.Path = std::move(path), .Parameter = {}, .Modifiers = modifiers, .VirtualKey = virtualKey, .Valid = 1} {}
-    Entry&& Param(std::string parameter) && { e_.Parameter = std::move(parameter); return std::move(*this); }
-    Entry&& Valid(std::int32_t valid) && { e_.Valid = valid; return std::move(*this); }
+    Entry&& Param(std::string parameter) && {
+        e_.Parameter = std::move(parameter);
+        return std::move(*this);
+    }
+    Entry&& Valid(std::int32_t valid) && {
+        e_.Valid = valid;
+        return std::move(*this);
+    }
     Entry&& Disabled() && { return std::move(*this).Valid(0); }
-    Entry&& Size(std::int32_t size) && { e_.Size = size; return std::move(*this); }
-    Entry&& HotkeyId(std::int32_t id) && { e_.HotkeyId = id; return std::move(*this); }
+    Entry&& Size(std::int32_t size) && {
+        e_.Size = size;
+        return std::move(*this);
+    }
+    Entry&& HotkeyId(std::int32_t id) && {
+        e_.HotkeyId = id;
+        return std::move(*this);
+    }
     operator const THK&() const { return e_; }
 
 private:

@@ -125,8 +125,7 @@ void FakeOs::ErrorBox(WindowHandle owner, const std::string& caption, const std:
     errorBoxes.push_back({owner, caption, text});
 }
 
-bool FakeOs::WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command,
-                     const std::string& macro) {
+bool FakeOs::WinHelp(WindowHandle owner, const std::string& helpFile, std::uint32_t command, const std::string& macro) {
     calls.push_back({call::WinHelp, command, macro});
     helpCalls.push_back({owner, helpFile, command, macro});
     return winHelpResult;
@@ -228,11 +227,33 @@ std::string FakeOs::TakeDroppedFile(std::uintptr_t drop) {
 }
 
 void PrintTo(const Call& c, std::ostream* os) {
-    static const char* const kNames[] = {
-        "RegisterHotKey", "UnregisterHotKey", "ShellExecute", "Read", "Create", "Write", "Flush", "Close", "Replace",
-        "Rename", "Delete", "ErrorBox", "WinHelp", "AssociatedCommand", "CursorPos", "TaskbarRect", "ShellNotifyIcon",
-        "SetForegroundWindow", "TrackPopupMenu", "RegisterWindowMessage", "LoadIconResource", "CopyIcon",
-        "DestroyIcon", "GetOpenFileName", "DragAcceptFiles", "TakeDroppedFile", "Note"};
+    static const char* const kNames[] = {"RegisterHotKey",
+                                         "UnregisterHotKey",
+                                         "ShellExecute",
+                                         "Read",
+                                         "Create",
+                                         "Write",
+                                         "Flush",
+                                         "Close",
+                                         "Replace",
+                                         "Rename",
+                                         "Delete",
+                                         "ErrorBox",
+                                         "WinHelp",
+                                         "AssociatedCommand",
+                                         "CursorPos",
+                                         "TaskbarRect",
+                                         "ShellNotifyIcon",
+                                         "SetForegroundWindow",
+                                         "TrackPopupMenu",
+                                         "RegisterWindowMessage",
+                                         "LoadIconResource",
+                                         "CopyIcon",
+                                         "DestroyIcon",
+                                         "GetOpenFileName",
+                                         "DragAcceptFiles",
+                                         "TakeDroppedFile",
+                                         "Note"};
     *os << kNames[c.kind];
     for (const Call::Arg& arg : c.args) std::visit([os](const auto& value) { *os << ' ' << value; }, arg);
 }

@@ -29,10 +29,33 @@ namespace call {
 // WriteFile (Write, Flush, Close), and Note, which is no call: a test writes
 // it into the log to see its own events in order among the calls.
 enum Kind {
-    RegisterHotKey, UnregisterHotKey, ShellExecute, Read, Create, Write, Flush, Close, Replace, Rename, Delete,
-    ErrorBox, WinHelp, AssociatedCommand, CursorPos, TaskbarRect, ShellNotifyIcon, SetForegroundWindow,
-    TrackPopupMenu, RegisterWindowMessage, LoadIconResource, CopyIcon, DestroyIcon, GetOpenFileName,
-    DragAcceptFiles, TakeDroppedFile, Note
+    RegisterHotKey,
+    UnregisterHotKey,
+    ShellExecute,
+    Read,
+    Create,
+    Write,
+    Flush,
+    Close,
+    Replace,
+    Rename,
+    Delete,
+    ErrorBox,
+    WinHelp,
+    AssociatedCommand,
+    CursorPos,
+    TaskbarRect,
+    ShellNotifyIcon,
+    SetForegroundWindow,
+    TrackPopupMenu,
+    RegisterWindowMessage,
+    LoadIconResource,
+    CopyIcon,
+    DestroyIcon,
+    GetOpenFileName,
+    DragAcceptFiles,
+    TakeDroppedFile,
+    Note
 };
 }  // namespace call
 
@@ -47,20 +70,25 @@ struct Call {
     bool operator==(const Call&) const = default;
 };
 using Calls = std::vector<Call>;
-void PrintTo(const Call& c, std::ostream* os);   // one line: "Create C:\a.tmp"
+void PrintTo(const Call& c, std::ostream* os);  // one line: "Create C:\a.tmp"
 
 class FakeOs : public OsServices {
 public:
     // --- hotkeys ---------------------------------------------------------
-    struct HotkeyCall { WindowHandle owner; int id; std::uint32_t modifiers; std::uint32_t vk; };
-    std::vector<HotkeyCall> registered;       // successful and refused RegisterHotKey calls
-    std::vector<int> unregistered;            // ids passed to UnregisterHotKey
+    struct HotkeyCall {
+        WindowHandle owner;
+        int id;
+        std::uint32_t modifiers;
+        std::uint32_t vk;
+    };
+    std::vector<HotkeyCall> registered;  // successful and refused RegisterHotKey calls
+    std::vector<int> unregistered;       // ids passed to UnregisterHotKey
     // Combinations (modifiers << 16 | vk) that RegisterHotKey refuses.
     std::set<std::uint32_t> refusedCombos;
     // When true, a combination already held (registered and not unregistered)
     // is refused, as Windows does.
     bool refuseHeldCombos = true;
-    std::map<int, std::uint32_t> held;        // id -> combo currently held
+    std::map<int, std::uint32_t> held;  // id -> combo currently held
 
     // --- shell ------------------------------------------------------------
     struct ShellCall {
@@ -73,21 +101,24 @@ public:
 
     // --- files --------------------------------------------------------------
     std::string moduleFileName = "C:\\Velmora\\velmora.exe";
-    std::map<std::string, std::string> files;            // path -> contents
-    std::map<std::string, IoError> readErrors;           // path -> error on read
-    std::map<std::string, IoError> createErrors;         // path -> error on create
+    std::map<std::string, std::string> files;     // path -> contents
+    std::map<std::string, IoError> readErrors;    // path -> error on read
+    std::map<std::string, IoError> createErrors;  // path -> error on create
     // Fault injection for the save: the n-th (1-based) call of each kind fails.
     int failWriteAt = 0;
     int failFlushAt = 0;
     int failCloseAt = 0;
     int failReplaceAt = 0;
     int failRenameAt = 0;
-    IoError injectedError = 112;   // ERROR_DISK_FULL
+    IoError injectedError = 112;  // ERROR_DISK_FULL
     int writes = 0, flushes = 0, closes = 0, replaces = 0, renames = 0;
-    int openWriteFiles = 0;        // files created and not yet closed
+    int openWriteFiles = 0;  // files created and not yet closed
 
     // --- error box, help --------------------------------------------------
-    struct ErrorBoxCall { WindowHandle owner; std::string caption, text; };
+    struct ErrorBoxCall {
+        WindowHandle owner;
+        std::string caption, text;
+    };
     std::vector<ErrorBoxCall> errorBoxes;
     std::vector<ErrorBoxCall> infoBoxes;
     struct HelpCall {
@@ -110,36 +141,43 @@ public:
     Rect workArea{0, 0, 1024, 738};
 
     // --- notification area ------------------------------------------------
-    struct NotifyCall { NotifyIconMessage message; NotifyIconData data; };
+    struct NotifyCall {
+        NotifyIconMessage message;
+        NotifyIconData data;
+    };
     std::vector<NotifyCall> notifyCalls;
-    std::function<bool(NotifyIconMessage, const NotifyIconData&)> notifyResult;   // default: true
+    std::function<bool(NotifyIconMessage, const NotifyIconData&)> notifyResult;  // default: true
     std::vector<WindowHandle> foregrounded;
-    struct PopupCall { std::uintptr_t menu; WindowHandle owner; int x, y; };
+    struct PopupCall {
+        std::uintptr_t menu;
+        WindowHandle owner;
+        int x, y;
+    };
     std::vector<PopupCall> popups;
-    std::map<std::string, std::uint32_t> registeredMessages;   // name -> number (from 0xC000)
-    std::vector<std::pair<WindowHandle, std::uint32_t>> allowed;   // AllowMessage calls
+    std::map<std::string, std::uint32_t> registeredMessages;      // name -> number (from 0xC000)
+    std::vector<std::pair<WindowHandle, std::uint32_t>> allowed;  // AllowMessage calls
 
     // --- icons --------------------------------------------------------------
     // Resource names LoadIconResource knows; each load hands out a fresh handle.
     std::set<std::string> iconResources{"MAINICON", "#1"};
     std::uintptr_t nextIcon = 0x1000;
-    std::map<std::uintptr_t, std::string> liveIcons;   // handle -> resource it shows
+    std::map<std::uintptr_t, std::string> liveIcons;  // handle -> resource it shows
     std::vector<std::uintptr_t> destroyedIcons;
-    int badIconDestroys = 0;        // DestroyIcon of a handle not live (double free)
+    int badIconDestroys = 0;  // DestroyIcon of a handle not live (double free)
     bool copyIconFails = false;
 
     // --- keyboard -----------------------------------------------------------
     // VkKeyScan answers: by character, else the US layout's for letters and
     // digits, else -1.
     std::map<char, std::int16_t> vkKeyScan;
-    std::set<std::uint16_t> keysDown;          // what KeyIsDown answers true for
+    std::set<std::uint16_t> keysDown;  // what KeyIsDown answers true for
 
     // --- dialogs and drops ---------------------------------------------------
     std::vector<OpenFileRequest> openRequests;
     bool openDialogResult = false;
     std::string openDialogChoice;
     std::vector<std::pair<WindowHandle, bool>> dragAccept;
-    std::map<std::uintptr_t, std::vector<std::string>> drops;   // drop handle -> files
+    std::map<std::uintptr_t, std::vector<std::string>> drops;  // drop handle -> files
     std::vector<std::uintptr_t> dropsFinished;
 
     // Every call, in order.

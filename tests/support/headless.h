@@ -36,8 +36,8 @@ public:
     // What each modal form showed when it opened, in order.
     struct ModalRecord {
         std::string formName;
-        std::map<std::string, std::string> texts;     // control name -> text
-        std::map<std::string, bool> visible;          // control name -> visible
+        std::map<std::string, std::string> texts;  // control name -> text
+        std::map<std::string, bool> visible;       // control name -> visible
         int result = mrNone;
     };
     const std::vector<ModalRecord>& ModalLog() const { return log_; }

@@ -19,9 +19,9 @@ public:
 
     explicit FakeMainWindow(HotkeyService& s) : service(s) {}
     HotkeyService& service;
-    std::vector<std::string> shown;   // OK-only boxes
-    std::vector<std::string> asked;   // OK/Cancel boxes
-    std::deque<bool> answers;         // a confirmation beyond them is a failure
+    std::vector<std::string> shown;  // OK-only boxes
+    std::vector<std::string> asked;  // OK/Cancel boxes
+    std::deque<bool> answers;        // a confirmation beyond them is a failure
 
     WindowHandle MainHandle() override { return kHandle; }
     bool MainVisible() override { return true; }

@@ -22,7 +22,7 @@ TEST(Cp932Path, FolderAndName_ShouldSplitAtTheLastSeparatorCharacter) {
     // "表" is 0x95 0x5C: its second byte has the value of a backslash.
     const std::string hyo = "表";
     ASSERT_EQ(hyo, "\x95\x5C");
-    const std::string so = "ソ";   // 0x83 0x5C
+    const std::string so = "ソ";  // 0x83 0x5C
     ASSERT_EQ(so, "\x83\x5C");
     const PathCase cases[] = {
         {"C:\\Tools\\x.exe", "C:\\Tools\\", "x.exe"},

@@ -51,24 +51,24 @@ void Key(TDLBox& box, std::uint16_t key, forms::ShiftState shift = 0) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, DLBoxCloseTest,
-    ::testing::Values(
-        CloseCase{"OkClickAlone", false, [](TDLBox& b, auto&) { b.OkButton->UserClick(); }, forms::mrOk},
-        CloseCase{"EnterAlone", false, [](TDLBox& b, auto&) { Key(b, forms::VkReturn); }, forms::mrOk},
-        CloseCase{"SystemCloseAlone", false, [](TDLBox& b, auto&) { b.Close(); }, forms::mrCancel},
-        CloseCase{"QuitAlone", false, [](TDLBox&, auto& be) { be.PostQuit(); }, forms::mrCancel},
-        CloseCase{"OkClickConfirm", true, [](TDLBox& b, auto&) { b.OkButton->UserClick(); }, forms::mrOk},
-        CloseCase{"EnterConfirm", true, [](TDLBox& b, auto&) { Key(b, forms::VkReturn); }, forms::mrOk},
-        CloseCase{"CancelClick", true, [](TDLBox& b, auto&) { b.CancelBtn->UserClick(); }, forms::mrCancel},
-        CloseCase{"EscConfirm", true, [](TDLBox& b, auto&) { Key(b, forms::VkEscape); }, forms::mrCancel},
-        CloseCase{"TabThenEnterPressesCancel", true,
-                  [](TDLBox& b, auto&) {
-                      Key(b, forms::VkTab);
-                      EXPECT_EQ(b.FocusedControl(), b.CancelBtn);
-                      Key(b, forms::VkReturn);
-                  },
-                  forms::mrCancel},
-        CloseCase{"SystemCloseConfirm", true, [](TDLBox& b, auto&) { b.Close(); }, forms::mrCancel},
-        CloseCase{"QuitConfirm", true, [](TDLBox&, auto& be) { be.PostQuit(); }, forms::mrCancel}),
+    ::testing::Values(CloseCase{"OkClickAlone", false, [](TDLBox& b, auto&) { b.OkButton->UserClick(); }, forms::mrOk},
+                      CloseCase{"EnterAlone", false, [](TDLBox& b, auto&) { Key(b, forms::VkReturn); }, forms::mrOk},
+                      CloseCase{"SystemCloseAlone", false, [](TDLBox& b, auto&) { b.Close(); }, forms::mrCancel},
+                      CloseCase{"QuitAlone", false, [](TDLBox&, auto& be) { be.PostQuit(); }, forms::mrCancel},
+                      CloseCase{"OkClickConfirm", true, [](TDLBox& b, auto&) { b.OkButton->UserClick(); }, forms::mrOk},
+                      CloseCase{"EnterConfirm", true, [](TDLBox& b, auto&) { Key(b, forms::VkReturn); }, forms::mrOk},
+                      CloseCase{"CancelClick", true, [](TDLBox& b, auto&) { b.CancelBtn->UserClick(); },
+                                forms::mrCancel},
+                      CloseCase{"EscConfirm", true, [](TDLBox& b, auto&) { Key(b, forms::VkEscape); }, forms::mrCancel},
+                      CloseCase{"TabThenEnterPressesCancel", true,
+                                [](TDLBox& b, auto&) {
+                                    Key(b, forms::VkTab);
+                                    EXPECT_EQ(b.FocusedControl(), b.CancelBtn);
+                                    Key(b, forms::VkReturn);
+                                },
+                                forms::mrCancel},
+                      CloseCase{"SystemCloseConfirm", true, [](TDLBox& b, auto&) { b.Close(); }, forms::mrCancel},
+                      CloseCase{"QuitConfirm", true, [](TDLBox&, auto& be) { be.PostQuit(); }, forms::mrCancel}),
     [](const ::testing::TestParamInfo<CloseCase>& instance) { return std::string(instance.param.name); });
 
 TEST_F(DLBoxTest, ShowsTheTextWithOkOnlyOrWithCancel) {

@@ -106,7 +106,7 @@ struct ControlRow {
     const char* parent;
     int left, top, width, height;
     const char* caption;
-    int tabOrder;        // -1: none
+    int tabOrder;  // -1: none
     int fontHeight;
     const char* hint;
 };
@@ -185,8 +185,8 @@ TEST_F(EditorForm, TabShouldWalkListButtonColumnThenPanel) {
     std::vector<std::string> names;
     for (Control* c : e.TabOrderList()) names.push_back(c->Name());
     EXPECT_EQ(names, (std::vector<std::string>{"List1", "ValidBtn", "DelBtn", "PasteBtn", "CloseBtn", "CancelBtn",
-                                               "HelpBtn", "Chk_Ctrl", "Chk_Alt", "Chk_Shift", "Combo_Key",
-                                               "ShortCut", "ReferBtn", "Parameter", "AddBtn", "ClearBtn", "Size"}));
+                                               "HelpBtn", "Chk_Ctrl", "Chk_Alt", "Chk_Shift", "Combo_Key", "ShortCut",
+                                               "ReferBtn", "Parameter", "AddBtn", "ClearBtn", "Size"}));
 }
 
 TEST_F(EditorForm, EnlargingShouldGrowOnlyTheList) {
@@ -211,8 +211,8 @@ TEST_F(EditorForm, OpeningShouldAcceptFilesListSortedAndSelectFirstRow) {
     ASSERT_EQ(os.dragAccept.size(), 1u);
     EXPECT_EQ(os.dragAccept[0].first, e.Handle());
     EXPECT_TRUE(os.dragAccept[0].second);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"Ctrl + $DC : VELMORA_SHOWMAINWINDOW [o]",
-                                                "Ctrl + Shift + C : calc.exe [o]"}));
+    EXPECT_EQ(Rows(),
+              (std::vector<std::string>{"Ctrl + $DC : VELMORA_SHOWMAINWINDOW [o]", "Ctrl + Shift + C : calc.exe [o]"}));
     EXPECT_EQ(e.List1->ItemIndex(), 0);
     EXPECT_TRUE(e.ValidBtn->Checked());
     EXPECT_EQ(e.HK_ID->Text(), "$0101");
@@ -234,8 +234,8 @@ TEST_F(EditorForm, SelectingShouldShowStateAndIdWithoutChangingAnything) {
     main.shown.clear();
     TREditor& e = Open();
     // Shift+A was refused at registration and is disabled now.
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"F1 : f1.exe [o]", "( F2 : off.exe [o] )",
-                                                "( Shift + A : refused.exe [o] )"}));
+    EXPECT_EQ(Rows(),
+              (std::vector<std::string>{"F1 : f1.exe [o]", "( F2 : off.exe [o] )", "( Shift + A : refused.exe [o] )"}));
     e.List1->UserSelect(1);
     EXPECT_FALSE(e.ValidBtn->Checked());
     EXPECT_EQ(e.HK_ID->Text(), "(None)");
@@ -248,25 +248,25 @@ TEST_F(EditorForm, SelectingShouldShowStateAndIdWithoutChangingAnything) {
 }
 
 TEST_F(EditorForm, SelectingAnEntryThatTheBoxResortsShouldShowItsOwnId) {
-    Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42).Valid(7)});   // Valid 7 sorts first, shown disabled
+    Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42).Valid(7)});  // Valid 7 sorts first, shown disabled
     TREditor& e = Open();
     e.List1->UserSelect(1);
-    e.List1->UserSelect(0);   // unchecking the box stores 0 and moves b.exe behind a.exe
+    e.List1->UserSelect(0);  // unchecking the box stores 0 and moves b.exe behind a.exe
     EXPECT_EQ(e.HK_ID->Text(), "$0101");
 }
 
 TEST_F(EditorForm, DisablingShouldMoveEntryBehindEnabledOnesAndKeepItSelected) {
     Live({Entry("a.exe", 0, 0x41), Entry("b.exe", 0, 0x42), Entry("c.exe", 0, 0x43)});
     TREditor& e = Open();
-    e.List1->UserSelect(0);   // A, id 256
+    e.List1->UserSelect(0);  // A, id 256
     e.ValidBtn->UserClick();
     EXPECT_EQ(Rows(), (std::vector<std::string>{"B : b.exe [o]", "C : c.exe [o]", "( A : a.exe [o] )"}));
     EXPECT_EQ(e.List1->ItemIndex(), 2);
     EXPECT_FALSE(e.ValidBtn->Checked());
-    EXPECT_EQ(e.HK_ID->Text(), "$0100");   // the old id until the commit
+    EXPECT_EQ(e.HK_ID->Text(), "$0100");  // the old id until the commit
     EXPECT_EQ(e.Work.EditorTable[1].Valid, 0);
 
-    e.ValidBtn->UserClick();   // and back
+    e.ValidBtn->UserClick();  // and back
     EXPECT_EQ(Rows().front(), "A : a.exe [o]");
     EXPECT_EQ(e.List1->ItemIndex(), 0);
     EXPECT_EQ(e.Work.EditorTable[1].Valid, 1);
@@ -330,7 +330,7 @@ TEST_F(EditorForm, DeletingOnlyRowShouldLeaveEmptyListShowingNone) {
     EXPECT_EQ(e.List1->ItemIndex(), -1);
     EXPECT_FALSE(e.ValidBtn->Checked());
     EXPECT_EQ(e.HK_ID->Text(), "(None)");
-    e.DelBtn->UserClick();   // nothing selected: no question
+    e.DelBtn->UserClick();  // nothing selected: no question
     EXPECT_EQ(main.asked.size(), 1u);
 }
 
@@ -365,11 +365,11 @@ TEST_F(EditorForm, OkShouldCommitDeletionsAndAdditionsInSlotOrder) {
     os.unregistered.clear();
     os.registered.clear();
     RunModal([&](TREditor& e) {
-        e.List1->UserSelect(0);   // A in slot 1
+        e.List1->UserSelect(0);  // A in slot 1
         main.answers = {true};
-        e.DelBtn->UserClick();    // C moves into slot 1
+        e.DelBtn->UserClick();  // C moves into slot 1
         Compose(true, false, false, "$70", "new.exe");
-        e.AddBtn->UserClick();    // slot 3
+        e.AddBtn->UserClick();  // slot 3
         e.CloseBtn->UserClick();
     });
     EXPECT_EQ(os.unregistered, (std::vector<int>{256, 257, 258}));
@@ -417,7 +417,7 @@ TEST_F(EditorForm, CancelAfterChangesShouldLeaveLiveTableAndHotkeysUntouched) {
               forms::mrCancel);
     EXPECT_EQ(RunModal([&](TREditor& e) {
                   changeEverything(e);
-                  e.Close();   // the close box
+                  e.Close();  // the close box
               }),
               forms::mrCancel);
     EXPECT_EQ(service.HotkeyCount, 2);
@@ -477,9 +477,10 @@ TEST_F(EditorForm, AddShouldAppendClearInputsAndLeaveNoSelection) {
     TREditor& e = Open();
     Compose(true, true, true, "$74  F5", "E:\\Tools\\edit.exe", "/n", 1);
     e.AddBtn->UserClick();
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"A : a.exe [o]", "Ctrl + Shift + Alt + F5 : E:\\Tools\\edit.exe /n [O]"}));
+    EXPECT_EQ(Rows(),
+              (std::vector<std::string>{"A : a.exe [o]", "Ctrl + Shift + Alt + F5 : E:\\Tools\\edit.exe /n [O]"}));
     EXPECT_EQ(e.List1->ItemIndex(), -1);
-    EXPECT_EQ(e.HK_ID->Text(), "$0100");   // still what it showed
+    EXPECT_EQ(e.HK_ID->Text(), "$0100");  // still what it showed
     const THK& added = e.Work.EditorTable[2];
     EXPECT_EQ(added.Modifiers, 7);
     EXPECT_EQ(added.VirtualKey, 0x74);
@@ -513,7 +514,7 @@ TEST_F(EditorForm, AddShouldIgnoreEmptyFileOrKeySilently) {
 TEST_F(EditorForm, KeyTextsShouldConvertOrGiveTheConversionMessage) {
     struct Case {
         const char* key;
-        int expected;   // -1: conversion message
+        int expected;  // -1: conversion message
     } cases[] = {{"$", -1}, {"$G1", -1}, {"$4 ", -1}, {"$4", 4}, {"$00", 0}, {"$dc", 0xDC}, {"$41  A", 0x41}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
@@ -526,7 +527,7 @@ TEST_F(EditorForm, KeyTextsShouldConvertOrGiveTheConversionMessage) {
             ASSERT_EQ(main.shown.size(), 1u);
             EXPECT_EQ(main.shown[0], "ショートカットキーの指定が\r間違っています。");
             EXPECT_EQ(e.Work.EditorCount, 0);
-            EXPECT_EQ(e.Combo_Key->Text(), c.key);   // inputs kept
+            EXPECT_EQ(e.Combo_Key->Text(), c.key);  // inputs kept
             EXPECT_EQ(e.ShortCut->Text(), "a.exe");
         } else {
             EXPECT_TRUE(main.shown.empty());
@@ -540,13 +541,13 @@ TEST_F(EditorForm, TypedCharacterShouldKeepItsShiftStateByte) {
     TREditor& e = Open();
     Compose(true, false, false, "a", "lower.exe");
     e.AddBtn->UserClick();
-    Compose(true, false, false, "A", "upper.exe");   // needs Shift on this layout
+    Compose(true, false, false, "A", "upper.exe");  // needs Shift on this layout
     e.AddBtn->UserClick();
     ASSERT_EQ(e.Work.EditorCount, 2);
     EXPECT_EQ(e.Work.EditorTable[1].VirtualKey, 0x41);
     EXPECT_EQ(e.Work.EditorTable[2].VirtualKey, 0x141);
-    EXPECT_EQ(e.Work.EditorTable[2].Modifiers, 2);   // not merged into the boxes
-    EXPECT_TRUE(main.asked.empty());                 // not the same combination
+    EXPECT_EQ(e.Work.EditorTable[2].Modifiers, 2);  // not merged into the boxes
+    EXPECT_TRUE(main.asked.empty());                // not the same combination
     EXPECT_EQ(Rows(), (std::vector<std::string>{"Ctrl + A : lower.exe [o]", "Ctrl + $141 : upper.exe [o]"}));
 }
 
@@ -625,7 +626,7 @@ TEST_F(EditorForm, PasteShouldCopyEntryIntoPanelAndMakeEnterAdd) {
     EXPECT_EQ(e.DefaultButton, e.AddBtn);
     EXPECT_TRUE(e.AddBtn->IsDefault());
     EXPECT_FALSE(e.CloseBtn->IsDefault());
-    EXPECT_EQ(e.List1->ItemIndex(), 0);   // the list is left as it was
+    EXPECT_EQ(e.List1->ItemIndex(), 0);  // the list is left as it was
     EXPECT_EQ(e.Work.EditorCount, 1);
 }
 
@@ -691,7 +692,7 @@ TEST_F(EditorForm, BrowsingShouldStartInFileFolderWithNamePreset) {
     EXPECT_TRUE(r.hideReadOnly);
     EXPECT_FALSE(r.fileMustExist);
     EXPECT_EQ(r.owner, e.Handle());
-    EXPECT_EQ(e.ShortCut->Text(), "E:\\Tools\\edit.exe");   // cancelled: unchanged
+    EXPECT_EQ(e.ShortCut->Text(), "E:\\Tools\\edit.exe");  // cancelled: unchanged
     EXPECT_EQ(e.Parameter->Text(), "/n");
 
     os.openDialogResult = true;
@@ -811,7 +812,7 @@ TEST_F(EditorForm, EnterAndEscapeShouldBeCapturedInDirectInputAndActAgainAfterLe
     int result = RunModal([&](TREditor& e) {
         e.ShortCut->SetFocus();
         e.ShortCut->UserType("a.exe");
-        e.Direct->UserClick();   // focuses the key field
+        e.Direct->UserClick();  // focuses the key field
         ASSERT_TRUE(e.Combo_Key->Focused());
         EXPECT_FALSE(e.AddBtn->IsDefault());
         EXPECT_FALSE(e.CancelBtn->IsCancel());
@@ -842,13 +843,13 @@ TEST_F(EditorForm, EnterAndEscapeShouldBeCapturedInDirectInputAndActAgainAfterLe
 TEST_F(EditorForm, DefaultFlagShouldFollowFileFieldOnlyWhenItWasSet) {
     TREditor& e = Open();
     e.Combo_Key->SetFocus();
-    e.Direct->UserClick();   // flags off while capturing
+    e.Direct->UserClick();  // flags off while capturing
     ASSERT_FALSE(e.CloseBtn->IsDefault());
-    e.ShortCut->SetText("x.exe");   // e.g. a drop while capturing
+    e.ShortCut->SetText("x.exe");  // e.g. a drop while capturing
     EXPECT_EQ(e.DefaultButton, e.AddBtn);
     EXPECT_FALSE(e.AddBtn->IsDefault());
     EXPECT_FALSE(e.CloseBtn->IsDefault());
-    e.ShortCut->SetFocus();   // leaving the key field
+    e.ShortCut->SetFocus();  // leaving the key field
     EXPECT_TRUE(e.AddBtn->IsDefault());
     EXPECT_FALSE(e.CloseBtn->IsDefault());
 }

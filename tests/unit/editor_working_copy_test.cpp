@@ -97,14 +97,14 @@ TEST(EditorDeleteSlot, ShouldMoveLastSlotIntoGapAndLeaveStaleCopy) {
     EXPECT_EQ(w.EditorCount, 2);
     EXPECT_EQ(w.EditorTable[1].Path, "c");
     EXPECT_EQ(w.EditorTable[2].Path, "b");
-    EXPECT_EQ(w.EditorTable[3].Path, "c");   // the old last slot keeps its contents
+    EXPECT_EQ(w.EditorTable[3].Path, "c");  // the old last slot keeps its contents
 
-    w.DeleteSlot(2);   // the last used slot: only the count goes down
+    w.DeleteSlot(2);  // the last used slot: only the count goes down
     EXPECT_EQ(w.EditorCount, 1);
     EXPECT_EQ(w.EditorTable[1].Path, "c");
     EXPECT_EQ(w.EditorTable[2].Path, "b");
 
-    w.DeleteSlot(5);   // not in use: ignored
+    w.DeleteSlot(5);  // not in use: ignored
     EXPECT_EQ(w.EditorCount, 1);
 }
 
@@ -113,7 +113,13 @@ TEST(EditorAddOrOverwrite, ShouldAskEveryMatchInSlotOrderAndOverwriteLastConfirm
         {Entry("one", 6, 0x43), Entry("x", 0, 1), Entry("three", 6, 0x43).Disabled(), Entry("four", 6, 0x43)});
     std::vector<int> asked;
     int slot = 0;
-    EXPECT_EQ(w.AddOrOverwrite(Entry("new", 6, 0x43), [&](int s) { asked.push_back(s); return true; }, &slot),
+    EXPECT_EQ(w.AddOrOverwrite(
+                  Entry("new", 6, 0x43),
+                  [&](int s) {
+                      asked.push_back(s);
+                      return true;
+                  },
+                  &slot),
               WorkingCopy::AddOutcome::Overwritten);
     EXPECT_EQ(asked, (std::vector<int>{1, 3, 4}));
     EXPECT_EQ(slot, 4);
@@ -126,7 +132,11 @@ TEST(EditorAddOrOverwrite, ShouldAskEveryMatchInSlotOrderAndOverwriteLastConfirm
 TEST(EditorAddOrOverwrite, ShouldAbandonWholeAddOnAnyRefusal) {
     WorkingCopy w = CopyOf({Entry("one", 6, 0x43), Entry("two", 6, 0x43)});
     std::vector<int> asked;
-    EXPECT_EQ(w.AddOrOverwrite(Entry("new", 6, 0x43), [&](int s) { asked.push_back(s); return s != 2; }),
+    EXPECT_EQ(w.AddOrOverwrite(Entry("new", 6, 0x43),
+                               [&](int s) {
+                                   asked.push_back(s);
+                                   return s != 2;
+                               }),
               WorkingCopy::AddOutcome::Abandoned);
     EXPECT_EQ(asked, (std::vector<int>{1, 2}));
     EXPECT_EQ(w.EditorTable[1].Path, "one");
@@ -137,17 +147,15 @@ TEST(EditorAddOrOverwrite, ShouldAbandonWholeAddOnAnyRefusal) {
 TEST(EditorKeyText, ShouldParseDollarTextsByTheirFirstThreeCharacters) {
     struct Case {
         const char* text;
-        int expected;   // -1: conversion error
+        int expected;  // -1: conversion error
     } cases[] = {
         // The editor's own tests cover "$", "$G1", "$4 ", "$4", "$00".
         {"$ 4", -1}, {"$x", -1}, {"$Dc", 0xDC}, {"$141", 0x14}, {"$FF", 0xFF}, {"A", -1}, {"", -1},
     };
     for (const Case& c : cases) {
         std::optional<std::uint16_t> v = ParseDollarKeyText(c.text);
-        if (c.expected < 0)
-            EXPECT_FALSE(v.has_value()) << c.text;
-        else
-            EXPECT_EQ(v, std::optional<std::uint16_t>(static_cast<std::uint16_t>(c.expected))) << c.text;
+        if (c.expected < 0) EXPECT_FALSE(v.has_value()) << c.text;
+        else EXPECT_EQ(v, std::optional<std::uint16_t>(static_cast<std::uint16_t>(c.expected))) << c.text;
     }
 }
 

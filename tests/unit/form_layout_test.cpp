@@ -150,7 +150,7 @@ TEST_F(FormLayoutTest, MainWindowMatchesItsTable) {
     };
     int controls = 0;
     for (auto& child : main.Children())
-        if (child->Kind() != ControlKind::Custom) ++controls;   // the tray's notify window
+        if (child->Kind() != ControlKind::Custom) ++controls;  // the tray's notify window
     EXPECT_EQ(controls, 5);
     for (const SpeedButtonRow& row : rows) {
         ExpectBox(main, Box{row.name, ControlKind::SpeedButton, 8, row.top, 206, 26, row.caption});

@@ -15,8 +15,12 @@ std::string TwoTopPanels(const std::string& height) {
     return "object F: TForm\n"
            "  ClientWidth = 100\n"
            "  ClientHeight = 100\n"
-           "  object A: TPanel\n    Align = alTop\n    Height = " + height + "\n  end\n"
-           "  object B: TPanel\n    Align = alTop\n    Height = " + height + "\n  end\n"
+           "  object A: TPanel\n    Align = alTop\n    Height = " +
+           height +
+           "\n  end\n"
+           "  object B: TPanel\n    Align = alTop\n    Height = " +
+           height +
+           "\n  end\n"
            "end\n";
 }
 

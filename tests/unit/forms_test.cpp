@@ -71,8 +71,9 @@ end
 )";
 
 TEST(FormDesc, ParsesObjectsPropertiesAndValueKinds) {
-    ObjectDesc d = Parse("object A: TForm\n  X = -12\n  S = 'it''s'#13'x'\n  E = [a, b]\n  I = alTop\n"
-                         "  L = ('p' 'q')\n  object B: TLabel\n  end\nend\n");
+    ObjectDesc d = Parse(
+        "object A: TForm\n  X = -12\n  S = 'it''s'#13'x'\n  E = [a, b]\n  I = alTop\n"
+        "  L = ('p' 'q')\n  object B: TLabel\n  end\nend\n");
     EXPECT_EQ(d.name, "A");
     EXPECT_EQ(d.className, "TForm");
     ASSERT_EQ(d.properties.size(), 5u);
@@ -386,13 +387,13 @@ TEST(FormsModel, SiblingWindowBeneathNamesEarlierControlsAndBevelsWithWindows) {
     ApplyFormDesc(form, Parse(kStack));
     Control& inner = *form.Find("Inner");
     EXPECT_FALSE(inner.SiblingWindowBeneath());
-    form.Find("Last")->Handle();   // a later sibling lies above: nothing to raise over
+    form.Find("Last")->Handle();  // a later sibling lies above: nothing to raise over
     EXPECT_FALSE(inner.SiblingWindowBeneath());
     EXPECT_FALSE(form.SiblingWindowBeneath());
     form.Find("First")->Handle();
     EXPECT_TRUE(inner.SiblingWindowBeneath());
     EXPECT_FALSE(form.Find("First")->SiblingWindowBeneath());
-    form.Find("Bevel")->Handle();   // beneath every control, the first too
+    form.Find("Bevel")->Handle();  // beneath every control, the first too
     EXPECT_TRUE(form.Find("First")->SiblingWindowBeneath());
 }
 

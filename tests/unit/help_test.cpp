@@ -20,7 +20,7 @@ TEST(ShowHelpTopic, WithHelpFile_ShouldOpenContentsThenJumpAndNotTouchTheShell) 
     ShowHelpTopic(os, kOwner, kHlp, kHelpTopicEditor);
     const std::string jump = "JumpID(\"\",\"HID00000006\")";
     EXPECT_EQ(os.helpCalls, (std::vector<FakeOs::HelpCall>{{kOwner, kHlp, HelpContents, ""},
-                                                          {kOwner, kHlp, HelpCommandMacro, jump}}));
+                                                           {kOwner, kHlp, HelpCommandMacro, jump}}));
     EXPECT_TRUE(os.executed.empty());
 }
 
@@ -39,8 +39,12 @@ TEST(ShowHelpTopic, WithoutHelpFile_ShouldGiveTheBrowserThePageAtTheAnchor) {
     os.associations["http"] = "\"C:\\Program Files\\Browser\\browser.exe\" --single-argument %1";
     ShowHelpTopic(os, kOwner, kHlp, kHelpTopicMainWindow);
     EXPECT_TRUE(os.helpCalls.empty());
-    const FakeOs::ShellCall browser{kOwner, "open", "C:\\Program Files\\Browser\\browser.exe",
-                                    "--single-argument file:///C:/Velmora/Velmora.html#HID00000002", "", 1};
+    const FakeOs::ShellCall browser{kOwner,
+                                    "open",
+                                    "C:\\Program Files\\Browser\\browser.exe",
+                                    "--single-argument file:///C:/Velmora/Velmora.html#HID00000002",
+                                    "",
+                                    1};
     EXPECT_EQ(os.executed, std::vector<FakeOs::ShellCall>{browser});
 }
 
@@ -66,7 +70,8 @@ TEST(FileUrlOfPath, Table) {
         {"C:\\a[1]{2}^`|\"<>\\x.html", "file:///C:/a%5B1%5D%7B2%7D%5E%60%7C%22%3C%3E/x.html"},
         {"C:\\it's (mine)+;=,&$!@~\\x.html", "file:///C:/it's%20(mine)+;=,&$!@~/x.html"},
         // Characters beyond ASCII stay as they are.
-        {testing::U8(u8"C:\\ソフト\\Jos\u00E9\\ﾍﾙﾌﾟ\\x.html"), testing::U8(u8"file:///C:/ソフト/Jos\u00E9/ﾍﾙﾌﾟ/x.html")},
+        {testing::U8(u8"C:\\ソフト\\Jos\u00E9\\ﾍﾙﾌﾟ\\x.html"),
+         testing::U8(u8"file:///C:/ソフト/Jos\u00E9/ﾍﾙﾌﾟ/x.html")},
         {"\\\\server\\share\\Velmora.html", "file://server/share/Velmora.html"},
     };
     for (const Case& c : cases) EXPECT_EQ(FileUrlOfPath(c.path), c.url) << c.path;
@@ -80,8 +85,7 @@ TEST(BrowserLaunchFor, Table) {
         std::string parameters;
     };
     const Case cases[] = {
-        {"\"C:\\Chrome\\chrome.exe\" --single-argument %1", "C:\\Chrome\\chrome.exe",
-         "--single-argument " + url},
+        {"\"C:\\Chrome\\chrome.exe\" --single-argument %1", "C:\\Chrome\\chrome.exe", "--single-argument " + url},
         {"\"C:\\Mozilla Firefox\\firefox.exe\" -osint -url \"%1\"", "C:\\Mozilla Firefox\\firefox.exe",
          "-osint -url \"" + url + "\""},
         {"C:\\Program Files\\Web\\web.exe -url %L %*", "C:\\Program Files\\Web\\web.exe", "-url " + url},

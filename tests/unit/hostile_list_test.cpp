@@ -32,11 +32,11 @@ struct Slot {
 
 struct HostileCase {
     const char* name;
-    std::function<std::string()> contents;   // built on demand: some are many megabytes
-    std::uint32_t error;                     // 0: the load succeeds
-    int count;                               // HotkeyCount after the load
-    std::vector<Slot> slots;                 // checked when the load succeeds
-    std::size_t pathSize = 0;                // when not 0: the size of slot 1's Path
+    std::function<std::string()> contents;  // built on demand: some are many megabytes
+    std::uint32_t error;                    // 0: the load succeeds
+    int count;                              // HotkeyCount after the load
+    std::vector<Slot> slots;                // checked when the load succeeds
+    std::size_t pathSize = 0;               // when not 0: the size of slot 1's Path
 };
 
 void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
@@ -66,37 +66,76 @@ std::vector<HostileCase> Catalogue() {
     using namespace std::string_literals;
     const std::size_t tenMegabytes = 10u * 1024 * 1024;
     return {
-        {"TenMegabyteLineWithoutEnd", [=] { return std::string(tenMegabytes, 'A'); }, 0, 1,
-         {{1, "", "", 0, 0, 0, 0}}, tenMegabytes},
+        {"TenMegabyteLineWithoutEnd",
+         [=] { return std::string(tenMegabytes, 'A'); },
+         0,
+         1,
+         {{1, "", "", 0, 0, 0, 0}},
+         tenMegabytes},
         {"TenMegabytePathOfAGoodEntry",
-         [=] { return std::string(tenMegabytes, 'B') + "\r\n-p\r\n6 67 1 2\r\n"; }, 0, 1,
-         {{1, "", "-p", 6, 67, 1, 2}}, tenMegabytes},
-        {"MillionEntries_OnlyTheFirstHundredLoaded", MillionEntries, 0, 100,
+         [=] { return std::string(tenMegabytes, 'B') + "\r\n-p\r\n6 67 1 2\r\n"; },
+         0,
+         1,
+         {{1, "", "-p", 6, 67, 1, 2}},
+         tenMegabytes},
+        {"MillionEntries_OnlyTheFirstHundredLoaded",
+         MillionEntries,
+         0,
+         100,
          {{1, "C:\\p.exe", "-x", 2, 65, 1, 0},
           {26, "C:\\p.exe", "-x", 2, 90, 1, 0},
           {100, "C:\\p.exe", "-x", 2, 65 + 99 % 26, 1, 0}}},
         {"BinaryGarbageWithoutLineEnd", [] { return HighBytes(4096); }, 0, 1, {{1, "", "", 0, 0, 0, 0}}, 4096},
-        {"BinaryGarbageWhereNumbersBelong", [] { return HighBytes(10) + "\r\n" + HighBytes(10) + "\r\n" + HighBytes(10); },
-         106, 0, {}},
-        {"NulBytesInsideTheTexts", [] { return "ca\0lc.exe\r\n-\0x\r\n6 67 1 0\r\n"s; }, 0, 1,
+        {"BinaryGarbageWhereNumbersBelong",
+         [] { return HighBytes(10) + "\r\n" + HighBytes(10) + "\r\n" + HighBytes(10); },
+         106,
+         0,
+         {}},
+        {"NulBytesInsideTheTexts",
+         [] { return "ca\0lc.exe\r\n-\0x\r\n6 67 1 0\r\n"s; },
+         0,
+         1,
          {{1, "ca\0lc.exe"s, "-\0x"s, 6, 67, 1, 0}}},
-        {"NulBytesSeparateNumbersLikeBlanks", [] { return "a\r\n\r\n6\0\0" "67\0" "1\0" "0\r\n"s; }, 0, 1,
+        {"NulBytesSeparateNumbersLikeBlanks",
+         [] {
+             return "a\r\n\r\n6\0\0"
+                    "67\0"
+                    "1\0"
+                    "0\r\n"s;
+         },
+         0,
+         1,
          {{1, "a", "", 6, 67, 1, 0}}},
         {"NothingButNulBytes", [] { return std::string(1000, '\0'); }, 0, 1, {{1, "", "", 0, 0, 0, 0}}, 1000},
         {"ModifiersPast32Bits", [] { return "a\r\n\r\n4294967302 67 1 0\r\n"s; }, 106, 0, {}},
         {"KeyJustPastTheSigned32BitRange", [] { return "a\r\n\r\n2 2147483648 1 0\r\n"s; }, 106, 0, {}},
-        {"ValidAtTheSigned32BitLimits", [] { return "a\r\n\r\n2 65 -2147483648 2147483647\r\n"s; }, 0, 1,
+        {"ValidAtTheSigned32BitLimits",
+         [] { return "a\r\n\r\n2 65 -2147483648 2147483647\r\n"s; },
+         0,
+         1,
          {{1, "a", "", 2, 65, INT32_MIN, INT32_MAX}}},
         {"ThirtyThreeDigitNumber", [] { return "a\r\n\r\n" + std::string(33, '9') + " 65 1 0\r\n"; }, 106, 0, {}},
         {"NegativeSizeAndValid", [] { return "a\r\n\r\n2 65 -1 -7\r\n"s; }, 0, 1, {{1, "a", "", 2, 65, -1, -7}}},
-        {"NegativeModifiersAndKeyKeepTheirLow16Bits", [] { return "a\r\n\r\n-1 -65471 1 0\r\n"s; }, 0, 1,
+        {"NegativeModifiersAndKeyKeepTheirLow16Bits",
+         [] { return "a\r\n\r\n-1 -65471 1 0\r\n"s; },
+         0,
+         1,
          {{1, "a", "", 0xFFFF, 65, 1, 0}}},
         {"KeyCode0xFFFF", [] { return "a\r\n\r\n2 65535 1 0\r\n"s; }, 0, 1, {{1, "a", "", 2, 0xFFFF, 1, 0}}},
-        {"KeyCodeAbove16BitsKeepsItsLow16Bits", [] { return "a\r\n\r\n2 65603 1 0\r\nb\r\n\r\n2 65536 1 0\r\n"s; },
-         0, 2, {{1, "a", "", 2, 67, 1, 0}, {2, "b", "", 2, 0, 1, 0}}},
-        {"LoneCtrlZ_GivesTheDefaults", [] { return "\x1A"s; }, 0, 2,
+        {"KeyCodeAbove16BitsKeepsItsLow16Bits",
+         [] { return "a\r\n\r\n2 65603 1 0\r\nb\r\n\r\n2 65536 1 0\r\n"s; },
+         0,
+         2,
+         {{1, "a", "", 2, 67, 1, 0}, {2, "b", "", 2, 0, 1, 0}}},
+        {"LoneCtrlZ_GivesTheDefaults",
+         [] { return "\x1A"s; },
+         0,
+         2,
          {{1, "calc.exe", "", 6, 67, 1, 0}, {2, "VELMORA_SHOWMAINWINDOW", "", 2, 220, 1, 0}}},
-        {"EmptyFile_GivesTheDefaults", [] { return ""s; }, 0, 2,
+        {"EmptyFile_GivesTheDefaults",
+         [] { return ""s; },
+         0,
+         2,
          {{1, "calc.exe", "", 6, 67, 1, 0}, {2, "VELMORA_SHOWMAINWINDOW", "", 2, 220, 1, 0}}},
         {"OnlyLineEnds", [] { return Repeat("\r\n", 1000); }, 0, 1, {{1, "", "", 0, 0, 0, 0}}},
     };
@@ -163,7 +202,9 @@ TEST_P(HostileList, LoadAndSave_ShouldGiveTheDefinedTableAndKeepItAcrossARestart
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, HostileList, ::testing::ValuesIn(Catalogue()),
-                         [](const ::testing::TestParamInfo<HostileCase>& instance) { return std::string(instance.param.name); });
+                         [](const ::testing::TestParamInfo<HostileCase>& instance) {
+                             return std::string(instance.param.name);
+                         });
 
 // A folder under the list's name cannot be read (access denied); the start
 // reports it and leaves the folder alone at exit.

@@ -26,14 +26,14 @@ public:
     explicit FakeWindow(HotkeyService& service) : service_(service) {}
     bool visible = false;
     int shown = 0;
-    std::vector<std::string> messages;   // MessageText at each ShowMessageBox
+    std::vector<std::string> messages;  // MessageText at each ShowMessageBox
 
     WindowHandle MainHandle() override { return kMainHandle; }
     bool MainVisible() override { return visible; }
     void ShowMainWindow() override { ++shown; }
     void ShowMessageBox() override { messages.push_back(service_.MessageText); }
     bool ConfirmMessageBox() override { return true; }
-    std::map<std::uintptr_t, unsigned> timers;   // running timers: id -> interval
+    std::map<std::uintptr_t, unsigned> timers;  // running timers: id -> interval
     void SetMainTimer(std::uintptr_t id, unsigned milliseconds) override { timers[id] = milliseconds; }
     void KillMainTimer(std::uintptr_t id) override { timers.erase(id); }
 
@@ -85,7 +85,7 @@ TEST_F(HotkeyServiceTest, RefusedCombination_ShouldDisableTheSlotAndWarnOnceWith
     EXPECT_EQ(service.HotkeyTable[1].Valid, 0);
     EXPECT_EQ(service.HotkeyTable[1].HotkeyId, -1);
     EXPECT_EQ(service.HotkeyTable[2].Valid, 0);
-    EXPECT_EQ(service.HotkeyTable[3].HotkeyId, 256);   // refused slots use up no id
+    EXPECT_EQ(service.HotkeyTable[3].HotkeyId, 256);  // refused slots use up no id
     ASSERT_EQ(window.messages.size(), 2u);
     EXPECT_EQ(window.messages[0],
               "[警告] ホットキーが重複しているため、\r以下のショートカットが無効化されます.\r\r"
@@ -145,10 +145,10 @@ TEST_F(HotkeyServiceTest, UnregisterEntry_ShouldOnlyReleaseIdsFrom256) {
     SetEntries({Entry("a", 2, 65), Entry("b", 2, 66), Entry("c", 2, 67)});
     service.HotkeyTable[1].HotkeyId = 256;
     service.HotkeyTable[2].HotkeyId = -1;
-    service.HotkeyTable[3].HotkeyId = 0;   // never registered
+    service.HotkeyTable[3].HotkeyId = 0;  // never registered
     service.UnregisterAll();
     EXPECT_EQ(os.unregistered, std::vector<int>{256});
-    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, 256);   // unchanged
+    EXPECT_EQ(service.HotkeyTable[1].HotkeyId, 256);  // unchanged
 }
 
 // --- dispatch ------------------------------------------------------------------
@@ -173,7 +173,7 @@ TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldOpenTheTargetWithItsFolderAndShowC
     EXPECT_EQ(os.executed[1].params, "-a b");
     EXPECT_EQ(os.executed[1].dir, "C:\\Tools\\");
     EXPECT_EQ(os.executed[1].show, 3);
-    EXPECT_EQ(os.executed[2].file, testing::U8(u8"D:\\表\\y.txt"));   // the shell is handed UTF-8
+    EXPECT_EQ(os.executed[2].file, testing::U8(u8"D:\\表\\y.txt"));  // the shell is handed UTF-8
     EXPECT_EQ(os.executed[2].dir, testing::U8(u8"D:\\表\\"));
     EXPECT_EQ(os.executed[2].show, 5);
 }
@@ -206,7 +206,7 @@ TEST_F(HotkeyServiceTest, HotkeyPressed_ShouldIgnoreIdsOfNoLiveSlot) {
     SetEntries({Entry("a.exe", 2, 65), Entry("b.exe", 2, 66).Disabled()});
     service.RegisterAll();
     service.HotkeyTable[3] = Entry("above.exe", 2, 67);
-    service.HotkeyTable[3].HotkeyId = 300;   // above the count: not live
+    service.HotkeyTable[3].HotkeyId = 300;  // above the count: not live
     for (std::uintptr_t id : {std::uintptr_t{0}, std::uintptr_t{255}, std::uintptr_t{257}, std::uintptr_t{300},
                               std::uintptr_t{0xFFFFFFFF}, std::uintptr_t{0xFFFFFFFE}})
         service.HotkeyPressed(id);
@@ -229,7 +229,7 @@ TEST_F(HotkeyServiceTest, HeldHotkey_ShouldActOnceUntilItsKeyIsSeenReleased) {
     SetEntries({Entry("a.exe", 6, 'R'), Entry("b.exe", 6, 0x141)});
     service.RegisterAll();
     os.keysDown = {'R'};
-    for (int repeat = 0; repeat < 5; ++repeat) service.HotkeyPressed(256);   // auto-repeat
+    for (int repeat = 0; repeat < 5; ++repeat) service.HotkeyPressed(256);  // auto-repeat
     EXPECT_EQ(os.executed.size(), 1u);
     ASSERT_EQ(window.timers.count(HotkeyService::kKeyWatchTimer), 1u) << "the key is watched while held";
     service.KeyWatchTick();
@@ -258,10 +258,10 @@ TEST_F(HotkeyServiceTest, HeldHotkey_ShouldBeForgottenByANewRegistrationPass) {
     os.keysDown = {'R'};
     service.HotkeyPressed(256);
     service.UnregisterAll();
-    service.RegisterAll();   // the ids start again at 256, maybe for another entry
+    service.RegisterAll();  // the ids start again at 256, maybe for another entry
     service.HotkeyPressed(256);
     EXPECT_EQ(os.executed.size(), 2u);
-    service.ReplaceTable(service.HotkeyTable, 1);   // so does the editor's commit
+    service.ReplaceTable(service.HotkeyTable, 1);  // so does the editor's commit
     service.HotkeyPressed(256);
     EXPECT_EQ(os.executed.size(), 3u);
 }
@@ -298,7 +298,8 @@ TEST_F(HotkeyServiceTest, Load_WithoutFile_ShouldSetUpTheDefaults) {
 }
 
 TEST_F(HotkeyServiceTest, Load_OfAnEmptyOrCtrlZFile_ShouldSetUpTheDefaults) {
-    for (const std::string& contents : {std::string(), std::string("\x1A" "junk")}) {
+    for (const std::string& contents : {std::string(), std::string("\x1A"
+                                                                   "junk")}) {
         HotkeyService fresh(os);
         os.files[kList] = contents;
         fresh.LoadHotkeyList();
@@ -311,12 +312,12 @@ TEST_F(HotkeyServiceTest, Load_ShouldReadTheFileInTheProgramFolder) {
     os.files[kList] = "a.exe\r\n\r\n2 65 1 0\r\nb.exe\r\n-x\r\n4 66 0 1\r\n\r\n";
     service.HotkeyTable[1].HotkeyId = 777;
     service.LoadHotkeyList();
-    EXPECT_EQ(service.HotkeyCount, 3);   // the extra empty line is one more entry
+    EXPECT_EQ(service.HotkeyCount, 3);  // the extra empty line is one more entry
     EXPECT_EQ(service.HotkeyTable[2].Parameter, "-x");
     EXPECT_EQ(service.HotkeyTable[3].Path, "");
     EXPECT_EQ(service.HotkeyTable[1].HotkeyId, 777);
     service.RegisterAll();
-    EXPECT_EQ(os.registered.size(), 1u);   // slot 2 is disabled, slot 3 empty
+    EXPECT_EQ(os.registered.size(), 1u);  // slot 2 is disabled, slot 3 empty
 }
 
 TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSave) {
@@ -324,11 +325,11 @@ TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSa
     os.files[kList] = original;
     EXPECT_EQ(IoErrorOf([&] { service.LoadHotkeyList(); }), 106u);
     EXPECT_EQ(service.HotkeyCount, 0);
-    EXPECT_EQ(service.HotkeyTable[1].Path, "a.exe");   // what was read stays, unused
+    EXPECT_EQ(service.HotkeyTable[1].Path, "a.exe");  // what was read stays, unused
     EXPECT_FALSE(service.SaveAllowed());
 
     os.calls.clear();
-    service.Finish();   // no rewrite, no error
+    service.Finish();  // no rewrite, no error
     EXPECT_EQ(os.files[kList], original);
     EXPECT_EQ(os.Count(call::Create), 0u);
     EXPECT_TRUE(os.errorBoxes.empty());
@@ -338,7 +339,11 @@ TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSa
 TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedBesideTheKeptListOrLeaveItInPlace) {
     const std::string bad = "a.exe\r\n\r\nx\r\n", saved = "new.exe\r\n\r\n2 78 1 0\r\n";
     const std::string asideName = "Velmora.Lst.unreadable2", aside = "C:\\Velmora\\" + asideName;
-    struct Case { const char* name; int write, rename, replace; std::map<std::string, std::string> files; };
+    struct Case {
+        const char* name;
+        int write, rename, replace;
+        std::map<std::string, std::string> files;
+    };
     const Case cases[] = {
         {"saved", 0, 0, 0, {{kList, saved}, {aside, bad}}},
         {"write fails", 1, 0, 0, {{kList, bad}}},
@@ -353,7 +358,7 @@ TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedBesideTheKeptListOr
         EXPECT_THROW(s.Start(), InOutError);
         EntryTable table;
         table[1] = Entry("new.exe", 2, 78);
-        s.ReplaceTable(table, 1);   // the editor's OK
+        s.ReplaceTable(table, 1);  // the editor's OK
         fos.failWriteAt = c.write;
         fos.failRenameAt = c.rename;
         fos.failReplaceAt = c.replace;
@@ -396,24 +401,29 @@ TEST_F(HotkeyServiceTest, Load_OfAnUnreadableFile_ShouldThrowItsErrorAndForbidTh
 
 TEST_F(HotkeyServiceTest, Save_ShouldWriteATempFileCompletelyThenReplaceTheList) {
     os.files[kList] = "old";
-    service.LoadHotkeyList();   // "old" is one entry without a key
+    service.LoadHotkeyList();  // "old" is one entry without a key
     SetEntries({Entry("calc.exe", 6, 67)});
     os.calls.clear();
     service.SaveHotkeyList();
-    EXPECT_EQ(os.calls, (testing::Calls{{call::Create, kTemp}, {call::Write, kTemp}, {call::Flush, kTemp},
-                                        {call::Close, kTemp}, {call::Replace, kTemp, kList}}));
+    EXPECT_EQ(os.calls, (testing::Calls{{call::Create, kTemp},
+                                        {call::Write, kTemp},
+                                        {call::Flush, kTemp},
+                                        {call::Close, kTemp},
+                                        {call::Replace, kTemp, kList}}));
     EXPECT_EQ(os.files[kList], "calc.exe\r\n\r\n6 67 1 0\r\n");
     EXPECT_EQ(os.files.count(kTemp), 0u);
 }
 
 TEST_F(HotkeyServiceTest, Save_WhenAnyStepFails_ShouldThrowAndLeaveTheOldListAsItWas) {
-    struct Fault { const char* name; int write, flush, close, replace; IoError createError; IoError expected; };
+    struct Fault {
+        const char* name;
+        int write, flush, close, replace;
+        IoError createError;
+        IoError expected;
+    };
     const Fault faults[] = {
-        {"create", 0, 0, 0, 0, 5, 5},
-        {"write", 1, 0, 0, 0, 0, 112},
-        {"flush", 0, 1, 0, 0, 0, 112},
-        {"close", 0, 0, 1, 0, 0, 112},
-        {"replace", 0, 0, 0, 1, 0, 112},
+        {"create", 0, 0, 0, 0, 5, 5},  {"write", 1, 0, 0, 0, 0, 112},   {"flush", 0, 1, 0, 0, 0, 112},
+        {"close", 0, 0, 1, 0, 0, 112}, {"replace", 0, 0, 0, 1, 0, 112},
     };
     const std::string original = "keep.exe\r\n\r\n2 65 1 0\r\n";
     for (const auto& f : faults) {
@@ -475,7 +485,7 @@ TEST_F(HotkeyServiceTest, Finish_WhenTheSaveFails_ShouldSkipTheUnregistering) {
     os.failWriteAt = 1;
     EXPECT_THROW(service.Finish(), InOutError);
     EXPECT_TRUE(os.unregistered.empty());
-    EXPECT_EQ(os.files.count(kTemp), 0u);   // no list to stand in for
+    EXPECT_EQ(os.files.count(kTemp), 0u);  // no list to stand in for
 }
 
 TEST_F(HotkeyServiceTest, ReportIoError_ShouldShowTheTextInTheStandardBox) {
@@ -489,7 +499,10 @@ TEST_F(HotkeyServiceTest, ReportIoError_ShouldShowTheTextInTheStandardBox) {
 }
 
 TEST(IoErrorText, ShouldUseTheTableAndAppendAPeriodAfterText) {
-    struct Case { std::uint32_t code; const char* text; };
+    struct Case {
+        std::uint32_t code;
+        const char* text;
+    };
     const Case cases[] = {
         {2, "ﾌｧｲﾙが見つかりません."},
         {3, "不正なﾌｧｲﾙ名です."},

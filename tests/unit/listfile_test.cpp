@@ -41,12 +41,17 @@ TEST(ParseHotkeyList, ShouldReadEntriesOfThreeCrLfLines) {
 TEST(ParseHotkeyList, EmptyInputOrLeadingCtrlZ_ShouldReadNothing) {
     EXPECT_EQ(Parse("").result.count, 0);
     EXPECT_EQ(Parse("\x1A").result.count, 0);
-    EXPECT_EQ(Parse("\x1A" "a\r\nb\r\n1 2 3 4\r\n").result.count, 0);
+    EXPECT_EQ(Parse("\x1A"
+                    "a\r\nb\r\n1 2 3 4\r\n")
+                  .result.count,
+              0);
 }
 
 TEST(ParseHotkeyList, CtrlZ_ShouldEndTheFileWhereverItStands) {
     // Inside a Path line: the rest is gone, numbers read as 0.
-    auto p = Parse("ab\x1A" "cd\r\np\r\n1 2 3 4\r\n");
+    auto p = Parse(
+        "ab\x1A"
+        "cd\r\np\r\n1 2 3 4\r\n");
     EXPECT_EQ(p.result.error, 0u);
     EXPECT_EQ(p.result.count, 1);
     ExpectEntry(p.table[1], "ab", "", 0, 0, 0, 0);
@@ -93,16 +98,26 @@ TEST(ParseHotkeyList, ShouldReadEachEntryAsItStands) {
 }
 
 TEST(ParseHotkeyList, IntegerFields_ShouldSkipBlanksAndControlBytesAcrossLines) {
-    auto p = Parse("p\r\nq\r\n\t 6\r\n\r\n 67\x01\x1F" "1\r\n\x7F" "0\r\n");
+    auto p = Parse(
+        "p\r\nq\r\n\t 6\r\n\r\n 67\x01\x1F"
+        "1\r\n\x7F"
+        "0\r\n");
     // 0x7F is above 32: "\x7F" "0" is one run and not a number.
     EXPECT_EQ(p.result.error, kErrorNotAnInteger);
-    p = Parse("p\r\nq\r\n\t 6\r\n\r\n 67\x01\x1F" "1\r\n" "0\r\n");
+    p = Parse(
+        "p\r\nq\r\n\t 6\r\n\r\n 67\x01\x1F"
+        "1\r\n"
+        "0\r\n");
     ASSERT_EQ(p.result.error, 0u);
     ExpectEntry(p.table[1], "p", "q", 6, 67, 1, 0);
 }
 
 TEST(ParseHotkeyList, IntegerConversion_ShouldAcceptSignedDecimal32BitOnly) {
-    struct Case { const char* text; bool ok; std::int32_t value; };
+    struct Case {
+        const char* text;
+        bool ok;
+        std::int32_t value;
+    };
     const Case cases[] = {
         {"0", true, 0},
         {"-1", true, -1},
@@ -119,7 +134,7 @@ TEST(ParseHotkeyList, IntegerConversion_ShouldAcceptSignedDecimal32BitOnly) {
         {"a1", false, 0},
         {"1-", false, 0},
         {"1.5", false, 0},
-        {"\x82\x50", false, 0},   // a full-width digit is not a digit
+        {"\x82\x50", false, 0},  // a full-width digit is not a digit
     };
     for (const auto& c : cases) {
         auto p = Parse(std::string("p\r\nq\r\n0 1 1 ") + c.text + "\r\n");
@@ -171,8 +186,7 @@ TEST(ParseHotkeyList, MoreThan100Entries_ShouldStopAfterTheHundredth) {
 TEST(SerializeHotkeyList, DefaultEntries_ShouldBeTheSixKnownLines) {
     EntryTable table;
     SetDefaultEntries(table);
-    EXPECT_EQ(SerializeHotkeyList(table, 2),
-              "calc.exe\r\n\r\n6 67 1 0\r\nVELMORA_SHOWMAINWINDOW\r\n\r\n2 220 1 0\r\n");
+    EXPECT_EQ(SerializeHotkeyList(table, 2), "calc.exe\r\n\r\n6 67 1 0\r\nVELMORA_SHOWMAINWINDOW\r\n\r\n2 220 1 0\r\n");
 }
 
 TEST(SerializeHotkeyList, ShouldWriteUnsignedKeysSignedValidAndSize_AndSkipEmptySlots) {
@@ -181,8 +195,7 @@ TEST(SerializeHotkeyList, ShouldWriteUnsignedKeysSignedValidAndSize_AndSkipEmpty
     table[2] = Entry("skipped", 6, 0).Param("p");
     table[3] = Entry("c", 1, 65).Param("x y").Disabled().Size(2);
     table[4] = Entry("beyond count", 1, 66);
-    EXPECT_EQ(SerializeHotkeyList(table, 3),
-              "a\r\n\r\n65535 65535 -1 -2147483648\r\nc\r\nx y\r\n1 65 0 2\r\n");
+    EXPECT_EQ(SerializeHotkeyList(table, 3), "a\r\n\r\n65535 65535 -1 -2147483648\r\nc\r\nx y\r\n1 65 0 2\r\n");
     EXPECT_EQ(SerializeHotkeyList(table, 0), "");
     EXPECT_EQ(SerializeHotkeyList(table, -5), "");
 }
@@ -200,7 +213,7 @@ TEST(ListFileRoundTrip, SaveLoadSave_ShouldGiveTheSameBytes) {
     EntryTable loaded;
     const ParseResult r = ParseHotkeyList(first, loaded);
     ASSERT_EQ(r.error, 0u);
-    EXPECT_EQ(r.count, 90);   // the ten keyless slots were not saved
+    EXPECT_EQ(r.count, 90);  // the ten keyless slots were not saved
     EXPECT_EQ(SerializeHotkeyList(loaded, r.count), first);
     // Entries are renumbered without gaps: saved slot 11 is loaded as slot 10.
     EXPECT_EQ(loaded[10].Path, table[11].Path);
@@ -214,7 +227,7 @@ TEST(CompleteLoadedTable, NothingRead_ShouldSetUpTheTwoDefaults) {
     ExpectEntry(table[1], "calc.exe", "", 6, 67, 1, 0);
     ExpectEntry(table[2], "VELMORA_SHOWMAINWINDOW", "", 2, 220, 1, 0);
     EXPECT_EQ(table[3].VirtualKey, 0);
-    EXPECT_EQ(table[3].Path, "kept");   // only the key is cleared
+    EXPECT_EQ(table[3].Path, "kept");  // only the key is cleared
 }
 
 TEST(CompleteLoadedTable, ShouldClearTheKeyOfEverySlotAboveTheCount) {
@@ -236,12 +249,12 @@ TEST(ParseHotkeyListFuzz, RandomAndMutatedInputs_ShouldKeepTheInvariants) {
     for (int iteration = 0; iteration < 4000; ++iteration) {
         std::string input;
         switch (iteration % 3) {
-            case 0: {   // bytes from an alphabet that hits the reader's decisions
+            case 0: {  // bytes from an alphabet that hits the reader's decisions
                 std::size_t n = rng() % 400;
                 for (std::size_t i = 0; i < n; ++i) input += alphabet[rng() % sizeof alphabet];
                 break;
             }
-            case 1: {   // plain random bytes
+            case 1: {  // plain random bytes
                 std::size_t n = rng() % 300;
                 for (std::size_t i = 0; i < n; ++i) input += byte();
                 break;
@@ -254,10 +267,12 @@ TEST(ParseHotkeyListFuzz, RandomAndMutatedInputs_ShouldKeepTheInvariants) {
                     switch (rng() % 3) {
                         case 0: input[at] = byte(); break;
                         case 1: input.erase(at, 1 + rng() % 5); break;
-                        default: input.insert(at, std::string(1 + rng() % 40, alphabet[rng() % sizeof alphabet])); break;
+                        default:
+                            input.insert(at, std::string(1 + rng() % 40, alphabet[rng() % sizeof alphabet]));
+                            break;
                     }
                 }
-                if (rng() % 4 == 0) {   // many entries
+                if (rng() % 4 == 0) {  // many entries
                     std::string many;
                     for (int k = 0; k < 40; ++k) many += input;
                     input = many;
@@ -271,7 +286,7 @@ TEST(ParseHotkeyListFuzz, RandomAndMutatedInputs_ShouldKeepTheInvariants) {
         ASSERT_LE(r.count, kMaxHotkeys);
         ASSERT_TRUE(r.error == 0 || r.error == kErrorNotAnInteger) << r.error;
         if (r.error != 0) {
-            ASSERT_GE(r.count, 1);   // an error is always inside an entry
+            ASSERT_GE(r.count, 1);  // an error is always inside an entry
             continue;
         }
         if (!input.empty() && input.find('\x1A') == std::string::npos) {

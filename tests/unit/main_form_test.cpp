@@ -121,8 +121,8 @@ TEST_F(MainFormTest, ButtonsGetTheirWindowsWhenTheMainWindowIsFirstShown) {
 }
 
 TEST_F(MainFormTest, DoubledCombinationWarnsOnceDisablesTheSlotAndSavesItDisabled) {
-    os.files[kListPath] = ListOf({Entry("calc.exe", ModCtrl | ModShift, kVkC),
-                                  Entry("notepad.exe", ModCtrl | ModShift, kVkC).Param("a.txt")});
+    os.files[kListPath] = ListOf(
+        {Entry("calc.exe", ModCtrl | ModShift, kVkC), Entry("notepad.exe", ModCtrl | ModShift, kVkC).Param("a.txt")});
     AnswerBoxWith(forms::mrOk);
     Start();
     ASSERT_EQ(backend().ModalLog().size(), 1u);
@@ -261,7 +261,7 @@ TEST_F(MainFormTest, KeyWatchTimerEndsTheHeldHotkeyOnceItsKeyIsUp) {
     std::intptr_t result = 0;
     os.keysDown = {67};
     main->HandleMessage(forms::WmHotkey, 256, 0, result);
-    main->HandleMessage(forms::WmHotkey, 256, 0, result);   // auto-repeat
+    main->HandleMessage(forms::WmHotkey, 256, 0, result);  // auto-repeat
     ASSERT_EQ(os.executed.size(), 1u);
     const std::pair<WindowHandle, std::uintptr_t> watch{main->Handle(), HotkeyService::kKeyWatchTimer};
     EXPECT_EQ(backend().Timers().count(watch), 1u) << "a timer of the main window";
@@ -291,10 +291,10 @@ TEST_F(MainFormTest, TaskbarCreatedPutsTheIconBackOnce) {
 }
 
 TEST_F(MainFormTest, IconRefusedAtStartIsTriedAgainAndReportedOnlyWhenEveryTryFails) {
-    int refusals = 2 + TMainForm::kTrayRetries;   // the stored Registered, Loaded, then every retry
+    int refusals = 2 + TMainForm::kTrayRetries;  // the stored Registered, Loaded, then every retry
     os.notifyResult = [&](NotifyIconMessage, const NotifyIconData&) { return refusals-- <= 0; };
     Start();
-    EXPECT_EQ(os.registered.size(), 2u);   // the hotkeys work meanwhile
+    EXPECT_EQ(os.registered.size(), 2u);  // the hotkeys work meanwhile
     EXPECT_EQ(os.allowed.at(0), std::make_pair(main->Handle(), os.registeredMessages.at("TaskbarCreated")));
     std::intptr_t result = 0;
     const std::pair<WindowHandle, std::uintptr_t> retry{main->Handle(), TMainForm::kTrayRetryTimer};
@@ -305,7 +305,7 @@ TEST_F(MainFormTest, IconRefusedAtStartIsTriedAgainAndReportedOnlyWhenEveryTryFa
     ASSERT_EQ(os.errorBoxes.size(), 1u);
     EXPECT_EQ(os.errorBoxes[0].text, "タスクトレイに登録できません.");
     EXPECT_EQ(backend().Timers().count(retry), 0u);
-    os.notifyResult = nullptr;   // the shell takes icons now
+    os.notifyResult = nullptr;  // the shell takes icons now
     main->HandleMessage(os.registeredMessages.at("TaskbarCreated"), 0, 0, result);
     EXPECT_TRUE(main->TaskTray1->IconAdded());
 }
@@ -318,7 +318,7 @@ TEST_F(MainFormTest, ShowPlacesOnlyWhenHiddenAndAlwaysComesToFront) {
     EXPECT_EQ(main->left, 1024 - 222);
     EXPECT_EQ(main->top, 738 - 173);
     os.taskbar = {0, 0, 64, 768};
-    main->ShowMainWindow();   // already visible: stays where it is
+    main->ShowMainWindow();  // already visible: stays where it is
     EXPECT_EQ(main->left, 1024 - 222);
     EXPECT_EQ(os.Count(call::TaskbarRect), 1u);
     main->Hide();
@@ -373,7 +373,7 @@ TEST_F(MainFormTest, KeyOneOpensTheEditorWhateverTheModifiersNumpadOneDoesNot) {
     }
     EXPECT_EQ(backend().PendingAnswers(), 0u);
     EXPECT_EQ(backend().ModalLog().size(), 3u);
-    main->UserKeyDown(97, 0);   // numeric pad 1
+    main->UserKeyDown(97, 0);  // numeric pad 1
     main->UserKeyDown('2', 0);
     EXPECT_EQ(backend().ModalLog().size(), 3u);
     EXPECT_TRUE(main->Visible());
@@ -383,7 +383,11 @@ TEST_F(MainFormTest, KeyOneOpensTheEditorWhateverTheModifiersNumpadOneDoesNot) {
 
 TEST_F(MainFormTest, EditorClosedWithOkHidesTheWindowOtherwiseItStays) {
     Start();
-    struct Way { std::function<void()> open; int result; bool visibleAfter; };
+    struct Way {
+        std::function<void()> open;
+        int result;
+        bool visibleAfter;
+    };
     const std::vector<Way> ways{
         {[&] { main->EditBtn->UserClick(); }, forms::mrOk, false},
         {[&] { main->EditBtn->UserClick(); }, forms::mrCancel, true},

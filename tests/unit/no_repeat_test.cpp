@@ -30,7 +30,7 @@ TEST(RegisterWithoutRepeat, ShouldAskForNoRepeatFirst_AndStopWhenGranted) {
 
 TEST(RegisterWithoutRepeat, FlagRefused_ShouldRetryOnceWithTheModifiersAsGiven) {
     Attempts attempts;
-    attempts.acceptWithFlag = false;   // Windows before 7
+    attempts.acceptWithFlag = false;  // Windows before 7
     EXPECT_TRUE(RegisterWithoutRepeat(std::ref(attempts), 2));
     EXPECT_EQ(attempts.modifiers, (std::vector<std::uint32_t>{2 | 0x4000, 2}));
 }

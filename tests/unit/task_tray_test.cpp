@@ -97,7 +97,7 @@ TEST_F(TaskTrayTest, IconId_ShouldBeOneFirst_ThenLastListedPlusOne_EvenAfterLowe
 TEST_F(TaskTrayTest, IconId_ShouldBeFresh_WhenLastListedPlusOneIsHeld) {
     TTaskTray& a = Make();
     TTaskTray& b = Make();
-    a.SetIconID(3);   // list: "3", "2"; the last listed plus one is a's
+    a.SetIconID(3);  // list: "3", "2"; the last listed plus one is a's
     TTaskTray& c = Make();
     EXPECT_EQ(c.IconID(), 4);
     EXPECT_EQ(b.IconID(), 2);
@@ -114,7 +114,10 @@ TEST_F(TaskTrayTest, IconId_ShouldStayInRange_WhenHighestIdentifierIsIntMax) {
 TEST_F(TaskTrayTest, WritingIconId_ShouldRefuseAsTheRulesSay) {
     TTaskTray& a = Make();
     TTaskTray& b = Make();
-    struct Case { int value; const char* raised; };
+    struct Case {
+        int value;
+        const char* raised;
+    };
     const Case cases[] = {
         {0, "0以下は指定できません"},
         {-7, "0以下は指定できません"},
@@ -242,14 +245,17 @@ TEST_F(TaskTrayTest, TipString_ShouldSelectFlags_AndSendNothingWhenUnchanged) {
 TEST_F(TaskTrayTest, TipString_ShouldBeCutAtCharacterBoundary_WhenLongerThan63Bytes) {
     const std::string a62(62, 'a');
     const std::string a61(61, 'a');
-    struct Case { std::string tip; std::string sent; };
+    struct Case {
+        std::string tip;
+        std::string sent;
+    };
     const Case cases[] = {
         {std::string(63, 'a'), std::string(63, 'a')},
         {std::string(64, 'a'), std::string(63, 'a')},
         {std::string(200, 'b'), std::string(63, 'b')},
-        {a62 + "あ", a62},                 // the double-byte character would not fit whole
+        {a62 + "あ", a62},  // the double-byte character would not fit whole
         {a61 + "あい", a61 + "あ"},
-        {a62 + "ｱｲ", a62 + "ｱ"},         // half-width katakana are single bytes
+        {a62 + "ｱｲ", a62 + "ｱ"},  // half-width katakana are single bytes
         {std::string(40, 'c') + "漢字漢字漢字漢字漢字漢字", std::string(40, 'c') + "漢字漢字漢字漢字漢字漢"},
         {std::string(41, 'c') + "漢字漢字漢字漢字漢字漢字", std::string(41, 'c') + "漢字漢字漢字漢字漢字漢"},
     };
@@ -260,18 +266,22 @@ TEST_F(TaskTrayTest, TipString_ShouldBeCutAtCharacterBoundary_WhenLongerThan63By
         const NotifyIconData& data = os.notifyCalls.back().data;
         EXPECT_EQ(std::string(data.szTip), c.sent);
         EXPECT_EQ(data.szTip[63], '\0');
-        EXPECT_EQ(tray.TipString(), c.tip);   // the property keeps the whole text
+        EXPECT_EQ(tray.TipString(), c.tip);  // the property keeps the whole text
     }
 }
 
 TEST_F(TaskTrayTest, Cp932FitLength_ShouldNeverSplitADoubleByteCharacter) {
-    struct Case { std::string text; std::size_t limit; std::size_t fit; };
+    struct Case {
+        std::string text;
+        std::size_t limit;
+        std::size_t fit;
+    };
     const Case cases[] = {
         {"", 63, 0},
         {"abc", 2, 2},
         {"aあ", 2, 1},
         {"aあ", 3, 3},
-        {"\x81", 63, 1},        // a lone lead byte at the very end
+        {"\x81", 63, 1},  // a lone lead byte at the very end
         {"\x81\x40\x81", 2, 2},
     };
     for (const Case& c : cases) EXPECT_EQ(Cp932FitLength(c.text, c.limit), c.fit) << c.text;
@@ -352,8 +362,8 @@ TEST_F(TaskTrayTest, WritingIcon_ShouldCopyThePicture_NeverAdoptIt) {
         a.SetIcon(&other);
         EXPECT_NE(a.Icon().Handle(), other.Handle());
         EXPECT_EQ(os.liveIcons.at(a.Icon().Handle()), "#1");
-        EXPECT_EQ(os.liveIcons.count(before), 0u);   // the old picture was given back
-        ASSERT_EQ(os.notifyCalls.size(), 2u);        // the change, then the write itself
+        EXPECT_EQ(os.liveIcons.count(before), 0u);  // the old picture was given back
+        ASSERT_EQ(os.notifyCalls.size(), 2u);       // the change, then the write itself
         EXPECT_EQ(os.notifyCalls[0].message, NimModify);
         EXPECT_EQ(os.notifyCalls[1].data.hIcon, a.Icon().Handle());
     }
@@ -429,13 +439,24 @@ protected:
 
 TEST_F(TaskTrayEventsTest, Dispatch_ShouldFollowTheTable) {
     MakeRecorded();
-    os.cursor = {-30, 740};   // a second monitor left of the first
-    struct Case { std::intptr_t lParam; const char* event; };
+    os.cursor = {-30, 740};  // a second monitor left of the first
+    struct Case {
+        std::intptr_t lParam;
+        const char* event;
+    };
     const Case cases[] = {
-        {512, "MouseMove 0 -30 740"},   {513, "MouseDown 0 8 -30 740"},  {514, "MouseUp 0 8 -30 740"},
-        {515, "DblClick 0"},            {516, "MouseDown 1 16 -30 740"}, {517, "MouseUp 1 16 -30 740"},
-        {518, "DblClick 1"},            {519, "MouseDown 2 32 -30 740"}, {520, "MouseUp 2 32 -30 740"},
-        {521, nullptr},                 {0, nullptr},                    {0x0200 + 100, nullptr},
+        {512, "MouseMove 0 -30 740"},
+        {513, "MouseDown 0 8 -30 740"},
+        {514, "MouseUp 0 8 -30 740"},
+        {515, "DblClick 0"},
+        {516, "MouseDown 1 16 -30 740"},
+        {517, "MouseUp 1 16 -30 740"},
+        {518, "DblClick 1"},
+        {519, "MouseDown 2 32 -30 740"},
+        {520, "MouseUp 2 32 -30 740"},
+        {521, nullptr},
+        {0, nullptr},
+        {0x0200 + 100, nullptr},
         {-1, nullptr},
     };
     for (const Case& c : cases) {
@@ -494,14 +515,14 @@ TEST_F(TaskTrayEventsTest, BusyFlag_ShouldDropCallbacksWhileAHandlerRuns) {
     tray.OnDblClick = [&](TTaskTray&, TMouseButton) {
         ++nested;
         EXPECT_TRUE(TrayMessageBusy());
-        Callback(1, 515);   // e.g. from the modal loop of the editor it opened
+        Callback(1, 515);  // e.g. from the modal loop of the editor it opened
         Callback(1, 517);
     };
     Callback(1, 515);
     EXPECT_EQ(nested, 1);
     EXPECT_TRUE(events.empty());
     EXPECT_FALSE(TrayMessageBusy());
-    Callback(1, 517);   // dropped messages are not kept for later, new ones arrive
+    Callback(1, 517);  // dropped messages are not kept for later, new ones arrive
     EXPECT_EQ(events, std::vector<std::string>{"MouseUp 1 16 100 200"});
 }
 
@@ -536,8 +557,11 @@ TEST_F(TaskTrayEventsTest, MouseDown_ShouldForegroundOwner_ThenEvent_ThenMenuAtC
     os.cursor = {1000, 750};
     os.calls.clear();
     Callback(1, 516);
-    EXPECT_EQ(os.calls, (testing::Calls{{call::CursorPos}, {call::SetForegroundWindow}, {call::Note, "ProcessMessages"},
-                                        {call::Note, "MouseDown 1 16 1000 750"}, {call::TrackPopupMenu, 1000, 750}}));
+    EXPECT_EQ(os.calls, (testing::Calls{{call::CursorPos},
+                                        {call::SetForegroundWindow},
+                                        {call::Note, "ProcessMessages"},
+                                        {call::Note, "MouseDown 1 16 1000 750"},
+                                        {call::TrackPopupMenu, 1000, 750}}));
     ASSERT_EQ(os.popups.size(), 1u);
     EXPECT_EQ(os.popups[0].menu, 0x502u);
     EXPECT_EQ(os.foregrounded, std::vector<WindowHandle>{form->Handle()});
@@ -621,7 +645,7 @@ TEST_F(TaskTrayTest, TaskbarCreated_ShouldGoOnWithOthers_WhenOneAddIsRefused) {
 
 TEST_F(TaskTrayTest, TaskbarCreated_AfterADisplayChange_ShouldKeepTheIconTheShellKept) {
     TTaskTray& tray = MakeShown();
-    os.notifyResult = [](NotifyIconMessage m, const NotifyIconData&) { return m != NimAdd; };   // already held
+    os.notifyResult = [](NotifyIconMessage m, const NotifyIconData&) { return m != NimAdd; };  // already held
     EXPECT_TRUE(TaskbarCreated() && tray.IconAdded());
     EXPECT_EQ(os.notifyCalls.back().message, NimModify);
     Destroy(tray);
@@ -670,7 +694,7 @@ end
     EXPECT_NE(os.notifyCalls[1].data.hIcon, 0u);
     Callback(1, 515);
     Callback(1, 517);
-    Callback(1, 516);   // no OnMouseDown stored
+    Callback(1, 516);  // no OnMouseDown stored
     EXPECT_EQ(dblClicks, 1);
     EXPECT_EQ(mouseUps, 1);
 }
@@ -698,7 +722,7 @@ TEST_F(TaskTrayDescTest, StoredMenusAndTag_ShouldBeApplied) {
     EXPECT_EQ(tray.tag, 12);
     EXPECT_EQ(tray.PopupMenuR(), &menu);
     EXPECT_EQ(tray.PopupMenuL(), nullptr);
-    EXPECT_TRUE(os.notifyCalls.empty());   // not registered: Loaded sends nothing
+    EXPECT_TRUE(os.notifyCalls.empty());  // not registered: Loaded sends nothing
 }
 
 }  // namespace

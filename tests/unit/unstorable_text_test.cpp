@@ -27,7 +27,12 @@ using testing::Entry;
 // --- the list file ------------------------------------------------------------------
 
 TEST(FirstUnsavableSlot, ShouldFindFieldsThatWouldBreakTheLines) {
-    struct Case { const char* name; std::string path, param; std::uint16_t vk; int expected; };
+    struct Case {
+        const char* name;
+        std::string path, param;
+        std::uint16_t vk;
+        int expected;
+    };
     const Case cases[] = {
         {"plain", "C:\\a.exe", "-x", 65, 0},
         {"CR in path", "C:\\a\r.exe", "", 65, 2},
@@ -43,7 +48,7 @@ TEST(FirstUnsavableSlot, ShouldFindFieldsThatWouldBreakTheLines) {
         EntryTable table;
         table[1] = Entry("first.exe", 2, 65);
         table[2] = Entry(c.path, 2, c.vk).Param(c.param);
-        table[3] = Entry("b\rc", 2, 65);   // beyond the count: not saved, not looked at
+        table[3] = Entry("b\rc", 2, 65);  // beyond the count: not saved, not looked at
         EXPECT_EQ(FirstUnsavableSlot(table, 2), c.expected) << c.name;
     }
 }
@@ -109,11 +114,11 @@ TEST(ControlTextLossy, ShouldFollowTheLastTypedTextUntilTheProgramSetsOne) {
     EXPECT_EQ(edit.Text(), "a?b");
     EXPECT_EQ(changes, 1);
 
-    edit.UserType("a?b", false);   // the same bytes, now typed as they are
+    edit.UserType("a?b", false);  // the same bytes, now typed as they are
     EXPECT_FALSE(edit.TextLossy());
 
     edit.UserType("x?", true);
-    edit.SetText("x?");            // the program's own text is exact
+    edit.SetText("x?");  // the program's own text is exact
     EXPECT_FALSE(edit.TextLossy());
 
     edit.UserType("y?", true);
@@ -149,20 +154,24 @@ protected:
     }
 };
 
-const std::string kFileControl =
-    "[エラー] 「ファイル」に改行などの制御文字が\r含まれているため、登録できません.";
+const std::string kFileControl = "[エラー] 「ファイル」に改行などの制御文字が\r含まれているため、登録できません.";
 const std::string kParameterControl =
     "[エラー] 「パラメータ」に改行などの制御文字が\r含まれているため、登録できません.";
-const std::string kFileLossy =
-    "[エラー] 「ファイル」にシフトJISで表せない文字が\r含まれているため、登録できません.";
+const std::string kFileLossy = "[エラー] 「ファイル」にシフトJISで表せない文字が\r含まれているため、登録できません.";
 const std::string kParameterLossy =
     "[エラー] 「パラメータ」にシフトJISで表せない文字が\r含まれているため、登録できません.";
-const std::string kKeyLossy =
-    "[エラー] 「ホットキー」にシフトJISで表せない文字が\r含まれているため、登録できません.";
+const std::string kKeyLossy = "[エラー] 「ホットキー」にシフトJISで表せない文字が\r含まれているため、登録できません.";
 
 TEST_F(UnstorableInput, AddShouldRefuseWithTheFieldNamedAndKeepEverything) {
-    struct Case { const char* name; std::string file; bool fileLossy; std::string param; bool paramLossy;
-                  bool keyLossy; std::string message; };
+    struct Case {
+        const char* name;
+        std::string file;
+        bool fileLossy;
+        std::string param;
+        bool paramLossy;
+        bool keyLossy;
+        std::string message;
+    };
     const Case cases[] = {
         {"CR LF pasted into the file", "C:\\a.exe\r\nC:\\b.exe", false, "", false, false, kFileControl},
         {"LF in the parameter", "C:\\a.exe", false, "-a\n-b", false, false, kParameterControl},

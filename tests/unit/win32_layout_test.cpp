@@ -37,8 +37,8 @@ TEST(Win32FormFrame, StylesFollowBorderAndIcons) {
         {"no system menu", BorderStyle::Sizeable, false, true, true, false, false, ws::ThickFrame,
          ws::SysMenu | ws::MinimizeBox | ws::MaximizeBox, 0, 0, true},
         // A centred sizeable form is not left to Windows' placement.
-        {"centred sizeable", BorderStyle::Sizeable, true, true, true, false, true, ws::SysMenu | ws::MinimizeBox, 0,
-         0, 0, false},
+        {"centred sizeable", BorderStyle::Sizeable, true, true, true, false, true, ws::SysMenu | ws::MinimizeBox, 0, 0,
+         0, false},
         {"no border", BorderStyle::None, true, true, true, false, false, ws::Popup,
          ws::Caption | ws::SysMenu | ws::ThickFrame, 0, 0, false},
     };
@@ -112,11 +112,11 @@ TEST(Win32LabelText, EverySingleCrStartsALine) {
         {L"", L""},
         {L"one line", L"one line"},
         {L"a\rb", L"a\r\nb"},
-        {L"a\r\rb", L"a\r\n\r\nb"},          // two CRs: an empty line between
-        {L"a\r\nb", L"a\r\nb"},              // already CR LF: left alone
+        {L"a\r\rb", L"a\r\n\r\nb"},  // two CRs: an empty line between
+        {L"a\r\nb", L"a\r\nb"},      // already CR LF: left alone
         {L"end\r", L"end\r\n"},
         {L"\r\r\r", L"\r\n\r\n\r\n"},
-        {L"x\ny", L"x\ny"},                  // a lone LF is DrawText's own business
+        {L"x\ny", L"x\ny"},  // a lone LF is DrawText's own business
     };
     for (const auto& c : cases) EXPECT_EQ(WithCrLf(c.in), c.out);
 }
@@ -160,19 +160,12 @@ TEST(Win32AccessKey, TheLetterAfterASingleAmpersand) {
         std::string caption;
         char key;
     } cases[] = {
-        {"削除(&D)", 'd'},          // the editor's buttons
-        {"&Ok", 'o'},
-        {"&Cancel", 'c'},
-        {"クリア(&E)", 'e'},
-        {"Ok", 0},                   // the message box's buttons have none
-        {"", 0},
-        {"Tom && Jerry", 0},         // a doubled ampersand is a plain one
-        {"a&&&b", 'b'},
-        {"end&", 0},
-        {"&1", '1'},
-        {"& x", 0},                  // a blank is no access key
-        {"ソ&S", 's'},               // a double-byte character before it (83 5C)
-        {"&ア", 0},                  // only ASCII characters are access keys
+        {"削除(&D)", 'd'},                                                        // the editor's buttons
+        {"&Ok", 'o'},      {"&Cancel", 'c'},    {"クリア(&E)", 'e'}, {"Ok", 0},   // the message box's buttons have none
+        {"", 0},           {"Tom && Jerry", 0},                                   // a doubled ampersand is a plain one
+        {"a&&&b", 'b'},    {"end&", 0},         {"&1", '1'},         {"& x", 0},  // a blank is no access key
+        {"ソ&S", 's'},  // a double-byte character before it (83 5C)
+        {"&ア", 0},     // only ASCII characters are access keys
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.caption);

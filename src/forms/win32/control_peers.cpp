@@ -24,8 +24,7 @@ POINT MousePoint(LPARAM lParam) {
 // one at a time (a list of a hundred rows, a key list of 256), so rows the
 // window already shows are kept and only the new ones added; any other
 // change rebuilds the list.
-void MirrorItems(HWND h, const std::vector<std::string>& items, std::vector<std::string>& shown, UINT reset,
-                 UINT add) {
+void MirrorItems(HWND h, const std::vector<std::string>& items, std::vector<std::string>& shown, UINT reset, UINT add) {
     const ItemsUpdate plan = PlanItemsUpdate(shown, items);
     const bool many = items.size() - plan.from > 1;
     if (many) SendMessageW(h, WM_SETREDRAW, FALSE, 0);
@@ -73,7 +72,7 @@ public:
 
     void Create(HWND parent) override {
         DWORD style = SS_OWNERDRAW;
-        if (!control_.hint.empty()) style |= SS_NOTIFY;   // the hint needs the mouse
+        if (!control_.hint.empty()) style |= SS_NOTIFY;  // the hint needs the mouse
         CreateChild(L"STATIC", style, 0, parent, false);
     }
 
@@ -108,7 +107,7 @@ public:
 
 protected:
     bool OnMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
-        if (msg == WM_ERASEBKGND) {   // DrawItem paints everything
+        if (msg == WM_ERASEBKGND) {  // DrawItem paints everything
             result = 1;
             return true;
         }
@@ -255,11 +254,8 @@ protected:
                     return true;
                 }
                 return false;
-            case WM_GETDLGCODE:
-                result = DLGC_BUTTON;
-                return true;
-            default:
-                return false;
+            case WM_GETDLGCODE: result = DLGC_BUTTON; return true;
+            default: return false;
         }
     }
 
@@ -372,19 +368,14 @@ public:
     void Notify(UINT code) override {
         if (echo_ != 0) return;
         switch (code) {
-            case CBN_EDITCHANGE:
-                TypedText();
-                break;
+            case CBN_EDITCHANGE: TypedText(); break;
             case CBN_SELCHANGE: {
                 const LRESULT i = SendMessageW(hwnd_.Get(), CB_GETCURSEL, 0, 0);
                 control_.UserSelect(i == CB_ERR ? -1 : static_cast<int>(i));
                 break;
             }
-            case CBN_SETFOCUS:
-                GainFocus();
-                break;
-            default:
-                break;
+            case CBN_SETFOCUS: GainFocus(); break;
+            default: break;
         }
     }
 
@@ -489,8 +480,7 @@ public:
     void ItemIndexChanged() override {
         const int index = control_.ItemIndex();
         for (std::size_t i = 0; i < buttons_.size(); ++i)
-            SendMessageW(buttons_[i].Get(), BM_SETCHECK,
-                         static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+            SendMessageW(buttons_[i].Get(), BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
     }
 
     void BoundsChanged() override {
@@ -580,7 +570,7 @@ private:
 
 std::unique_ptr<Win32Peer> MakeControlPeer(Resources& resources, Control& control) {
     switch (control.Kind()) {
-        case ControlKind::Form: return nullptr;   // FormPeer
+        case ControlKind::Form: return nullptr;  // FormPeer
         case ControlKind::Panel:
         case ControlKind::Custom: return std::make_unique<PlainPeer>(resources, control);
         case ControlKind::Label:

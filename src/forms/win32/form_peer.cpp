@@ -301,9 +301,7 @@ bool FormPeer::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
                 sizing_ = false;
             }
             return false;
-        case WM_MOVE:
-            NoteOuterBounds();
-            return false;
+        case WM_MOVE: NoteOuterBounds(); return false;
         case WM_NCACTIVATE:
             // Being shown, the window is activated before its frame is first
             // painted: the frame is drawn once, active, by that paint.
@@ -312,9 +310,7 @@ bool FormPeer::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
                 return true;
             }
             return false;
-        case WM_NCPAINT:
-            framePending_ = false;
-            return false;
+        case WM_NCPAINT: framePending_ = false; return false;
         case WM_GETICON:
             // The icons are the class's, which WM_GETICON does not report by
             // itself; other programs (task switchers) ask for them this way.
@@ -334,9 +330,7 @@ bool FormPeer::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRES
                 }
             }
             return false;
-        default:
-            (void)hwnd;
-            return false;
+        default: (void)hwnd; return false;
     }
 }
 
@@ -364,7 +358,7 @@ bool FormPeer::PreTranslate(MSG& msg, Win32Peer& from) {
         const auto wide = static_cast<wchar_t>(msg.wParam);
         // Alt with a letter: the button whose caption marks that letter.
         if (msg.message == WM_SYSCHAR) return wide < 0x80 && PressAccessKey(static_cast<char>(wide));
-        if (wide >= 0xD800 && wide <= 0xDFFF) return false;   // half of a pair: nothing in code page 932
+        if (wide >= 0xD800 && wide <= 0xDFFF) return false;  // half of a pair: nothing in code page 932
         const std::string bytes = WideToCp932(std::wstring(1, wide));
         if (bytes.empty() || bytes.size() > 2 || (bytes == "?" && wide != L'?')) return false;
         // A double-byte character is offered by its lead byte, as a code page

@@ -77,8 +77,8 @@ private:
     HWND restoreActive_ = nullptr;
     bool tearingDown_ = false;
     bool sizing_ = false;
-    bool framePending_ = false;   // shown, its frame not painted yet
-    HICON icons_[2] = {};         // the form's icons (its class's), big and small
+    bool framePending_ = false;  // shown, its frame not painted yet
+    HICON icons_[2] = {};        // the form's icons (its class's), big and small
 };
 
 }  // namespace velmora::forms::win32

@@ -36,7 +36,7 @@ constexpr std::uint32_t ToolWindow = 0x00000080;
 struct FrameStyle {
     std::uint32_t style = 0;
     std::uint32_t exStyle = 0;
-    bool windowsPlaces = false;   // created at CW_USEDEFAULT
+    bool windowsPlaces = false;  // created at CW_USEDEFAULT
 };
 
 // The frame of a form's top-level window.  Minimise and maximise boxes
@@ -63,9 +63,7 @@ inline FrameStyle FormFrameStyle(const Form& form) {
             f.exStyle |= wsex::ToolWindow;
             if (form.systemMenu) f.style |= ws::SysMenu;
             break;
-        case BorderStyle::None:
-            f.style |= ws::Popup;
-            break;
+        case BorderStyle::None: f.style |= ws::Popup; break;
     }
     if (form.stayOnTop) f.exStyle |= wsex::Topmost;
     // Ordinary (sizeable) forms are placed by Windows unless centred; the
@@ -137,7 +135,7 @@ inline char AccessKey(const std::string& caption) {
     for (std::size_t i = 0; i < caption.size(); ++i) {
         const auto c = static_cast<unsigned char>(caption[i]);
         if (IsCp932LeadByte(c)) {
-            ++i;   // lead byte: its trail byte is never an ampersand
+            ++i;  // lead byte: its trail byte is never an ampersand
             continue;
         }
         if (c != '&' || i + 1 >= caption.size()) continue;

@@ -30,11 +30,12 @@ HWND Win32Peer::CreateChild(const wchar_t* windowClass, DWORD style, DWORD exSty
     const std::wstring text = Cp932ToWide(control_.Text());
     if (!ownClass) resources_.NeedCommonControls();
     ++echo_;
-    HWND h = CreateWindowExW(exStyle, windowClass, text.c_str(), style, control_.left, control_.top,
-                             Clamp0(control_.width), Clamp0(control_.height + ExtraHeight()), parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(
-                                 control_.Name().empty() ? resources_.NextControlId() : ControlIdOfName(control_.Name()))),
-                             resources_.Instance(), ownClass ? static_cast<MessageTarget*>(this) : nullptr);
+    HWND h = CreateWindowExW(
+        exStyle, windowClass, text.c_str(), style, control_.left, control_.top, Clamp0(control_.width),
+        Clamp0(control_.height + ExtraHeight()), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_.Name().empty() ? resources_.NextControlId()
+                                                                             : ControlIdOfName(control_.Name()))),
+        resources_.Instance(), ownClass ? static_cast<MessageTarget*>(this) : nullptr);
     --echo_;
     if (!h) return nullptr;
     hwnd_ = UniqueWindow(h);
@@ -183,14 +184,9 @@ LRESULT Win32Peer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                 // for every control each time its form is shown.
                 if (control_.Kind() != ControlKind::Form && !HasNonClientArea(hwnd)) return 0;
                 break;
-            case WM_SETFOCUS:
-                GainFocus();
-                break;
-            case WM_KILLFOCUS:
-                LoseFocus(reinterpret_cast<HWND>(wParam));
-                break;
-            default:
-                break;
+            case WM_SETFOCUS: GainFocus(); break;
+            case WM_KILLFOCUS: LoseFocus(reinterpret_cast<HWND>(wParam)); break;
+            default: break;
         }
         return CallDefault(hwnd, msg, wParam, lParam);
     } catch (const std::exception& e) {

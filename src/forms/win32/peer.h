@@ -114,7 +114,7 @@ protected:
     Control& control_;
     UniqueWindow hwnd_;
     FormHost* host_ = nullptr;
-    int echo_ = 0;   // > 0 while the model's change is pushed into the window
+    int echo_ = 0;  // > 0 while the model's change is pushed into the window
 };
 
 // The peer of `hwnd` or of its nearest ancestor that has one (inner windows

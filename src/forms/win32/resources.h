@@ -53,7 +53,7 @@ private:
     int nextControlId_ = 100;
     std::map<std::tuple<std::string, int, int, bool>, UniqueFont> fonts_;
     std::map<std::pair<std::string, bool>, UniqueIcon> icons_;
-    std::map<std::string, std::wstring> classes_;   // registered classes by control class name
+    std::map<std::string, std::wstring> classes_;  // registered classes by control class name
 };
 
 }  // namespace velmora::forms::win32

@@ -66,8 +66,8 @@ Win32Backend::Win32Backend(HINSTANCE instance, OsServices& os) : resources_(inst
     messageWindow_ = UniqueWindow(CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                                   instance, static_cast<MessageTarget*>(messageTarget_.get())));
     if (!messageWindow_) throw std::runtime_error("cannot create the message window");
-    ordinaryOwner_ = UniqueWindow(CreateWindowExW(0, kMessageWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                                  nullptr, instance, nullptr));
+    ordinaryOwner_ = UniqueWindow(
+        CreateWindowExW(0, kMessageWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
 }
 
 Win32Backend::~Win32Backend() {
@@ -235,10 +235,8 @@ void Win32Backend::RelayMouse(const MSG& msg) {
         case WM_RBUTTONDOWN:
         case WM_RBUTTONUP:
         case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP:
-            break;
-        default:
-            return;
+        case WM_MBUTTONUP: break;
+        default: return;
     }
     Win32Peer* peer = NearestPeer(msg.hwnd);
     if (!peer) return;

@@ -17,7 +17,7 @@ namespace {
 struct Binding {
     HWND hwnd;
     MessageTarget* target;
-    WNDPROC previous;   // null for windows of our own classes
+    WNDPROC previous;  // null for windows of our own classes
 };
 
 std::vector<Binding>& Bindings() {

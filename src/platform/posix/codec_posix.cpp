@@ -28,8 +28,7 @@ std::string Convert(const char* to, const char* from, const std::string& in, boo
         --dstLeft;
         ++src;
         --srcLeft;
-        while (srcLeft > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80 &&
-               std::string(from) == "UTF-8") {
+        while (srcLeft > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80 && std::string(from) == "UTF-8") {
             ++src;
             --srcLeft;
         }
@@ -42,9 +41,7 @@ std::string Convert(const char* to, const char* from, const std::string& in, boo
 }  // namespace
 
 std::string Utf8ToCp932(const std::string& utf8) { return Convert("CP932", "UTF-8", utf8); }
-std::string Utf8ToCp932Checked(const std::string& utf8, bool& lossy) {
-    return Convert("CP932", "UTF-8", utf8, &lossy);
-}
+std::string Utf8ToCp932Checked(const std::string& utf8, bool& lossy) { return Convert("CP932", "UTF-8", utf8, &lossy); }
 std::string Cp932ToUtf8(const std::string& cp932) { return Convert("UTF-8", "CP932", cp932); }
 
 }  // namespace velmora

@@ -37,16 +37,16 @@ std::string FromWide(UINT codePage, const std::wstring& in, bool* lossy) {
     const char* defaultChar = utf8 ? nullptr : "?";
     BOOL usedDefault = FALSE;
     BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
-    const int needed = WideCharToMultiByte(codePage, flags, in.data(), inLength, nullptr, 0,
-                                           defaultChar, usedDefaultOut);
+    const int needed = WideCharToMultiByte(codePage, flags, in.data(), inLength, nullptr, 0, defaultChar,
+                                           usedDefaultOut);
     if (needed <= 0) {
         if (lossy) *lossy = true;
         return std::string();
     }
     std::string out(static_cast<std::size_t>(needed), '\0');
     usedDefault = FALSE;
-    const int written = WideCharToMultiByte(codePage, flags, in.data(), inLength, out.data(), needed,
-                                            defaultChar, usedDefaultOut);
+    const int written = WideCharToMultiByte(codePage, flags, in.data(), inLength, out.data(), needed, defaultChar,
+                                            usedDefaultOut);
     out.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
     if (lossy) *lossy = usedDefault != FALSE || written <= 0;
     return out;

@@ -46,7 +46,7 @@ Function SystemFunction(const wchar_t* library, const char* name) {
 // One function of a system DLL, looked up once.  A macro, as only the
 // preprocessor can spell the function's name as text.
 // NOLINTNEXTLINE(cppcoreguidelines-macro-usage)
-#define VELMORA_SYSTEM_FUNCTION(variable, library, function)                                               \
+#define VELMORA_SYSTEM_FUNCTION(variable, library, function) \
     static const auto variable = SystemFunction<decltype(&::function)>(library, #function)
 
 class Win32WriteFile : public WriteFile {
@@ -95,24 +95,22 @@ std::wstring DialogFilter(const std::string& filter) {
 
 }  // namespace
 
-bool Win32Services::RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers,
-                                   std::uint32_t virtualKey) {
+bool Win32Services::RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers, std::uint32_t virtualKey) {
     return RegisterWithoutRepeat(
-        [&](std::uint32_t mods) { return ::RegisterHotKey(Hwnd(owner), id, mods, virtualKey) != FALSE; },
-        modifiers);
+        [&](std::uint32_t mods) { return ::RegisterHotKey(Hwnd(owner), id, mods, virtualKey) != FALSE; }, modifiers);
 }
 
 void Win32Services::UnregisterHotKey(WindowHandle owner, int id) { ::UnregisterHotKey(Hwnd(owner), id); }
 
 void Win32Services::ShellExecute(WindowHandle owner, const std::string& operation, const std::string& file,
-                                 const std::string& parameters, const std::string& directory,
-                                 int showCommand) {
+                                 const std::string& parameters, const std::string& directory, int showCommand) {
     const std::wstring op = Utf8ToWide(operation);
     const std::wstring target = Utf8ToWide(file);
     const std::wstring params = Utf8ToWide(parameters);
     const std::wstring folder = Utf8ToWide(directory);
     VELMORA_SYSTEM_FUNCTION(shellExecute, L"shell32.dll", ShellExecuteW);
-    if (shellExecute) shellExecute(Hwnd(owner), op.c_str(), target.c_str(), params.c_str(), folder.c_str(), showCommand);
+    if (shellExecute)
+        shellExecute(Hwnd(owner), op.c_str(), target.c_str(), params.c_str(), folder.c_str(), showCommand);
 }
 
 std::string Win32Services::ModuleFileName() {
@@ -162,7 +160,7 @@ IoError Win32Services::ReadWholeFile(const std::string& path, std::string& conte
                 result = GetLastError();
                 break;
             }
-            if (got == 0) break;   // the file shrank while being read
+            if (got == 0) break;  // the file shrank while being read
             done += got;
         }
         contents.resize(done);
@@ -174,8 +172,8 @@ IoError Win32Services::ReadWholeFile(const std::string& path, std::string& conte
 std::unique_ptr<WriteFile> Win32Services::CreateForWrite(const std::string& path, IoError& error) {
     // Written through to the disk as well as flushed before the replace: the
     // new list must be whole on disk before it takes the old one's name.
-    UniqueFileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    UniqueFileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!file) {
         error = GetLastError();
         return nullptr;
@@ -241,9 +239,8 @@ IoError Win32Services::ReplaceFile(const std::string& source, const std::string&
 void Win32Services::DeleteFile(const std::string& path) { ::DeleteFileW(Utf8ToWide(path).c_str()); }
 
 IoError Win32Services::RenameFile(const std::string& source, const std::string& target) {
-    return MoveFileExW(Utf8ToWide(source).c_str(), Utf8ToWide(target).c_str(), MOVEFILE_WRITE_THROUGH)
-               ? 0
-               : GetLastError();
+    return MoveFileExW(Utf8ToWide(source).c_str(), Utf8ToWide(target).c_str(), MOVEFILE_WRITE_THROUGH) ? 0
+                                                                                                       : GetLastError();
 }
 
 namespace {
@@ -276,14 +273,14 @@ std::string Win32Services::AssociatedCommand(const std::string& association) {
     const std::wstring name = Utf8ToWide(association);
     DWORD length = 0;
     // ASSOCF_INIT_IGNOREUNKNOWN: no "Open with" command for an unknown type.
-    if (assocQueryString(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open", nullptr,
-                            &length) != S_FALSE ||
+    if (assocQueryString(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open", nullptr, &length) !=
+            S_FALSE ||
         length == 0) {
         return std::string();
     }
     std::wstring command(length, L'\0');
-    if (FAILED(assocQueryString(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open",
-                                command.data(), &length))) {
+    if (FAILED(assocQueryString(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND, name.c_str(), L"open", command.data(),
+                                &length))) {
         return std::string();
     }
     command.resize(wcsnlen(command.c_str(), command.size()));
@@ -345,8 +342,7 @@ bool Win32Services::ShellNotifyIcon(NotifyIconMessage message, const NotifyIconD
 void Win32Services::SetForegroundWindow(WindowHandle window) { ::SetForegroundWindow(Hwnd(window)); }
 
 void Win32Services::TrackPopupMenu(std::uintptr_t menu, WindowHandle owner, int x, int y) {
-    ::TrackPopupMenu(reinterpret_cast<HMENU>(menu), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Hwnd(owner),
-                     nullptr);
+    ::TrackPopupMenu(reinterpret_cast<HMENU>(menu), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Hwnd(owner), nullptr);
     // Without a message after the menu, a second click on the icon can fail to
     // open it again (the shell's known behaviour with notify windows).
     ::PostMessageW(Hwnd(owner), WM_NULL, 0, 0);

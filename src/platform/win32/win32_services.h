@@ -19,12 +19,10 @@ public:
     Win32Services(const Win32Services&) = delete;
     Win32Services& operator=(const Win32Services&) = delete;
 
-    bool RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers,
-                        std::uint32_t virtualKey) override;
+    bool RegisterHotKey(WindowHandle owner, int id, std::uint32_t modifiers, std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowHandle owner, int id) override;
     void ShellExecute(WindowHandle owner, const std::string& operation, const std::string& file,
-                      const std::string& parameters, const std::string& directory,
-                      int showCommand) override;
+                      const std::string& parameters, const std::string& directory, int showCommand) override;
     std::string ModuleFileName() override;
     bool FileExists(const std::string& path) override;
     IoError ReadWholeFile(const std::string& path, std::string& contents) override;

@@ -22,7 +22,7 @@ long liveBlocks = 0;
 long liveBytes = 0;
 
 // Each block carries its size in front of it, so that delete knows it.
-constexpr std::size_t kHeader = 16;   // keeps the alignment of malloc
+constexpr std::size_t kHeader = 16;  // keeps the alignment of malloc
 
 void* Allocate(std::size_t size) {
     void* block = std::malloc(size + kHeader);
@@ -62,8 +62,8 @@ struct CountersWindow {
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VelmoraCounters";
         RegisterClassW(&wc);
-        CreateWindowExW(WS_EX_TOOLWINDOW, L"VelmoraCounters", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                        wc.hInstance, nullptr);
+        CreateWindowExW(WS_EX_TOOLWINDOW, L"VelmoraCounters", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                        nullptr);
     }
 } countersWindow;
 

@@ -4,7 +4,7 @@
 // program while the editor hands its list back.
 #include "driver.h"
 
-#include <shlobj.h>   // DROPFILES
+#include <shlobj.h>  // DROPFILES
 
 #include <algorithm>
 #include <cstring>
@@ -36,8 +36,7 @@ int Controls(const Args& args) {
         const std::wstring cls = WindowClass(child);
         std::wstring check = L"-", selected = L"-";
         DWORD_PTR answer = 0;
-        if (cls == L"Button" &&
-            SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer)) {
+        if (cls == L"Button" && SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer)) {
             check = std::to_wstring(answer);
         } else if ((cls == L"ListBox" || cls == L"ComboLBox") &&
                    SendMessageTimeoutW(child, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer)) {
@@ -56,7 +55,8 @@ int Controls(const Args& args) {
     return 0;
 }
 const Registration controls{
-    {L"controls", L"[window selection]  (handle visible enabled class text id left top width height check selected parent)",
+    {L"controls",
+     L"[window selection]  (handle visible enabled class text id left top width height check selected parent)",
      Controls}};
 
 // A click (or two) of the left button at a screen point, after bringing the

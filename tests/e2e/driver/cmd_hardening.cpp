@@ -374,8 +374,8 @@ int Cycles(const Args& args) {
     return 0;
 }
 
-const Registration setText{{L"set-text", L"[window selection] text  (WM_SETTEXT; \\u{hex} for any character)",
-                            SetText}};
+const Registration setText{
+    {L"set-text", L"[window selection] text  (WM_SETTEXT; \\u{hex} for any character)", SetText}};
 const Registration killSave{
     {L"kill-save",
      L"--exe program --list file --old file --new file [--rounds kills] [--seconds 40] [--seed n]  "

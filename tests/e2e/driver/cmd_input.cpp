@@ -54,23 +54,30 @@ struct KeyName {
 };
 
 const KeyName kKeys[] = {
-    {L"ctrl", VK_CONTROL}, {L"control", VK_CONTROL}, {L"shift", VK_SHIFT}, {L"alt", VK_MENU},
-    {L"win", VK_LWIN}, {L"esc", VK_ESCAPE}, {L"escape", VK_ESCAPE}, {L"enter", VK_RETURN},
-    {L"return", VK_RETURN}, {L"tab", VK_TAB}, {L"space", VK_SPACE}, {L"backspace", VK_BACK},
-    {L"delete", VK_DELETE}, {L"del", VK_DELETE}, {L"insert", VK_INSERT}, {L"home", VK_HOME},
-    {L"end", VK_END}, {L"pageup", VK_PRIOR}, {L"pagedown", VK_NEXT}, {L"left", VK_LEFT},
-    {L"right", VK_RIGHT}, {L"up", VK_UP}, {L"down", VK_DOWN}, {L"numpad1", VK_NUMPAD1},
+    {L"ctrl", VK_CONTROL},  {L"control", VK_CONTROL}, {L"shift", VK_SHIFT},   {L"alt", VK_MENU},
+    {L"win", VK_LWIN},      {L"esc", VK_ESCAPE},      {L"escape", VK_ESCAPE}, {L"enter", VK_RETURN},
+    {L"return", VK_RETURN}, {L"tab", VK_TAB},         {L"space", VK_SPACE},   {L"backspace", VK_BACK},
+    {L"delete", VK_DELETE}, {L"del", VK_DELETE},      {L"insert", VK_INSERT}, {L"home", VK_HOME},
+    {L"end", VK_END},       {L"pageup", VK_PRIOR},    {L"pagedown", VK_NEXT}, {L"left", VK_LEFT},
+    {L"right", VK_RIGHT},   {L"up", VK_UP},           {L"down", VK_DOWN},     {L"numpad1", VK_NUMPAD1},
 };
 
 bool IsModifier(WORD vk) { return vk == VK_CONTROL || vk == VK_SHIFT || vk == VK_MENU || vk == VK_LWIN; }
 
 bool IsExtended(WORD vk) {
     switch (vk) {
-        case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
-        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_LWIN:
-            return true;
-        default:
-            return false;
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_LWIN: return true;
+        default: return false;
     }
 }
 
@@ -184,8 +191,9 @@ int Press(const Args& args) {
         std::vector<WORD> keys;
         std::size_t start = 0;
         for (;;) {
-            const std::size_t plus = combo.find(L'+', start + 1);   // "+" alone is no separator
-            const std::wstring part = combo.substr(start, plus == std::wstring::npos ? std::wstring::npos : plus - start);
+            const std::size_t plus = combo.find(L'+', start + 1);  // "+" alone is no separator
+            const std::wstring part = combo.substr(start,
+                                                   plus == std::wstring::npos ? std::wstring::npos : plus - start);
             WORD vk = 0;
             if (!ParseKey(part, vk)) {
                 Err(L"press: unknown key " + part);
@@ -203,7 +211,8 @@ int Press(const Args& args) {
     }
     return 0;
 }
-const Registration press{{L"press", L"[--focus window selection] [--gap ms] [--repeat n] combo... (e.g. ctrl+shift+c esc vk:220)", Press}};
+const Registration press{
+    {L"press", L"[--focus window selection] [--gap ms] [--repeat n] combo... (e.g. ctrl+shift+c esc vk:220)", Press}};
 
 // hotkey-repeats: registers MODS+VK as a hotkey of this thread (with
 // MOD_NOREPEAT when --norepeat 1), holds it for --repeat key-downs and prints
@@ -245,7 +254,9 @@ int HotkeyRepeats(const Args& args) {
     }
     return 0;
 }
-const Registration hotkeyRepeats{{L"hotkey-repeats", L"[--mods n] [--vk n] [--norepeat 0|1] [--repeat n]  (prints the WM_HOTKEY count)", HotkeyRepeats}};
+const Registration hotkeyRepeats{{L"hotkey-repeats",
+                                  L"[--mods n] [--vk n] [--norepeat 0|1] [--repeat n]  (prints the WM_HOTKEY count)",
+                                  HotkeyRepeats}};
 
 struct MessageName {
     const wchar_t* name;
@@ -253,11 +264,21 @@ struct MessageName {
 };
 
 const MessageName kMessages[] = {
-    {L"WM_NULL", WM_NULL}, {L"WM_CLOSE", WM_CLOSE}, {L"WM_QUERYENDSESSION", WM_QUERYENDSESSION},
-    {L"WM_ENDSESSION", WM_ENDSESSION}, {L"WM_HOTKEY", WM_HOTKEY}, {L"WM_COMMAND", WM_COMMAND},
-    {L"WM_SYSCOMMAND", WM_SYSCOMMAND}, {L"WM_KEYDOWN", WM_KEYDOWN}, {L"WM_KEYUP", WM_KEYUP},
-    {L"WM_USER", WM_USER}, {L"WM_LBUTTONDOWN", WM_LBUTTONDOWN}, {L"WM_LBUTTONUP", WM_LBUTTONUP},
-    {L"WM_LBUTTONDBLCLK", WM_LBUTTONDBLCLK}, {L"WM_RBUTTONDOWN", WM_RBUTTONDOWN}, {L"WM_RBUTTONUP", WM_RBUTTONUP},
+    {L"WM_NULL", WM_NULL},
+    {L"WM_CLOSE", WM_CLOSE},
+    {L"WM_QUERYENDSESSION", WM_QUERYENDSESSION},
+    {L"WM_ENDSESSION", WM_ENDSESSION},
+    {L"WM_HOTKEY", WM_HOTKEY},
+    {L"WM_COMMAND", WM_COMMAND},
+    {L"WM_SYSCOMMAND", WM_SYSCOMMAND},
+    {L"WM_KEYDOWN", WM_KEYDOWN},
+    {L"WM_KEYUP", WM_KEYUP},
+    {L"WM_USER", WM_USER},
+    {L"WM_LBUTTONDOWN", WM_LBUTTONDOWN},
+    {L"WM_LBUTTONUP", WM_LBUTTONUP},
+    {L"WM_LBUTTONDBLCLK", WM_LBUTTONDBLCLK},
+    {L"WM_RBUTTONDOWN", WM_RBUTTONDOWN},
+    {L"WM_RBUTTONUP", WM_RBUTTONUP},
 };
 
 // A message by name (WM_...), by number, or registered: reg:TaskbarCreated.

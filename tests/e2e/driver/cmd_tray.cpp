@@ -84,9 +84,8 @@ int TrayHas(const Args& args) {
     OutLine(held ? L"1" : L"0");
     return 0;
 }
-const Registration trayHas{{L"tray-has",
-                            L"[--owner h|--hwnd h|program selection] [--id 1] [--wait present|absent] [--timeout ms]",
-                            TrayHas}};
+const Registration trayHas{
+    {L"tray-has", L"[--owner h|--hwnd h|program selection] [--id 1] [--wait present|absent] [--timeout ms]", TrayHas}};
 
 // tray-delete: NIM_DELETE for the icon, as a restarted shell would have
 // lost it; prints the shell's answer (1 or 0).
@@ -128,13 +127,13 @@ int TrayIcons(const Args&) {
         RECT r{};
         GetWindowRect(icon, &r);
         OutLine(Hex(reinterpret_cast<UINT_PTR>(icon)) + L"\t" + (IsWindowVisible(icon) ? L"1" : L"0") + L"\t" +
-                std::to_wstring(r.left) + L"\t" + std::to_wstring(r.top) + L"\t" + std::to_wstring(r.right) +
-                L"\t" + std::to_wstring(r.bottom));
+                std::to_wstring(r.left) + L"\t" + std::to_wstring(r.top) + L"\t" + std::to_wstring(r.right) + L"\t" +
+                std::to_wstring(r.bottom));
     }
     return 0;
 }
-const Registration trayIcons{{L"tray-icons", L"(icons in Wine's tray: handle visible left top right bottom)",
-                              TrayIcons}};
+const Registration trayIcons{
+    {L"tray-icons", L"(icons in Wine's tray: handle visible left top right bottom)", TrayIcons}};
 
 // A press on an icon travels from Wine's tray (another process) to the
 // program as the icon's callback, and the program's handler of the press
@@ -158,7 +157,8 @@ const Registration trayIcons{{L"tray-icons", L"(icons in Wine's tray: handle vis
 class SharedInput {
 public:
     explicit SharedInput(HWND window)
-        : self_(GetCurrentThreadId()), other_(GetWindowThreadProcessId(window, nullptr)),
+        : self_(GetCurrentThreadId()),
+          other_(GetWindowThreadProcessId(window, nullptr)),
           attached_(other_ != 0 && AttachThreadInput(self_, other_, TRUE) != FALSE) {}
     ~SharedInput() {
         if (attached_) AttachThreadInput(self_, other_, FALSE);
@@ -284,8 +284,8 @@ LRESULT CALLBACK RefusingTray(HWND window, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 int ShellRefuse(const Args& args) {
-    WNDCLASSW wc{0, RefusingTray, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
-                 L"Shell_TrayWnd"};
+    WNDCLASSW wc{0,       RefusingTray, 0,       0,       GetModuleHandleW(nullptr),
+                 nullptr, nullptr,      nullptr, nullptr, L"Shell_TrayWnd"};
     RegisterClassW(&wc);
     HWND tray = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                 wc.hInstance, nullptr);
@@ -296,8 +296,8 @@ int ShellRefuse(const Args& args) {
     while (GetMessageW(&msg, nullptr, 0, 0) > 0 && msg.message != WM_TIMER) DispatchMessageW(&msg);
     return 0;
 }
-const Registration shellRefuse{{L"shell-refuse", L"[--timeout ms]  (a tray that refuses every icon; prints ready)",
-                                ShellRefuse}};
+const Registration shellRefuse{
+    {L"shell-refuse", L"[--timeout ms]  (a tray that refuses every icon; prints ready)", ShellRefuse}};
 
 }  // namespace
 }  // namespace velmora::driver

@@ -43,7 +43,8 @@ int Windows(const Args& args) {
     }
     return 0;
 }
-const Registration windows{{L"windows", L"[--process name|--any-process] [--class c] [--caption t] [--visible]", Windows}};
+const Registration windows{
+    {L"windows", L"[--process name|--any-process] [--class c] [--caption t] [--visible]", Windows}};
 
 // wait-window: waits for a matching top-level window and prints its line.
 int WaitWindow(const Args& args) {
@@ -208,8 +209,8 @@ int WindowOrder(const Args& args) {
     return 0;
 }
 
-const Registration windowOrder{{L"window-order", L"[window selection]  (exstyle owner owner-visible owner-exstyle)",
-                                WindowOrder}};
+const Registration windowOrder{
+    {L"window-order", L"[window selection]  (exstyle owner owner-visible owner-exstyle)", WindowOrder}};
 const Registration controlId{{L"control-id", L"name...", ControlId}};
 
 }  // namespace

@@ -57,7 +57,7 @@ std::wstring Wide(const std::string& utf8);
 std::wstring Escape(const std::wstring& text);
 std::wstring Unescape(const std::wstring& text);
 std::wstring Hex(UINT_PTR value);
-long ParseNumber(const std::wstring& text, bool* ok = nullptr);   // decimal or 0x hex
+long ParseNumber(const std::wstring& text, bool* ok = nullptr);  // decimal or 0x hex
 
 // --- processes and windows ------------------------------------------------------
 std::vector<DWORD> ProcessIds(const std::wstring& exeName);

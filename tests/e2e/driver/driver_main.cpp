@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "forms/control_id.h"
 #include <cwctype>
+#include "forms/control_id.h"
 
 namespace velmora::driver {
 namespace {
@@ -63,9 +63,9 @@ Args::Args(const std::vector<std::wstring>& words) {
             const std::size_t eq = name.find(L'=');
             if (eq != std::wstring::npos) {
                 options_[name.substr(0, eq)] = name.substr(eq + 1);
-            } else if (i + 1 < count && words[i + 1].compare(0, 2, L"--") != 0 &&
-                       name != L"visible" && name != L"hidden" && name != L"any-process" && name != L"all" &&
-                       name != L"mouse" && name != L"focus") {
+            } else if (i + 1 < count && words[i + 1].compare(0, 2, L"--") != 0 && name != L"visible" &&
+                       name != L"hidden" && name != L"any-process" && name != L"all" && name != L"mouse" &&
+                       name != L"focus") {
                 options_[name] = words[++i];
             } else {
                 options_[name] = L"1";
@@ -106,8 +106,8 @@ void Err(const std::wstring& text) {
 
 std::string Utf8(const std::wstring& wide) {
     if (wide.empty()) return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                      nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                      nullptr);
     std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -208,8 +208,8 @@ std::wstring WindowText(HWND window) {
     if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return L"";
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, 2000, &copied)) {
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             2000, &copied)) {
         return L"";
     }
     text.resize(std::min<std::size_t>(copied, length));
@@ -254,8 +254,10 @@ std::vector<HWND> TopLevelWindows(const Args& args) {
             }
             return TRUE;
         }
-    } search{ProcessIds(args.Option(L"process", L"velmora.exe")), args.Has(L"any-process"),
-             static_cast<DWORD>(args.Number(L"pid", 0)), {}};
+    } search{ProcessIds(args.Option(L"process", L"velmora.exe")),
+             args.Has(L"any-process"),
+             static_cast<DWORD>(args.Number(L"pid", 0)),
+             {}};
     EnumWindows(&Search::Visit, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -288,8 +290,8 @@ bool WindowMatches(HWND window, const Args& args) {
     if (args.Has(L"caption") || args.Has(L"caption-prefix")) {
         const std::wstring caption = WindowText(window);
         if (args.Has(L"caption") && caption != args.Option(L"caption")) return false;
-        if (args.Has(L"caption-prefix") && caption.compare(0, args.Option(L"caption-prefix").size(),
-                                                           args.Option(L"caption-prefix")) != 0) {
+        if (args.Has(L"caption-prefix") &&
+            caption.compare(0, args.Option(L"caption-prefix").size(), args.Option(L"caption-prefix")) != 0) {
             return false;
         }
     }
@@ -341,7 +343,8 @@ std::vector<HWND> Children(HWND parent) {
 HWND FindChild(HWND parent, const Args& args) {
     for (HWND child : Children(parent)) {
         if (args.Has(L"id") || args.Has(L"name")) {
-            const int id = args.Has(L"id") ? static_cast<int>(args.Number(L"id", -1)) : ControlIdOf(args.Option(L"name"));
+            const int id = args.Has(L"id") ? static_cast<int>(args.Number(L"id", -1))
+                                           : ControlIdOf(args.Option(L"name"));
             if (GetDlgCtrlID(child) == id) return child;
             continue;
         }
@@ -403,12 +406,12 @@ int Serve(const Args&) {
     }
 }
 
-const Registration serve{{L"serve", L"(commands on stdin, one a line; answers on stdout, each ended by a line "
-                                    L"0x1E exit-code TAB messages)", Serve}};
+const Registration serve{{L"serve",
+                          L"(commands on stdin, one a line; answers on stdout, each ended by a line "
+                          L"0x1E exit-code TAB messages)",
+                          Serve}};
 
 }  // namespace
 }  // namespace velmora::driver
 
-int wmain(int argc, wchar_t** argv) {
-    return velmora::driver::Run(std::vector<std::wstring>(argv + 1, argv + argc));
-}
+int wmain(int argc, wchar_t** argv) { return velmora::driver::Run(std::vector<std::wstring>(argv + 1, argv + argc)); }

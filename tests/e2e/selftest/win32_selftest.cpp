@@ -80,7 +80,7 @@ void ConversionTable() {
 
 void Unrepresentable() {
     bool lossy = false;
-    CHECK(WideToCp932(L"caf\u00E9", &lossy) == "caf?");   // no best fit to "e"
+    CHECK(WideToCp932(L"caf\u00E9", &lossy) == "caf?");  // no best fit to "e"
     CHECK(lossy);
     lossy = false;
     const std::string emoji = WideToCp932(L"a\U0001F600b", &lossy);
@@ -101,7 +101,7 @@ void RoundTripAllDoubleByte() {
             const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
             wchar_t wide[4] = {};
             const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), 2, wide, 4);
-            if (n != 1) continue;   // not a defined character
+            if (n != 1) continue;  // not a defined character
             ++tried;
             const std::string back = WideToCp932(std::wstring(1, wide[0]));
             // NEC and IBM extensions share characters; Windows maps those
@@ -134,8 +134,9 @@ void Codec() {
     CHECK(MultiByteToWideChar(CP_UTF8, 0, ascii.data(), n, system.data(), n) == n);
     CHECK(velmora::Utf8ToWide(ascii) == system);
     // Other text is converted in one call into room for a unit a byte.
-    CHECK(velmora::Cp932ToWide("a\x83\x5C" "b") == L"a\u30BDb");
-    const std::wstring leadAtEnd = velmora::Cp932ToWide("\x82\xA0\x82");   // a lead byte without its trail
+    CHECK(velmora::Cp932ToWide("a\x83\x5C"
+                               "b") == L"a\u30BDb");
+    const std::wstring leadAtEnd = velmora::Cp932ToWide("\x82\xA0\x82");  // a lead byte without its trail
     CHECK(leadAtEnd.size() == 2 && leadAtEnd[0] == L'\u3042');
     CHECK(velmora::Utf8ToWide("\xF0\x9F\x98\x80x") == L"\xD83D\xDE00x");
 }
@@ -144,11 +145,11 @@ std::string TempFolder() {
     wchar_t base[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, base);
     std::wstring folder = std::wstring(base) + L"velmora-selftest-" + std::to_wstring(GetCurrentProcessId()) +
-                          L"\\\u8868\u793A Jos\u00E9\\";   // "表示 José": é is not in code page 932
+                          L"\\\u8868\u793A Jos\u00E9\\";  // "表示 José": é is not in code page 932
     CreateDirectoryW((std::wstring(base) + L"velmora-selftest-" + std::to_wstring(GetCurrentProcessId())).c_str(),
                      nullptr);
     CreateDirectoryW(folder.c_str(), nullptr);
-    return velmora::WideToUtf8(folder);   // paths cross OsServices in UTF-8
+    return velmora::WideToUtf8(folder);  // paths cross OsServices in UTF-8
 }
 
 bool Write(velmora::Win32Services& os, const std::string& path, const std::string& contents) {
@@ -168,7 +169,7 @@ void Files() {
 
     CHECK(os.ReadWholeFile(folder + "missing.lst", contents) == ERROR_FILE_NOT_FOUND);
     CHECK(!os.FileExists(folder + "missing.lst"));
-    CHECK(os.FileExists(folder));   // a folder is something by that name too
+    CHECK(os.FileExists(folder));  // a folder is something by that name too
 
     CHECK(Write(os, list, "old\r\n"));
     CHECK(os.FileExists(list));
@@ -220,7 +221,7 @@ void Services() {
     const std::string self = os.ModuleFileName();
     CHECK(self.size() > 18 && self.substr(self.size() - 18) == "win32_selftest.exe");
     CHECK((os.VkKeyScan('a') & 0xFF) == 'A');
-    CHECK(os.VkKeyScan('\x83') == -1);   // half a character names no key
+    CHECK(os.VkKeyScan('\x83') == -1);  // half a character names no key
     CHECK(os.RegisterWindowMessage("TaskbarCreated") != 0);
     CHECK(os.RegisterWindowMessage("TaskbarCreated") == RegisterWindowMessageW(L"TaskbarCreated"));
     CHECK(os.LoadIconResource("#999") == 0);
@@ -334,8 +335,8 @@ void SaveFaults() {
     CHECK(Leftovers(folder, "Velmora.Lst") == 0);
 
     // A reader that lets go within the retries: the save goes through.
-    reader = CreateFileW(wideList.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    reader = CreateFileW(wideList.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
     CHECK(reader != INVALID_HANDLE_VALUE);
     HANDLE closer = CreateThread(nullptr, 0, CloseLater, reader, 0, nullptr);
     const velmora::IoError brief = Save(service);
@@ -389,7 +390,7 @@ void SaveFaults() {
     CHECK(loadError == ERROR_ACCESS_DENIED);
     CHECK(starting.HotkeyCount == 0);
     CHECK(!starting.SaveAllowed());
-    CHECK(Save(starting) == 0);   // nothing to do: the save is not allowed
+    CHECK(Save(starting) == 0);  // nothing to do: the save is not allowed
     CHECK((GetFileAttributesW(wideList.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0);
     CHECK(Leftovers(folder, "Velmora.Lst") == 0);
     RemoveDirectoryW(wideList.c_str());
@@ -493,8 +494,8 @@ void FormWindows() {
         form.SetBounds(100, 100, 300, 200);
         form.showHint = true;
         form.iconResource = "MAINICON";
-        auto add = [](f::Control& parent, f::ControlKind kind, const char* name, const char* text, int top)
-            -> f::Control& {
+        auto add = [](f::Control& parent, f::ControlKind kind, const char* name, const char* text,
+                      int top) -> f::Control& {
             f::Control& c = parent.AddChild(std::make_unique<f::Control>(kind, name));
             c.SetText(text);
             c.SetBounds(10, top, 120, 24);
@@ -548,8 +549,8 @@ void FormWindows() {
         // A control made on its own, the others' windows there, goes on top.
         f::Control& late = add(panel, f::ControlKind::Button, "Late", "Late", 70);
         late.Handle();
-        CHECK((ChildrenTopFirst(p) ==
-               std::vector<HWND>{hwnd(late), hwnd(edit), hwnd(second), hwnd(first), hwnd(bevel)}));
+        CHECK(
+            (ChildrenTopFirst(p) == std::vector<HWND>{hwnd(late), hwnd(edit), hwnd(second), hwnd(first), hwnd(bevel)}));
 
         auto* peer = static_cast<f::win32::FormPeer*>(form.GetPeer());
         CHECK(peer->PressAccessKey('g') && firstClicks == 1 && secondClicks == 0);
@@ -566,8 +567,8 @@ void FormWindows() {
         CHECK(GetForegroundWindow() == h);
         form.BringToFront();
         CHECK(GetForegroundWindow() == h);
-        HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 50, 50, 400, 300, nullptr,
-                                     nullptr, nullptr, nullptr);
+        HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 50, 50, 400, 300, nullptr, nullptr,
+                                     nullptr, nullptr);
         SetForegroundWindow(cover);
         CHECK(GetForegroundWindow() == cover);
         form.BringToFront();
