@@ -11,7 +11,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb x11-utils xdotool imagemagick fonts-ipafont-gothic
   clang libclang-rt-14-dev clang-format clang-tidy
-  valgrind
+  valgrind strace
 )
 
 installed() {

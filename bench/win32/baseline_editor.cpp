@@ -119,6 +119,10 @@ void OpenEditor(HWND owner) {
     const Fonts& f = TheFonts();
     int id = 0xb3;
 
+    // The owner leaves the on-top layer before the editor is made, until it
+    // is hidden, as the program's main window does: the editor is then an
+    // ordinary window too.
+    SetWindowPos(owner, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     HWND editor = CreateWindowExW(0, L"VelmoraBenchEditor", L"Velmora",
                                   (WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 560, 401, owner, nullptr, g_instance, nullptr);
@@ -205,6 +209,7 @@ void OpenEditor(HWND owner) {
     }
     EnableWindow(owner, TRUE);
     ShowWindow(editor, SW_HIDE);
+    SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     DestroyWindow(editor);
     UnregisterHotKey(owner, 1);
     RegisterHotKey(owner, 1, g_modifiers, g_key);
@@ -237,8 +242,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hInstance = instance;
     wc.lpszClassName = L"VelmoraBenchEditorHost";
     RegisterClassW(&wc);
-    // Topmost like the program's main window, which the editor, its owned
-    // window, then is as well.
+    // Topmost like the program's main window, which owns the editor.
     HWND window = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"baseline", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return 1;

@@ -12,6 +12,7 @@
 #include "forms/win32/win32_backend.h"
 #include "hkmainf/hotkey_service.h"
 #include "hkmainf/main_form.h"
+#include "platform/error_report.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_services.h"
 
@@ -60,7 +61,7 @@ private:
 void ReportFatal(const char* what) {
     // `what` is a code page 932 text of the program, or an English text of
     // the standard library; both read correctly through code page 932.
-    MessageBoxW(nullptr, velmora::Cp932ToWide(what).c_str(), L"Velmora", MB_OK | MB_ICONSTOP);
+    MessageBoxW(nullptr, velmora::Cp932ToWide(velmora::ErrorReportText(what)).c_str(), L"Velmora", MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace

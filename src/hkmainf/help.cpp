@@ -142,9 +142,10 @@ BrowserLaunch BrowserLaunchFor(const std::string& openCommand, const std::string
 
 void ShowHelpTopic(OsServices& os, WindowHandle owner, const std::string& helpFile, const std::string& topic) {
     if (os.FileExists(helpFile)) {
-        if (os.WinHelp(owner, helpFile, HelpContents, std::string()))
+        if (os.WinHelp(owner, helpFile, HelpContents, std::string())) {
             // NOLINTNEXTLINE(modernize-raw-string-literal): a raw string's parentheses would mix with the macro's
             os.WinHelp(owner, helpFile, HelpCommandMacro, "JumpID(\"\",\"" + topic + "\")");
+        }
         return;
     }
     // Handing the shell the file URL itself would lose "#topic": Windows turns

@@ -161,6 +161,13 @@ void HotkeyService::ReplaceTable(const EntryTable& table, std::int32_t count) {
     HotkeyTable = table;
     HotkeyCount = count;
     RegisterAll();
+    // Written now, not only at exit: a resident program may be ended by the
+    // task manager, a crash or a power cut long after the edits.
+    try {
+        SaveList();
+    } catch (const InOutError& error) {
+        ReportIoError(error);
+    }
 }
 
 std::string HotkeyService::KeepUnreadableList() {
@@ -185,36 +192,49 @@ void HotkeyService::Start() {
     RegisterAll();
 }
 
-void HotkeyService::Finish() {
+void HotkeyService::SaveList() {
     if (saveAllowed_) {
         SaveHotkeyList();
     } else if (SerializeHotkeyList(HotkeyTable, HotkeyCount) != loadedList_) {
         SaveBesideUnreadableList();
     }
+}
+
+void HotkeyService::Finish() {
+    SaveList();
     UnregisterAll();
+}
+
+std::string HotkeyService::FreeListName(const std::string& stem) const {
+    std::string name = stem;
+    for (int n = 2; n <= kMaxKeptLists && os_.FileExists(ProgramFolder() + name); ++n) name = stem + std::to_string(n);
+    return name;
 }
 
 void HotkeyService::SaveBesideUnreadableList() {
     const std::string list = ListFilePath();
-    const std::string temp = list + ".tmp";
-    WriteListFile(temp);
+    // The edits go into a file of their own, which no later save writes
+    // over (an ordinary save goes through Velmora.Lst.tmp): wherever the
+    // steps below stop, even with the process ended between two of them,
+    // the edits are kept there.
+    const std::string editedName = FreeListName("Velmora.Lst.edited");
+    const std::string edited = ProgramFolder() + editedName;
+    WriteListFile(edited);
     std::string kept;
+    IoError error = 0;
     try {
         kept = KeepUnreadableList();
-    } catch (const InOutError&) {
-        os_.DeleteFile(temp);
-        throw;
+        error = os_.ReplaceFile(edited, list);
+        // The unreadable list goes back under its name when it can.
+        if (error != 0 && !kept.empty() && os_.RenameFile(ProgramFolder() + kept, list) == 0) kept.clear();
+    } catch (const InOutError& failed) {
+        error = failed.code;
     }
-    if (IoError error = os_.ReplaceFile(temp, list); error != 0) {
-        // The unreadable list goes back under its name; should even that
-        // fail, the box says where both lists are.
-        if (kept.empty() || os_.RenameFile(ProgramFolder() + kept, list) == 0) {
-            os_.DeleteFile(temp);
-        } else {
-            os_.InfoBox(Owner(), "Velmora",
-                        "起動時に読み込めなかった Velmora.Lst は\r\n" + kept +
-                            " に、\r\n編集した一覧は Velmora.Lst.tmp に残っています.");
-        }
+    if (error != 0) {
+        os_.InfoBox(
+            Owner(), "Velmora",
+            (kept.empty() ? std::string() : "起動時に読み込めなかった Velmora.Lst は\r\n" + kept + " に、\r\n") +
+                "編集した一覧は " + editedName + " に残っています.");
         throw InOutError{error};
     }
     saveAllowed_ = true;

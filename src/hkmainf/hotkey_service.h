@@ -70,16 +70,21 @@ public:
     bool Registering() const { return registering_; }
     void UnregisterAll();  // slots 1..HotkeyCount
     // The editor's commit: every hotkey of the old table unregistered, the
-    // table replaced, then RegisterAll (a held key is forgotten with the ids).
+    // table replaced, then RegisterAll (a held key is forgotten with the
+    // ids); then the list is written as at exit (SaveList), an error shown
+    // in the standard error box.
     void ReplaceTable(const EntryTable& table, std::int32_t count);
 
     // The start of the program's life: NextHotkeyId 256, HelpFile, load,
     // register.  A load error propagates (nothing is registered then).
     void Start();
-    // The end: save (when allowed), then unregister.  A save error propagates
-    // and the unregistering is skipped.  After a failed load, a table that
-    // differs from what was loaded (the editor's OK changed it) is saved too:
-    // see SaveBesideUnreadableList.
+    // Saves the list (when allowed).  After a failed load, a table that
+    // differs from what was loaded (the editor's OK changed it) is saved
+    // too: see SaveBesideUnreadableList; from then on the list is an
+    // ordinary one.  Throws InOutError.
+    void SaveList();
+    // The end: SaveList, then unregister.  A save error propagates and the
+    // unregistering is skipped.
     void Finish();
     // Shows an input/output error in the standard error box, captioned
     // "Velmora", owned by the main window.
@@ -111,13 +116,18 @@ private:
     // Writes the table to `temp` and flushes it to the disk; on failure the
     // file is deleted and InOutError thrown.
     void WriteListFile(const std::string& temp);
-    // The edited table written and flushed first; only then is the
-    // unreadable list renamed aside ("Velmora.Lst.unreadable", then ...2, ...
-    // never over an earlier one) and the new one put in its place, which one
-    // information box tells.  When a step fails, the unreadable list is still
-    // Velmora.Lst, or a box says where it and the edited list are; the
-    // failure propagates.
+    // The edited table written and flushed first, to a file of its own
+    // ("Velmora.Lst.edited", then ...2, never over an earlier one); only then
+    // is the unreadable list renamed aside ("Velmora.Lst.unreadable", then
+    // ...2, likewise) and the edited one put in its place, which one
+    // information box tells.  When a step after the write fails, the
+    // unreadable list is put back as Velmora.Lst where it can be, a box says
+    // where the edits (and the unreadable list) are, and the failure
+    // propagates.
     void SaveBesideUnreadableList();
+    // `stem`, or stem + "2", "3" ...: the first name no file in the program
+    // folder has.
+    std::string FreeListName(const std::string& stem) const;
     // Renames the unreadable list aside; returns the new name, or "" when the
     // list is gone.  Throws InOutError when it cannot be renamed.
     std::string KeepUnreadableList();

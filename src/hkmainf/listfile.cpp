@@ -39,7 +39,7 @@ public:
         value = 0;
         if (AtEnd()) return true;
         std::size_t start = pos_;
-        while (!AtEnd() && pos_ - start<kMaxNumberLength&& static_cast<unsigned char>(data_[pos_])> 32) ++pos_;
+        while (!AtEnd() && (pos_ - start < kMaxNumberLength) && (static_cast<unsigned char>(data_[pos_]) > 32)) ++pos_;
         return ConvertInteger(data_.substr(start, pos_ - start), value);
     }
 

@@ -294,14 +294,15 @@ class Velmora:
         return self.windows_path(subfolder, "recorder.exe"), self.unix(subfolder, "recorder.log")
 
     # --- the process -----------------------------------------------------------------
-    def start(self, cwd=None):
-        """Starts the program; `cwd` is the (Unix) folder it is started from."""
+    def start(self, cwd=None, wrapper=()):
+        """Starts the program; `cwd` is the (Unix) folder it is started from,
+        `wrapper` a command that runs Wine (the process kept is then its)."""
         before = set(self._pids())
         exe = self.windows_path("velmora.exe")
         # Wine writes a crash's backtrace to stderr: kept for the failure report.
         self.stderr_path = self.unix("wine-stderr.log")
         with open(self.stderr_path, "ab") as err:
-            self.process = subprocess.Popen([WINE, exe], env=wine_env(), cwd=cwd or self.folder,
+            self.process = subprocess.Popen([*wrapper, WINE, exe], env=wine_env(), cwd=cwd or self.folder,
                                             stdout=subprocess.DEVNULL, stderr=err)
 
         rows = driver("pid", "--except", ",".join(before) or "0", "--timeout", 20000, check_rc=False, timeout=50)

@@ -68,7 +68,7 @@ class Editor:
         ids = {c.hwnd: int(c.id) for c in found if c.id.lstrip("-").isdigit()}
         wanted = {control_id: name for name, control_id in control_ids().items()}
         named = {wanted[ids[c.hwnd]]: c for c in found if ids.get(c.hwnd) in wanted}
-        group = named.pop("Size", None)
+        group = named.get("Size")
         for c in found:
             if group is not None and c.parent == group.hwnd and ids.get(c.hwnd) in (1, 2, 3):
                 named[f"Size{ids[c.hwnd] - 1}"] = c

@@ -396,6 +396,8 @@ TEST_F(EditorForm, CommitShouldReportRefusedCombinationAndLeaveItDisabled) {
     EXPECT_NE(main.shown[0].find("held.exe"), std::string::npos);
     EXPECT_EQ(service.HotkeyTable[2].Valid, 0);
     EXPECT_EQ(service.HotkeyTable[2].HotkeyId, -1);
+    // OK writes the list at once, the refused entry disabled in it.
+    EXPECT_EQ(os.files["C:\\Velmora\\Velmora.Lst"], "a.exe\r\n\r\n0 65 1 0\r\nheld.exe\r\n\r\n2 112 0 0\r\n");
 }
 
 TEST_F(EditorForm, CancelAfterChangesShouldLeaveLiveTableAndHotkeysUntouched) {

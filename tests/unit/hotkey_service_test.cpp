@@ -336,9 +336,10 @@ TEST_F(HotkeyServiceTest, Load_WithANonIntegerField_ShouldThrow106AndForbidTheSa
     EXPECT_EQ(os.openWriteFiles, 0);
 }
 
-TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedBesideTheKeptListOrLeaveItInPlace) {
+TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedAtOkBesideTheKeptListOrKeptInAFileOfTheirOwn) {
     const std::string bad = "a.exe\r\n\r\nx\r\n", saved = "new.exe\r\n\r\n2 78 1 0\r\n";
     const std::string asideName = "Velmora.Lst.unreadable2", aside = "C:\\Velmora\\" + asideName;
+    const std::string edited = kList + ".edited";
     struct Case {
         const char* name;
         int write, rename, replace;
@@ -347,41 +348,50 @@ TEST_F(HotkeyServiceTest, EditsAfterAFailedLoad_ShouldBeSavedBesideTheKeptListOr
     const Case cases[] = {
         {"saved", 0, 0, 0, {{kList, saved}, {aside, bad}}},
         {"write fails", 1, 0, 0, {{kList, bad}}},
-        {"rename aside fails", 0, 1, 0, {{kList, bad}}},
-        {"move in fails", 0, 0, 1, {{kList, bad}}},
-        {"move in and back fail", 0, 3, 1, {{aside, bad}, {kTemp, saved}}},
+        {"rename aside fails", 0, 1, 0, {{kList, bad}, {edited, saved}}},
+        {"move in fails", 0, 0, 1, {{kList, bad}, {edited, saved}}},
+        {"move in and back fail", 0, 3, 1, {{aside, bad}, {edited, saved}}},
     };
     for (const Case& c : cases) {
         testing::FakeOs fos;
         fos.files = {{kList, bad}, {kList + ".unreadable", "earlier"}};
         HotkeyService s(fos);
         EXPECT_THROW(s.Start(), InOutError);
-        EntryTable table;
-        table[1] = Entry("new.exe", 2, 78);
-        s.ReplaceTable(table, 1);  // the editor's OK
         fos.failWriteAt = c.write;
         fos.failRenameAt = c.rename;
         fos.failReplaceAt = c.replace;
-        if (c.files.count(kList) && c.files.at(kList) == saved) {
-            s.Finish();
-        } else {
-            EXPECT_THROW(s.Finish(), InOutError) << c.name;
-        }
+        EntryTable table;
+        table[1] = Entry("new.exe", 2, 78);
+        s.ReplaceTable(table, 1);  // the editor's OK saves
         auto expected = c.files;
         expected[kList + ".unreadable"] = "earlier";
         EXPECT_EQ(fos.files, expected) << c.name;
-        // A box names the kept list wherever it is not Velmora.Lst.
-        EXPECT_EQ(fos.infoBoxes.size(), c.files.count(aside)) << c.name;
-        for (const auto& box : fos.infoBoxes) EXPECT_NE(box.text.find(asideName), std::string::npos) << c.name;
+        const bool stillBad = c.files.count(kList) && c.files.at(kList) == bad;
+        EXPECT_EQ(fos.errorBoxes.size(), c.files.count(aside) && !c.files.count(edited) ? 0u : 1u) << c.name;
+        // One box names the kept list and the edits wherever they are not Velmora.Lst.
+        EXPECT_EQ(fos.infoBoxes.size(), c.files.count(aside) | c.files.count(edited)) << c.name;
+        for (const auto& box : fos.infoBoxes) {
+            EXPECT_EQ(box.text.find(asideName) != std::string::npos, c.files.count(aside) == 1) << c.name;
+            EXPECT_EQ(box.text.find("Velmora.Lst.edited") != std::string::npos, c.files.count(edited) == 1) << c.name;
+        }
+        // The next start saves too, never over the kept edits.
+        fos.failWriteAt = fos.failRenameAt = fos.failReplaceAt = 0;
+        HotkeyService next(fos);
+        if (stillBad) {
+            EXPECT_THROW(next.Start(), InOutError);
+        } else {
+            next.Start();
+        }
+        next.Finish();
+        if (c.files.count(edited)) {
+            EXPECT_EQ(fos.files[edited], saved) << c.name;
+        }
     }
 
-    // An entry added and deleted again, each with OK, changes nothing.
+    // An OK that leaves the table as the failed load left it writes nothing.
     os.files = {{kList, bad}};
     EXPECT_THROW(service.Start(), InOutError);
-    EntryTable table;
-    table[1] = Entry("new.exe", 2, 78);
-    service.ReplaceTable(table, 1);
-    service.ReplaceTable(table, 0);
+    service.ReplaceTable(EntryTable{}, 0);
     service.Finish();
     EXPECT_EQ(os.files, (std::map<std::string, std::string>{{kList, bad}}));
     EXPECT_TRUE(os.infoBoxes.empty());

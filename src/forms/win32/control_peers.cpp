@@ -332,12 +332,23 @@ protected:
 class ComboBoxPeer : public Win32Peer {
 public:
     using Win32Peer::Win32Peer;
+    ~ComboBoxPeer() override {
+        if (host_) host_->RemoveTool(EditWindow());
+    }
 
     void Create(HWND parent) override {
         if (!CreateChild(L"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, parent, false))
             return;
         if (control_.itemHeight > 0) SendMessageW(Hwnd(), CB_SETITEMHEIGHT, 0, control_.itemHeight);
+        if (host_) host_->AddTool(EditWindow(), control_.hint);
         ItemsChanged();
+    }
+
+    // The pointer over the text part rests on the combo box's own edit
+    // window, which shows the hint too.
+    void GiveHints() override {
+        Win32Peer::GiveHints();
+        if (host_) host_->AddTool(EditWindow(), control_.hint);
     }
 
     void ItemsChanged() override {
@@ -387,6 +398,8 @@ protected:
 
 private:
     std::vector<std::string> shown_;
+
+    HWND EditWindow() const { return hwnd_ ? GetWindow(hwnd_.Get(), GW_CHILD) : nullptr; }
 };
 
 // ===========================================================================
@@ -517,6 +530,12 @@ public:
 
 protected:
     bool OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (msg == WM_NCHITTEST) {
+            // A group box lets the pointer through to the window beneath;
+            // the box's caption and frame are the control's own, with its hint.
+            result = HTCLIENT;
+            return true;
+        }
         if (msg == WM_ERASEBKGND) {
             RECT rc;
             GetClientRect(hwnd, &rc);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "forms/win32/layout.h"
 #include "platform/win32/wide.h"
@@ -37,6 +38,7 @@ FormPeer* FormPeer::Of(Win32Peer& peer) {
 FormPeer::FormPeer(Resources& resources, Form& form) : Win32Peer(resources, form), form_(form) {}
 
 FormPeer::~FormPeer() {
+    RestoreOwner();
     tearingDown_ = true;
     for (Win32Peer* m : members_) m->HostGone();
     members_.clear();
@@ -97,6 +99,7 @@ void FormPeer::Create(HWND owner) {
         big = resources_.IconFor(form_.iconResource, false);
         small = resources_.IconFor(form_.iconResource, true);
     }
+    LowerOwner(owner);
     ++echo_;
     HWND hwnd = CreateWindowExW(exStyle, resources_.ClassFor(form_.ClassName(), true, big, small), caption.c_str(),
                                 style, x, y, Clamp0(w), Clamp0(h), owner, nullptr, resources_.Instance(),
@@ -143,10 +146,7 @@ void FormPeer::ShowNow(bool visible) {
     if (!h) return;
     if (visible) {
         if (IsWindowVisible(h)) return;
-        // A modal form gives the activation back to the window it took it
-        // from: Windows would hand it to the form's owner, which need not be
-        // that window, nor visible (the editor's owner is a hidden window).
-        if (form_.Modal()) restoreActive_ = GetActiveWindow();
+        LowerOwner(GetWindow(h, GW_OWNER));
         if (form_.screenCenter) Center();
         framePending_ = true;
         ShowWindow(h, SW_SHOW);
@@ -168,6 +168,25 @@ void FormPeer::ShowNow(bool visible) {
         else SetActiveWindow(back);
     }
     ShowWindow(h, SW_HIDE);
+    RestoreOwner();
+}
+
+// A window owned by one that stays on top is put on top with it when it is
+// made (and, under Wine, whenever it is placed).  A form that does not stay
+// on top takes its owner out of that layer before its window is made, and
+// while it shows, and gives the layer back when it is hidden: both are then
+// ordinary windows, the form above its owner as every owned window lies (the
+// editor of the main window).
+void FormPeer::LowerOwner(HWND owner) {
+    if (!owner || loweredOwner_ || form_.stayOnTop || (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0) return;
+    loweredOwner_ = owner;
+    SetWindowPos(owner, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void FormPeer::RestoreOwner() {
+    HWND owner = std::exchange(loweredOwner_, nullptr);
+    if (owner && IsWindow(owner))
+        SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // True when no visible window of the same band (topmost or not) lies above

@@ -70,11 +70,14 @@ private:
     void NoteOuterBounds();
     void Center();
     bool MakeTooltip();
+    void LowerOwner(HWND owner);
+    void RestoreOwner();
 
     Form& form_;
     std::vector<Win32Peer*> members_;
     UniqueWindow tooltip_;
     HWND restoreActive_ = nullptr;
+    HWND loweredOwner_ = nullptr;  // taken out of the on-top layer for the form (LowerOwner)
     bool tearingDown_ = false;
     bool sizing_ = false;
     bool framePending_ = false;  // shown, its frame not painted yet

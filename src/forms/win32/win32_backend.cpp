@@ -66,8 +66,6 @@ Win32Backend::Win32Backend(HINSTANCE instance, OsServices& os) : resources_(inst
     messageWindow_ = UniqueWindow(CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                                   instance, static_cast<MessageTarget*>(messageTarget_.get())));
     if (!messageWindow_) throw std::runtime_error("cannot create the message window");
-    ordinaryOwner_ = UniqueWindow(
-        CreateWindowExW(0, kMessageWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
 }
 
 Win32Backend::~Win32Backend() {
@@ -79,7 +77,6 @@ Win32Backend::~Win32Backend() {
     if (HWND h = messageWindow_.Get()) DetachWindow(h);
     messageWindow_.Reset();
     messageTarget_.reset();
-    ordinaryOwner_.Reset();
     UnregisterClassW(kMessageWindowClass, resources_.Instance());
 }
 
@@ -109,8 +106,6 @@ std::unique_ptr<Peer> Win32Backend::CreatePeer(Control& control) {
     if (control.Kind() == ControlKind::Form) {
         auto& form = static_cast<Form&>(control);
         if (form.owner) parent = reinterpret_cast<HWND>(form.owner->Handle());
-        const bool ownerOnTop = parent && (GetWindowLongW(parent, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-        if (ownerOnTop && !form.stayOnTop && ordinaryOwner_) parent = ordinaryOwner_.Get();
     } else if (control.Parent()) {
         parent = reinterpret_cast<HWND>(control.Parent()->Handle());
     }

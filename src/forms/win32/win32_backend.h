@@ -68,12 +68,6 @@ private:
     int quitCode_ = 0;
     std::unique_ptr<MessageWindow> messageTarget_;
     UniqueWindow messageWindow_;
-    // Hidden and never shown: the Windows owner of a form whose owner form
-    // stays on top while it does not (the editor of the main window).  A
-    // window owned by a topmost one is put into the topmost layer with it;
-    // owned by this one it stays in the ordinary layer, and owned at all, it
-    // gets no taskbar button of its own.
-    UniqueWindow ordinaryOwner_;
     // Declared last: released forms go before the message window.
     std::deque<std::unique_ptr<Form>> released_;
 };

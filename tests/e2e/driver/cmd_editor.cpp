@@ -320,16 +320,17 @@ int HoldHotkey(const Args& args) {
 }
 const Registration holdHotkey{{L"hold-hotkey", L"--mods n --vk n [--ms n] [--until file]", HoldHotkey}};
 
-// hover: the mouse moved onto the middle of control --hwnd and kept there
-// until a tooltip of the program (the process selection, velmora.exe by
-// default) shows; prints the tooltip's text.  Exit code 1 when none shows
-// within --timeout ms.
+// hover: the mouse moved onto control --hwnd (its middle, or --x, --y from
+// its top left corner) and kept there until a tooltip of the program (the
+// process selection, velmora.exe by default) shows; prints the tooltip's
+// text.  Exit code 1 when none shows within --timeout ms.
 int Hover(const Args& args) {
     HWND w = ChildArg(args);
     if (!w) return 1;
     RECT r{};
     GetWindowRect(w, &r);
-    const LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    const LONG x = r.left + args.Number(L"x", (r.right - r.left) / 2),
+               y = r.top + args.Number(L"y", (r.bottom - r.top) / 2);
     auto shownTip = [&args]() -> HWND {
         for (HWND h : TopLevelWindows(args))
             if (IsWindowVisible(h) && WindowClass(h) == L"tooltips_class32" && !WindowText(h).empty()) return h;
@@ -352,7 +353,8 @@ int Hover(const Args& args) {
     OutLine(Escape(WindowText(tip)));
     return 0;
 }
-const Registration hover{{L"hover", L"--hwnd control [--timeout ms]  (prints the tooltip's text)", Hover}};
+const Registration hover{
+    {L"hover", L"--hwnd control [--x n --y n] [--timeout ms]  (prints the tooltip's text)", Hover}};
 
 }  // namespace
 }  // namespace velmora::driver

@@ -4,7 +4,8 @@ size marks and the disabled entry in parentheses, the hotkey ids of the
 selected entries, disabling one (it moves behind the enabled ones and stays
 selected), a deletion declined and one confirmed (the last slot's entry moves
 into the gap), the commit with OK (the hotkeys that launch afterwards, the
-new ids) and the list file written when the session ends."""
+new ids), the list file written by OK (killed then, the next start runs the
+new list) and again when the session ends."""
 import os
 import sys
 
@@ -95,13 +96,21 @@ def scenario(started):
     check(editor.text("HK_ID") == "$0101", f"Ctrl+Shift+F6's id after the commit: {editor.text('HK_ID')!r}")
     editor.close_with("CancelBtn")
 
-    program.consent_to_end()
-    program.check_list([
+    # OK wrote the list: killed now, the program's next start runs the new one.
+    program.kill()
+    committed = [
         (t, "alpha", MOD_CTRL | MOD_SHIFT, ord("J"), 0, 0),
         (t, "epsilon", MOD_CTRL | MOD_SHIFT, ord("M"), 1, 5),
         (t, "", MOD_CTRL | MOD_SHIFT, VK_F6, 1, 2),
         (t, "delta", MOD_CTRL | MOD_SHIFT, ord("L"), 0, 0),
-    ])
+    ]
+    program.check_list(committed, "the list after OK and a kill")
+    program.start_resident()
+    press("ctrl+alt+k")
+    check(stays_true(lambda: len(read_log(log)) == 2, 1.0), f"the old list ran again: {read_log(log)[2:]!r}")
+    check(parameters_of(press_each(log, "ctrl+shift+m")[-1]) == "epsilon", "the new list did not run")
+    program.consent_to_end()
+    program.check_list(committed)
 
 
 if __name__ == "__main__":

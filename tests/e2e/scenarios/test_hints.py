@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Hints: with the mouse kept on a button of the main window, or on the
-list or a button of the editor, the control's hint shows in a tooltip; on
-the next control the tooltip shows that control's hint."""
+list, a button, the key field's text part or the Size group's caption of the
+editor, the control's hint shows in a tooltip; on the next control the
+tooltip shows that control's hint."""
 import os
 import sys
 
@@ -10,8 +11,8 @@ from e2elib import CTRL_SHIFT, check, driver, recorder_program, run, show_main  
 from editorlib import Editor  # noqa: E402
 
 
-def hover(hwnd):
-    rows = driver("hover", "--hwnd", hwnd, "--timeout", "10000")
+def hover(hwnd, *at):
+    rows = driver("hover", "--hwnd", hwnd, *at, "--timeout", "10000")
     return rows[0][0] if rows and rows[0] else ""
 
 
@@ -28,9 +29,11 @@ def scenario(started):
         check(shown == hint, f"hint of {caption!r}: {shown!r}, expected {hint!r}")
 
     editor = Editor.open(program)
-    for name, hint in (("List1", "登録済みアプリケーション一覧"), ("AddBtn", "登録リストに追加"),
-                       ("Chk_Ctrl", "ホットキーの指定")):
-        shown = hover(editor.handle(name))
+    # The key field's text part, and the Size group's caption and frame.
+    for name, hint, *at in (("List1", "登録済みアプリケーション一覧"), ("AddBtn", "登録リストに追加"),
+                            ("Chk_Ctrl", "ホットキーの指定"), ("Combo_Key", "ホットキーの指定", "--x", 20),
+                            ("Size", "起動時のウィンドウサイズを指定", "--x", 20, "--y", 3)):
+        shown = hover(editor.handle(name), *at)
         check(shown == hint, f"hint of the editor's {name}: {shown!r}, expected {hint!r}")
     editor.close_with("CancelBtn")
     program.consent_to_end()

@@ -24,13 +24,16 @@ def scenario(started):
         # Modal: the windows shown when it opened take no input meanwhile.
         check(not program.main_visible() or not program.main_window().enabled,
               "the main window takes input while the editor is open")
-        # In the ordinary layer, below the main window that stays on top, and
-        # owned (by a hidden window), so without a taskbar button of its own.
-        order = window_order(editor.hwnd) + window_order(program.main_window().hwnd)[:1]
-        check(not (order[0] | order[3]) & (WS_EX_TOPMOST | WS_EX_APPWINDOW) and order[1] and not order[2]
-              and order[4] & WS_EX_TOPMOST, f"editor ex-style, owner, visible, ex-style; main's: {order!r}")
+        # Owned by the main window, so without a taskbar button of its own;
+        # the main window leaves the on-top layer meanwhile, so both are in
+        # the ordinary one, and comes back to it once the editor has closed.
+        main = program.main_window()
+        order = window_order(editor.hwnd)
+        check(order[1] == int(main.hwnd, 16) and not (order[0] | order[3]) & (WS_EX_TOPMOST | WS_EX_APPWINDOW),
+              f"editor ex-style, owner, visible, ex-style: {order!r}; main window {main.hwnd}")
         driver("click", "--hwnd", editor.hwnd, "--text", button)
         program.wait_no_window("--class", EDITOR_CLASS, "--visible", what=f"{button} to close the editor")
+        wait_until(lambda: window_order(main.hwnd)[0] & WS_EX_TOPMOST, 5, what="the main window back on top")
 
     def double_click_icon():
         tray_click(program, "left", double=True)
