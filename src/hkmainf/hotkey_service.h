@@ -117,7 +117,7 @@ private:
     // file is deleted and InOutError thrown.
     void WriteListFile(const std::string& temp);
     // The edited table written and flushed first, to a file of its own
-    // ("Velmora.Lst.edited", then ...2, never over an earlier one); only then
+    // ("Velmora.Lst.edited", or ...2 and on while those exist); only then
     // is the unreadable list renamed aside ("Velmora.Lst.unreadable", then
     // ...2, likewise) and the edited one put in its place, which one
     // information box tells.  When a step after the write fails, the
