@@ -29,7 +29,7 @@ def save_steps(trace):
     steps, fsyncing = "", set()
     with open(trace, errors="replace") as f:
         for line in f:
-            pid, _, call = line.partition(" ")
+            pid, call = (line.split(None, 1) + ["", ""])[:2]  # the pid is padded to a width
             names = [n.rsplit("/", 1)[-1] for n in call.split('"')[1::2]]
             if call.startswith("openat(") and "O_CREAT" in call and names[:1] == ["Velmora.Lst.tmp"]:
                 steps += "C"
